@@ -1,0 +1,366 @@
+#include "engine/function.h"
+
+#include "engine/functionexception.h"
+#include "engine/messages.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <limits>
+
+namespace {
+
+bool IsWhitespace(unsigned char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool IsDigit(unsigned char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Letters of code page 1250 above 0x7F: the bytes whose characters are
+// letters (Polish and other accented Latin letters, and the micro sign).
+constexpr bool IsHighLetter(unsigned char c)
+{
+    switch (c) {
+    case 0x8A: case 0x8C: case 0x8D: case 0x8E: case 0x8F:
+    case 0x9A: case 0x9C: case 0x9D: case 0x9E: case 0x9F:
+    case 0xA3: case 0xA5: case 0xAA: case 0xAF:
+    case 0xB3: case 0xB5: case 0xB9: case 0xBA: case 0xBC: case 0xBE: case 0xBF:
+        return true;
+    default:
+        // 0xC0 to 0xFE are letters except the signs x (0xD7) and / (0xF7).
+        return c >= 0xC0 && c != 0xD7 && c != 0xF7 && c != 0xFF;
+    }
+}
+
+bool IsLetter(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0x80 && IsHighLetter(c));
+}
+
+bool IsPunctuation(unsigned char c)
+{
+    return c >= 0x21 && c <= 0x7E && !IsLetter(c) && !IsDigit(c);
+}
+
+int32_t ToPosition(size_t index)
+{
+    return index > static_cast<size_t>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(index);
+}
+
+// Number of arguments that a function code demands.
+int ArgumentCount(int32_t code)
+{
+    return code == Function::kPow || code == Function::kRoot || code == Function::kLog ? 2 : 1;
+}
+
+// The value of a literal that std::from_chars found out of range: infinity
+// when its decimal magnitude is large, 0 when it is tiny. `mantissa` holds the
+// digits and the point, `exponent` the decimal exponent (already saturated).
+double OutOfRangeValue(std::string_view mantissa, long long exponent)
+{
+    long long magnitude = 0;
+    size_t point = mantissa.find('.');
+    std::string_view integer = mantissa.substr(0, point);
+    size_t first = integer.find_first_not_of('0');
+    if (first != std::string_view::npos) {
+        magnitude = static_cast<long long>(integer.size() - first);
+    } else if (point != std::string_view::npos) {
+        std::string_view fraction = mantissa.substr(point + 1);
+        size_t nonzero = fraction.find_first_not_of('0');
+        magnitude = -static_cast<long long>(nonzero == std::string_view::npos ? 0 : nonzero);
+    }
+    return magnitude + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+}
+
+} // namespace
+
+Function::Function()
+{
+    BuildSymbolTables();
+}
+
+Function::~Function() = default;
+
+void Function::BuildSymbolTables()
+{
+    m_operators = {
+        {'(', kOpen}, {')', kClose}, {',', kComma}, {'+', kPlus},
+        {'-', kMinus}, {'*', kMultiply}, {'/', kDivide}, {'^', kPower},
+    };
+    m_functionNames = {
+        {"pi", kPi},
+        {"x", kX},
+        {"sin", kSin},
+        {"asin", kAsin}, {"arcsin", kAsin},
+        {"sinh", kSinh},
+        {"cos", kCos},
+        {"cosh", kCosh},
+        {"acos", kAcos}, {"arccos", kAcos},
+        {"tan", kTan}, {"tg", kTan},
+        {"tanh", kTanh}, {"tgh", kTanh},
+        {"atan", kAtan}, {"arctg", kAtan},
+        {"ctg", kCtg}, {"cot", kCtg},
+        {"ctgh", kCtgh}, {"coth", kCtgh},
+        {"arcctg", kArcctg}, {"acot", kArcctg},
+        {"pow", kPow}, {"pot\xEAga", kPow}, // potęga, with ę as the code page 1250 byte
+        {"root", kRoot}, {"pierwiastek", kRoot},
+        {"exp", kExp},
+        {"log", kLog}, {"logarytm", kLog},
+        {"log10", kLog10},
+        {"ln", kLn},
+        {"sqr", kSqr}, {"kwadrat", kSqr},
+        {"sqrt", kSqrt},
+        {"abs", kAbs},
+    };
+}
+
+Function& Function::SetFormula(std::string_view text)
+{
+    m_strText.assign(text.substr(0, text.find('\0')));
+    Compile();
+    return *this;
+}
+
+void Function::Compile()
+{
+    m_bCompiled = false;
+    m_errors.clear();
+    m_constants.clear();
+    m_program.clear();
+    m_pCursor = 0;
+    // No previous token, so the implicit product cannot apply to the first one.
+    m_nToken = kEnd;
+    m_nNesting = 0;
+    m_nDepth = 0;
+    m_nMaxDepth = 0;
+    try {
+        NextToken();
+        ParseExpression();
+        if (m_nToken != kEnd)
+            SyntaxError(EngineMessage::kExpectedOperator);
+    } catch (const FunctionException&) {
+        if (m_bThrowSyntaxErrors)
+            throw;
+        return;
+    }
+    Emit(kEnd);
+    m_bCompiled = true;
+}
+
+void Function::NextToken()
+{
+    const size_t length = m_strText.size();
+    auto at = [&](size_t i) -> unsigned char { return i < length ? m_strText[i] : 0; };
+
+    while (m_pCursor < length && IsWhitespace(at(m_pCursor)))
+        ++m_pCursor;
+    m_nTokenPos = ToPosition(m_pCursor);
+    const int32_t previous = m_nToken;
+    const unsigned char c = at(m_pCursor);
+
+    // The only implicit operator: a number directly followed by a name is a
+    // product (2x, 3 x, 2sin(x)); the cursor stays so the name comes next.
+    if (previous == kNumber && (IsLetter(c) || c == '_')) {
+        m_nToken = kMultiply;
+        return;
+    }
+
+    m_nToken = kUnknown;
+    if (c == 0) {
+        m_nToken = kEnd;
+    } else if (IsDigit(c)) {
+        ReadNumber();
+        m_nToken = kNumber;
+    } else if (IsLetter(c) || c == '_') {
+        std::string name;
+        while (IsLetter(at(m_pCursor)) || IsDigit(at(m_pCursor)) || at(m_pCursor) == '_') {
+            unsigned char letter = at(m_pCursor++);
+            // Only ASCII letters fold: POTĘGA is not potęga.
+            if (letter >= 'A' && letter <= 'Z')
+                letter = static_cast<unsigned char>(letter - 'A' + 'a');
+            name.push_back(static_cast<char>(letter));
+        }
+        auto found = m_functionNames.find(name);
+        if (found != m_functionNames.end())
+            m_nToken = found->second;
+    } else if (IsPunctuation(c)) {
+        ++m_pCursor;
+        auto found = m_operators.find(static_cast<char>(c));
+        if (found != m_operators.end())
+            m_nToken = found->second;
+    }
+    if (m_nToken == kUnknown)
+        SyntaxError(EngineMessage::kUnknownSymbol);
+}
+
+// number := digits [ "." { digit } ] [ ("e" | "E" | "d" | "D") [ "+" | "-" ] digits ]
+void Function::ReadNumber()
+{
+    const size_t length = m_strText.size();
+    auto at = [&](size_t i) -> unsigned char { return i < length ? m_strText[i] : 0; };
+
+    const size_t start = m_pCursor;
+    size_t end = start;
+    while (IsDigit(at(end)))
+        ++end;
+    if (at(end) == '.') {
+        ++end;
+        while (IsDigit(at(end)))
+            ++end;
+    }
+    const size_t mantissaEnd = end;
+    long long exponent = 0;
+    const unsigned char marker = at(end);
+    if (marker == 'e' || marker == 'E' || marker == 'd' || marker == 'D') {
+        size_t digits = end + 1;
+        const bool negative = at(digits) == '-';
+        if (at(digits) == '+' || negative)
+            ++digits;
+        // Without a digit after it the marker is not part of the number:
+        // `2e` is 2 followed by the name e.
+        if (IsDigit(at(digits))) {
+            end = digits;
+            while (IsDigit(at(end))) {
+                exponent = std::min(exponent * 10 + (at(end) - '0'), 1000000000LL);
+                ++end;
+            }
+            if (negative)
+                exponent = -exponent;
+        }
+    }
+    m_pCursor = end;
+
+    std::string_view mantissa(m_strText.data() + start, mantissaEnd - start);
+    std::string literal(mantissa);
+    if (end > mantissaEnd) {
+        literal += 'e';
+        literal.append(m_strText, mantissaEnd + 1, end - mantissaEnd - 1);
+    }
+    double value = 0;
+    auto [ptr, error] = std::from_chars(literal.data(), literal.data() + literal.size(), value);
+    if (error == std::errc::result_out_of_range)
+        value = OutOfRangeValue(mantissa, exponent);
+    m_constants.push_back(value);
+}
+
+// expression := [ "+" | "-" ] term { ("+" | "-") term }
+// The leading sign applies to the whole first term: -x^2 is -(x^2).
+void Function::ParseExpression()
+{
+    if (m_nToken == kPlus || m_nToken == kMinus) {
+        const int32_t sign = m_nToken;
+        NextToken();
+        ParseTerm();
+        if (sign == kMinus)
+            Emit(kNegate);
+    } else {
+        ParseTerm();
+    }
+    while (m_nToken == kPlus || m_nToken == kMinus) {
+        const int32_t op = m_nToken;
+        NextToken();
+        ParseTerm();
+        Emit(op);
+    }
+}
+
+// term := power { ("*" | "/") power }
+void Function::ParseTerm()
+{
+    ParsePower();
+    while (m_nToken == kMultiply || m_nToken == kDivide) {
+        const int32_t op = m_nToken;
+        NextToken();
+        ParsePower();
+        Emit(op);
+    }
+}
+
+// power := factor { "^" factor }    (left-associative: 2^3^2 is 64)
+void Function::ParsePower()
+{
+    ParseFactor();
+    while (m_nToken == kPower) {
+        NextToken();
+        ParseFactor();
+        Emit(kPower);
+    }
+}
+
+// factor := "(" expression ")" | "pi" | "x" | number
+//         | name "(" expression { "," expression } ")"
+void Function::ParseFactor()
+{
+    const int32_t token = m_nToken;
+    if (token == kOpen || (token >= kSin && token <= kAbs)) {
+        // Bounds the recursion: a deeper formula is refused where the extra
+        // level opens, as no operand the parser can take.
+        if (m_nNesting >= kMaxNesting)
+            SyntaxError(EngineMessage::kMissingOperand);
+        ++m_nNesting;
+    }
+
+    if (token == kOpen) {
+        NextToken();
+        ParseExpression();
+        if (m_nToken != kClose)
+            SyntaxError(EngineMessage::kMissingClosing);
+        NextToken();
+        --m_nNesting;
+    } else if (token == kPi || token == kX || token == kNumber) {
+        Emit(token);
+        NextToken();
+    } else if (token >= kSin && token <= kAbs) {
+        int remaining = ArgumentCount(token);
+        NextToken();
+        if (m_nToken != kOpen)
+            SyntaxError(EngineMessage::kMissingOpening);
+        for (;;) {
+            NextToken();
+            ParseExpression();
+            --remaining;
+            if (m_nToken == kComma) {
+                if (remaining > 0)
+                    continue;
+                SyntaxError(EngineMessage::kArgumentCount);
+            }
+            if (remaining > 0)
+                SyntaxError(EngineMessage::kArgumentCount);
+            break;
+        }
+        if (m_nToken != kClose)
+            SyntaxError(EngineMessage::kMissingClosing);
+        Emit(token);
+        NextToken();
+        --m_nNesting;
+    } else {
+        SyntaxError(EngineMessage::kMissingOperand);
+    }
+}
+
+void Function::Emit(int32_t code)
+{
+    m_program.push_back(code);
+    if (code == kPi || code == kX || code == kNumber) {
+        m_nMaxDepth = std::max(m_nMaxDepth, ++m_nDepth);
+    } else if ((code >= kPlus && code <= kPower) || (code >= kSin && ArgumentCount(code) == 2)) {
+        --m_nDepth;
+    }
+}
+
+void Function::SyntaxError(const char* message)
+{
+    m_errors.emplace_back(message, m_nTokenPos);
+    throw FunctionException(message, m_nTokenPos);
+}
+
+void Function::EvaluationError(const char* message)
+{
+    m_errors.emplace_back(message, -1);
+    if (m_bThrowEvalErrors)
+        throw FunctionException(message, -1);
+}

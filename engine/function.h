@@ -1,0 +1,136 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+/// One formula y = f(x) of the formula language: its text (code page 1250),
+/// its symbol tables, its compiled postfix program with the constant pool, and
+/// the errors of the last compile or evaluation.
+///
+/// Errors are recorded in the error list and, as the owner chooses with the
+/// two throw switches, also thrown as FunctionException. All evaluations of
+/// the process share one evaluation stack, so they must never overlap: the
+/// engine is used from one thread, one evaluation at a time.
+class Function
+{
+public:
+    /// Token codes, which are also the codes of the compiled program.
+    enum Code : int32_t {
+        kOpen = 0,      ///< `(`
+        kClose = 1,     ///< `)`
+        kComma = 2,     ///< argument separator `,`
+        kNegate = 3,    ///< leading minus; emitted by the parser only
+        kPlus = 4,
+        kMinus = 5,
+        kMultiply = 6,  ///< `*`, also the implicit product after a number
+        kDivide = 7,
+        kPower = 8,     ///< `^`, left-associative
+        kPi = 9,
+        kX = 10,
+        kNumber = 11,   ///< pushes the next constant of the pool
+        kEnd = 12,
+        kSin = 13,
+        kAsin = 14,
+        kSinh = 15,
+        kCos = 16,
+        kCosh = 17,
+        kAcos = 18,
+        kTan = 19,
+        kTanh = 20,
+        kAtan = 21,
+        kCtg = 22,
+        kCtgh = 23,
+        kArcctg = 24,
+        kPow = 25,
+        kRoot = 26,
+        kExp = 27,
+        kLog = 28,      ///< two arguments: value and base
+        kLog10 = 29,
+        kLn = 30,
+        kSqr = 31,
+        kSqrt = 32,
+        kAbs = 33,
+        kUnknown = 34,  ///< unrecognised symbol; never leaves the tokenizer
+    };
+
+    /// The step of the central differences and the factor that stands for 1/(2h).
+    static constexpr double kStep = 0.00001;
+    static constexpr double kFactor = 49999.99999999999;
+
+    /// Deepest nesting of parentheses and calls that a formula may have; a
+    /// deeper one is a syntax error at the token that opens the extra level.
+    static constexpr int kMaxNesting = 256;
+
+    Function();
+    virtual ~Function();
+
+    Function(const Function&) = delete;
+    Function& operator=(const Function&) = delete;
+
+    /// Replaces the text (up to its first zero byte) and compiles it. Throws
+    /// FunctionException on a syntax error when m_bThrowSyntaxErrors is set.
+    Function& SetFormula(std::string_view text);
+    void Compile();
+    bool HasErrors() const { return !m_errors.empty(); }
+
+    /// Runs the compiled program for x. Returns the value, or 0 after an error
+    /// that was recorded and not thrown (test HasErrors: 0 is a valid value).
+    double Evaluate(double x);
+    /// The derivative of the given order by central differences applied
+    /// recursively; order 0 or less is Evaluate(x). Order n costs 2^n
+    /// evaluations, so callers keep n small.
+    double EvaluateDerivative(double x, int32_t order);
+
+    const std::string& GetText() const { return m_strText; }
+    const std::vector<int32_t>& GetProgram() const { return m_program; }
+    const std::vector<double>& GetConstants() const { return m_constants; }
+    bool IsCompiled() const { return m_bCompiled; }
+    /// The first recorded error: its message (code page 1250) and position.
+    /// Only meaningful when HasErrors().
+    std::pair<const char*, int32_t> GetError() const { return m_errors.front(); }
+
+    /// Switches set by the owner and read at each compile and evaluation.
+    bool m_bThrowSyntaxErrors = true;
+    bool m_bThrowEvalErrors = false;
+    bool m_bDegrees = false;
+
+private:
+    void BuildSymbolTables();
+    void NextToken();
+    void ReadNumber();
+
+    // Grammar rules; each starts with its first token current and ends with
+    // the token after what it parsed current.
+    void ParseExpression();
+    void ParseTerm();
+    void ParsePower();
+    void ParseFactor();
+    void Emit(int32_t code);
+
+    [[noreturn]] void SyntaxError(const char* message);
+    void EvaluationError(const char* message);
+    double Fail(const char* message, size_t instruction);
+
+    std::map<std::string, int32_t> m_functionNames;
+    std::map<char, int32_t> m_operators;
+    std::vector<int32_t> m_program;
+    std::vector<double> m_constants;
+    size_t m_pInstruction = 0;
+    size_t m_pNextConstant = 0;
+    size_t m_pCursor = 0;
+    std::string m_strText;
+    int32_t m_nToken = kEnd;
+    int32_t m_nTokenPos = 0;
+    std::vector<std::pair<const char*, int32_t>> m_errors;
+    bool m_bCompiled = false;
+
+    // Compile-time bookkeeping: the nesting of the parse and the stack depth
+    // that the program needs, so evaluation can size the stack once.
+    int m_nNesting = 0;
+    int m_nDepth = 0;
+    int m_nMaxDepth = 0;
+};
