@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/cp1250.h"
+
+// The chart model's messages, held as code page 1250.
+namespace ChartMessage {
+
+inline constexpr auto kGridX = Cp1250::Text(u8"Błąd w odstępach siatki dla osi X");
+inline constexpr auto kGridY = Cp1250::Text(u8"Błąd w odstępach siatki dla osi Y");
+inline constexpr auto kScaleX = Cp1250::Text(u8"Błąd w odstępach podziałki dla osi X");
+inline constexpr auto kScaleY = Cp1250::Text(u8"Błąd w odstępach podziałki dla osi Y");
+inline constexpr auto kRangeXMin = Cp1250::Text(u8"Błąd w minimalnej wartości dla X");
+inline constexpr auto kRangeXMax = Cp1250::Text(u8"Błąd w maksymalnej wartości dla X");
+inline constexpr auto kRangeXOrder =
+    Cp1250::Text(u8"Maksymalna wartość dla X musi być większa od minimalnej");
+inline constexpr auto kRangeYMin = Cp1250::Text(u8"Błąd w minimalnej wartości dla Y");
+inline constexpr auto kRangeYMax = Cp1250::Text(u8"Błąd w maksymalnej wartości dla Y");
+// Without "od": the text as users have always seen it.
+inline constexpr auto kRangeYOrder =
+    Cp1250::Text(u8"Maksymalna wartość dla Y musi być większa minimalnej");
+inline constexpr auto kTableMin = Cp1250::Text(u8"Błąd w minimalnej wartości X");
+inline constexpr auto kTableMax = Cp1250::Text(u8"Błąd w maksymalnej wartości X");
+inline constexpr auto kTableOrder =
+    Cp1250::Text(u8"Maksymalna wartość X musi być większa od minimalnej");
+inline constexpr auto kTableStep = Cp1250::Text(u8"Błąd w wartości kroku");
+inline constexpr auto kTableStepSign = Cp1250::Text(u8"Krok musi być większy od zera");
+inline constexpr auto kTableTooLong =
+    Cp1250::Text(u8"Krok jest zbyt mały: tabela może mieć najwyżej 100000 wierszy");
+/// Prefix, the parser's message and its position.
+inline constexpr auto kSettingFormat = Cp1250::Text(u8"%s\n%s\nna pozycji %d");
+
+// Chart files; %s is the file name.
+inline constexpr auto kNotAChart = Cp1250::Text(u8"'%s' nie jest plikiem programu Osiowiec");
+// "odcztać" is the program's own spelling.
+inline constexpr auto kReadFailed = Cp1250::Text(u8"Nie udało się odcztać pliku '%s'");
+inline constexpr auto kWriteFailed = Cp1250::Text(u8"Nie udało się zapisać pliku '%s'");
+
+} // namespace ChartMessage

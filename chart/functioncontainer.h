@@ -1,0 +1,159 @@
+#pragma once
+
+#include "chart/chartsettings.h"
+#include "chart/functionentry.h"
+#include "engine/function.h"
+#include "platform/wintypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Archive;
+class ArchiveReader;
+class DeviceContext;
+
+/// A point of the chart under the mouse (chart units).
+struct WorldPoint
+{
+    double x;
+    double y;
+    bool inside; ///< within the visible ranges
+};
+
+/// The chart model: the function list, every setting, the zoom history and the
+/// computed curves of one chart.
+///
+/// Settings and the function list exist twice. Drawing, the value table and
+/// files use the committed copy; dialogs change the edit copy through the
+/// validated setters between BeginEdit and CommitEdit (or CancelEdit). Zoom,
+/// pan and loading change the committed ranges directly and recalculate.
+///
+/// Curves live in a logical space of 32000 x 24000 units with the origin at
+/// the lower left corner of the plot (x min, y min).
+class FunctionContainer
+{
+public:
+    static constexpr int32_t kLogicalWidth = 32000;
+    static constexpr int32_t kLogicalHeight = 24000;
+    /// The sample stored where evaluation failed: 2^64.
+    static constexpr double kErrorValue = 18446744073709551616.0;
+    /// Zoom history: four values (x min, x max, y min, y max) per level.
+    static constexpr std::size_t kHistoryLimit = 40;
+    /// Sampling steps used at most, whatever a record says.
+    static constexpr int32_t kMaxPoints = 10000;
+    static constexpr std::size_t kMaxTableRows = 100000;
+
+    FunctionContainer();
+
+    // Editing. The setters change only the edit copy and throw
+    // FunctionContainerException with the system's message on bad input;
+    // numeric texts are formulas evaluated at x = 0 and read only when the
+    // matching automatic flag is clear.
+    void ResetToDefaults();
+    void BeginEdit();
+    void CommitEdit();
+    void CancelEdit();
+    void SetGrid(bool autoX, bool autoY, const std::string& x, const std::string& y,
+                 bool gridVisible, bool axesVisible, COLORREF grid, COLORREF axes);
+    void SetScale(bool autoX, bool autoY, const std::string& x, const std::string& y,
+                  bool xVisible, bool yVisible, COLORREF text, const LOGFONTA& font);
+    void SetRange(bool autoX, bool autoY, const std::string& xMin, const std::string& xMax,
+                  const std::string& yMin, const std::string& yMax);
+    void SetDescriptions(const std::string& header, const std::string& caption,
+                         bool headerVisible, bool captionVisible, bool legendVisible,
+                         bool frameVisible, COLORREF headerText, COLORREF legendText,
+                         COLORREF frame, COLORREF legendBack, COLORREF background,
+                         const LOGFONTA& headerFont, const LOGFONTA& legendFont);
+    void SetComputation(int32_t points, bool degrees, bool joinPoints);
+    void SetTable(bool sync, bool autoStep, const std::string& min, const std::string& max,
+                  const std::string& step, COLORREF text, COLORREF back);
+
+    // Committed values formatted with "%g", for the dialogs' edit fields.
+    std::string GetXMinText() const;
+    std::string GetXMaxText() const;
+    std::string GetYMinText() const;
+    std::string GetYMaxText() const;
+    std::string GetGridXText() const;
+    std::string GetGridYText() const;
+    std::string GetScaleXText() const;
+    std::string GetScaleYText() const;
+    std::string GetTableXMinText() const;
+    std::string GetTableXMaxText() const;
+    std::string GetTableStepText() const;
+
+    // The function list. Accessors read the edit list while it has unsaved
+    // changes, the committed list otherwise, and act on the current function;
+    // current -1 means none, which they read as a new function.
+    int32_t GetCurrent() const { return m_nCurrent; }
+    void SetCurrent(int32_t index) { m_nCurrent = index; }
+    int32_t GetFunctionCount() const;
+    std::string GetFormula() const;
+    int32_t GetDerivative() const;
+    bool IsVisible() const;
+    COLORREF GetColor() const;
+    std::string GetLegendLabel() const;
+    /// Rows of the value table: the samples of the first visible function.
+    std::size_t GetTableRowCount() const;
+    /// Compiles the formula (a syntax error is thrown with the parser's message
+    /// and position and changes nothing), then replaces the current function
+    /// or, with current -1, appends one and makes it current.
+    void SetFunction(const std::string& formula, int32_t derivative, bool visible,
+                     COLORREF color);
+    void RemoveFunction(int32_t index);
+
+    // Geometry, zoom and pan. Device coordinates are those of the last drawing
+    // (m_rcPlot).
+    void Recalculate(bool keepRanges);
+    void ZoomAbout(double factor);
+    void ZoomToRect(int32_t left, int32_t top, int32_t right, int32_t bottom);
+    void UndoZoom();
+    void Pan(int32_t dx, int32_t dy);
+    WorldPoint PixelToWorld(int32_t px, int32_t py) const;
+    bool CanUndoZoom() const { return m_zoomHistory.size() >= 4; }
+
+    const ChartSettings& GetSettings() const { return m_settings; }
+    const ChartSettings& GetEditSettings() const { return m_editSettings; }
+    /// Takes a whole record as the committed settings, as loading does; call
+    /// Recalculate afterwards.
+    void ReplaceSettings(const ChartSettings& settings) { m_settings = settings; }
+    const std::vector<FunctionEntry>& GetFunctions() const { return m_functions; }
+    const std::vector<double>& GetZoomHistory() const { return m_zoomHistory; }
+    double GetScaleX() const { return m_scaleX; }
+    double GetScaleY() const { return m_scaleY; }
+    const RECT& GetPlotRect() const { return m_rcPlot; }
+    void SetPlotRect(const RECT& rect) { m_rcPlot = rect; }
+    bool IsTableVisible() const { return m_bTableVisible != 0; }
+    void SetTableVisible(bool visible) { m_bTableVisible = visible ? 1 : 0; }
+    int32_t GetTableWidth() const { return m_nTableWidth; }
+    void SetTableWidth(int32_t width) { m_nTableWidth = width; }
+
+private:
+    const std::vector<FunctionEntry>& ReadList() const;
+    const FunctionEntry* CurrentEntry() const;
+    double EvaluateSetting(const std::string& text, const char* prefix);
+    void SaveZoomLevel();
+
+    // Recalculation steps.
+    void SampleCurves(bool fitRangeY, double step);
+    void BuildCurves(double step);
+    void SettleTable(double step);
+    std::vector<double> SampleFunction(const FunctionEntry& entry, double first, double last,
+                                       double step, std::size_t limit, bool markErrors);
+
+    Function m_evaluator;
+    std::vector<double> m_zoomHistory;
+    double m_scaleX = 0;
+    double m_scaleY = 0;
+    RECT m_rcPlot = {0, 0, 0, 0};
+    bool m_bSettingsDirty = false;
+    bool m_bListDirty = false;
+    int32_t m_nCurrent = -1;
+    std::vector<FunctionEntry> m_functions;
+    std::vector<FunctionEntry> m_editFunctions;
+    ChartSettings m_settings{};
+    ChartSettings m_editSettings{};
+    int32_t m_bTableVisible = 0;
+    int32_t m_nTableWidth = 153;
+};

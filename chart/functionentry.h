@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/wintypes.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+/// One function of a chart. The arrays are computed by recalculation and
+/// never stored: m_samples holds the value at each sampling argument (or the
+/// error value), m_points the polylines in logical chart units one after
+/// another, m_counts the number of points of each polyline.
+struct FunctionEntry
+{
+    std::string m_strFormula;   ///< as typed, code page 1250
+    int32_t m_nDerivative = 0;  ///< 0, 1 or 2
+    COLORREF m_crColor = 0;
+    std::vector<POINT> m_points;
+    std::vector<uint32_t> m_counts;
+    bool m_bVisible = true;
+    std::vector<double> m_samples;
+};

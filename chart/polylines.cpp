@@ -1,0 +1,77 @@
+#include "chart/polylines.h"
+
+#include <cmath>
+#include <optional>
+
+POINT ToLogical(const PlotFrame& frame, double x, double y)
+{
+    return {SaturateToInt32((x - frame.xMin) * frame.scaleX),
+            SaturateToInt32((y - frame.yMin) * frame.scaleY)};
+}
+
+void BuildPolylines(const std::vector<double>& samples, const PlotFrame& frame,
+                    std::vector<POINT>& points, std::vector<uint32_t>& counts)
+{
+    points.clear();
+    counts.clear();
+    const int32_t top = SaturateToInt32((frame.yMax - frame.yMin) * frame.scaleY);
+    bool penUp = true;
+    std::optional<POINT> pending; // logical point of the last outside sample
+    double x = frame.xMin;
+
+    for (double y : samples) {
+        if (std::isnan(y)) {
+            penUp = true;
+            pending.reset();
+        } else if (y < frame.yMin || y > frame.yMax) {
+            const POINT here = ToLogical(frame, x, y);
+            if (!penUp) {
+                // The curve leaves the plot: end it where the segment from the
+                // last point crosses the edge.
+                const POINT last = points.back();
+                const int32_t edge = here.y < last.y ? 0 : top;
+                POINT exit = {here.x, edge};
+                if (last.x < here.x) {
+                    const double slope = (static_cast<double>(here.y) - last.y) /
+                                         (static_cast<double>(here.x) - last.x);
+                    if (slope != 0)
+                        exit.x = SaturateToInt32(here.x - (static_cast<double>(here.y) - edge) / slope);
+                }
+                points.push_back(exit);
+                ++counts.back();
+                penUp = true;
+            }
+            pending = here;
+        } else {
+            if (penUp) {
+                // A polyline never stays a single point once another starts.
+                if (!counts.empty() && counts.back() < 2) {
+                    points.push_back(points.back());
+                    ++counts.back();
+                }
+                counts.push_back(0);
+                penUp = false;
+            }
+            const POINT here = ToLogical(frame, x, y);
+            if (pending) {
+                // The curve comes back into the plot: start where the segment
+                // from the outside sample crosses the edge.
+                const POINT outside = *pending;
+                const int32_t edge = outside.y < here.y ? 0 : top;
+                POINT entry = {here.x, edge};
+                if (outside.x < here.x) {
+                    const double slope = (static_cast<double>(here.y) - outside.y) /
+                                         (static_cast<double>(here.x) - outside.x);
+                    if (slope != 0)
+                        entry.x = SaturateToInt32((edge - static_cast<double>(outside.y)) / slope + outside.x);
+                }
+                points.push_back(entry);
+                ++counts.back();
+                pending.reset();
+            }
+            points.push_back(here);
+            ++counts.back();
+        }
+        x = x + frame.step;
+    }
+}

@@ -1,0 +1,279 @@
+#include "chart/chartmath.h"
+#include "chart/functioncontainer.h"
+#include "chart/polylines.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A range that is not finite, or whose width is not, becomes -5 ... 5; an
+// empty or reversed one gets a width of 1 (or -5 ... 5 when adding 1 is lost
+// to rounding at its magnitude).
+void MendRange(double& min, double& max)
+{
+    if (!std::isfinite(min) || !std::isfinite(max) || !std::isfinite(max - min)) {
+        min = -5;
+        max = 5;
+    }
+    if (!(max > min))
+        max = min + 1;
+    if (!(max > min)) {
+        min = -5;
+        max = 5;
+    }
+}
+
+int32_t ClampedPoints(int32_t points)
+{
+    return std::clamp(points, 1, FunctionContainer::kMaxPoints);
+}
+
+int32_t ClampedOrder(int32_t order)
+{
+    return std::clamp(order, 0, 2);
+}
+
+// Samples at the running argument: the step is added to x each time, never
+// recomputed from the index, so x drifts exactly as the curve expects.
+std::vector<double> RunningArguments(double first, double last, double step, std::size_t limit)
+{
+    std::vector<double> xs;
+    for (double x = first; x <= last && xs.size() < limit; x = x + step)
+        xs.push_back(x);
+    return xs;
+}
+
+} // namespace
+
+std::vector<double> FunctionContainer::SampleFunction(const FunctionEntry& entry, double first,
+                                                      double last, double step,
+                                                      std::size_t limit, bool markErrors)
+{
+    m_evaluator.m_bThrowSyntaxErrors = false;
+    m_evaluator.m_bThrowEvalErrors = false;
+    m_evaluator.SetFormula(entry.m_strFormula);
+    const int32_t order = ClampedOrder(entry.m_nDerivative);
+    const std::vector<double> xs = RunningArguments(first, last, step, limit);
+    std::vector<double> samples;
+    samples.reserve(xs.size());
+    for (double x : xs) {
+        const double y = m_evaluator.EvaluateDerivative(x, order);
+        samples.push_back(markErrors && m_evaluator.HasErrors() ? kErrorValue : y);
+    }
+    return samples;
+}
+
+void FunctionContainer::Recalculate(bool keepRanges)
+{
+    if (m_bListDirty) {
+        m_functions = m_editFunctions;
+        m_bListDirty = false;
+    }
+    if (m_bSettingsDirty) {
+        m_settings = m_editSettings;
+        m_bSettingsDirty = false;
+    }
+    ChartSettings& s = m_settings;
+
+    MendRange(s.m_xMin, s.m_xMax);
+    const double step = RaiseTiny((s.m_xMax - s.m_xMin) / ClampedPoints(s.m_nPoints));
+
+    m_evaluator.m_bDegrees = s.m_bDegrees != 0;
+    const bool fitRangeY = !keepRanges && s.m_bAutoRangeY;
+    SampleCurves(fitRangeY, step);
+
+    MendRange(s.m_yMin, s.m_yMax);
+    if (fitRangeY && !m_functions.empty()) {
+        const double margin = (s.m_yMax - s.m_yMin) * 0.05;
+        // Widen only while the ends stay finite.
+        if (std::isfinite(s.m_yMin - margin) && std::isfinite(s.m_yMax + margin)) {
+            s.m_yMin -= margin;
+            s.m_yMax += margin;
+        }
+    }
+    m_scaleX = kLogicalWidth / (s.m_xMax - s.m_xMin);
+    m_scaleY = kLogicalHeight / (s.m_yMax - s.m_yMin);
+
+    BuildCurves(step);
+
+    // A spacing that is not positive could never end a grid or tick loop; it
+    // is computed as an automatic one.
+    auto settle = [](double& spacing, bool automatic, double min, double max) {
+        if (automatic || !(spacing > 0))
+            spacing = AutoSpacing(min, max);
+        spacing = RaiseTiny(spacing);
+    };
+    settle(s.m_gridX, s.m_bAutoGridX, s.m_xMin, s.m_xMax);
+    settle(s.m_gridY, s.m_bAutoGridY, s.m_yMin, s.m_yMax);
+    settle(s.m_scaleStepX, s.m_bAutoScaleX, s.m_xMin, s.m_xMax);
+    settle(s.m_scaleStepY, s.m_bAutoScaleY, s.m_yMin, s.m_yMax);
+
+    SettleTable(step);
+}
+
+void FunctionContainer::SampleCurves(bool fitRangeY, double step)
+{
+    ChartSettings& s = m_settings;
+    // A few samples more than the steps allow for rounding of the running x;
+    // the bound also ends the loop where x + step == x.
+    const std::size_t limit = static_cast<std::size_t>(ClampedPoints(s.m_nPoints)) + 2;
+    bool boundSet = false;
+    for (FunctionEntry& entry : m_functions) {
+        if (!entry.m_bVisible)
+            continue;
+        entry.m_samples = SampleFunction(entry, s.m_xMin, s.m_xMax, step, limit, true);
+        if (!fitRangeY)
+            continue;
+        // A sample is a candidate for the y range only when it continues the
+        // curve: its predecessor is a number and it lies within 100 steps of
+        // it, so the jumps at a pole do not stretch the range.
+        const std::vector<double>& samples = entry.m_samples;
+        for (std::size_t i = 1; i < samples.size(); ++i) {
+            const double y = samples[i];
+            const double previous = samples[i - 1];
+            if (y == kErrorValue || std::isnan(previous) || !(std::fabs(y - previous) <= 100 * step))
+                continue;
+            if (!boundSet) {
+                s.m_yMin = y;
+                s.m_yMax = y;
+                boundSet = true;
+                continue;
+            }
+            if (y < s.m_yMin)
+                s.m_yMin = y;
+            if (y > s.m_yMax)
+                s.m_yMax = y;
+        }
+    }
+}
+
+void FunctionContainer::BuildCurves(double step)
+{
+    const ChartSettings& s = m_settings;
+    const PlotFrame frame = {s.m_xMin, s.m_yMin, s.m_yMax, m_scaleX, m_scaleY, step};
+    for (FunctionEntry& entry : m_functions) {
+        if (entry.m_bVisible)
+            BuildPolylines(entry.m_samples, frame, entry.m_points, entry.m_counts);
+    }
+}
+
+void FunctionContainer::SettleTable(double step)
+{
+    ChartSettings& s = m_settings;
+    const bool sync = s.m_bTableSync != 0;
+    const bool autoStep = s.m_bTableAutoStep != 0;
+    if (sync) {
+        s.m_tableXMin = s.m_xMin;
+        s.m_tableXMax = s.m_xMax;
+        if (autoStep)
+            s.m_tableStep = step;
+    } else if (autoStep) {
+        s.m_tableStep = RaiseTiny((s.m_tableXMax - s.m_tableXMin) / ClampedPoints(s.m_nPoints));
+    }
+    if (sync && autoStep)
+        return; // the chart's samples are the table's values
+
+    // A table of its own range is resampled after every recalculation, so its
+    // rows and arguments always agree. A step that is not positive, or too
+    // small for the range, is widened so the table stays within its rows.
+    const double width = s.m_tableXMax - s.m_tableXMin;
+    if (!(s.m_tableStep > 0))
+        s.m_tableStep = RaiseTiny(width / ClampedPoints(s.m_nPoints));
+    if (width / s.m_tableStep >= static_cast<double>(kMaxTableRows - 1))
+        s.m_tableStep = width / static_cast<double>(kMaxTableRows - 2);
+    for (FunctionEntry& entry : m_functions) {
+        if (entry.m_bVisible) {
+            entry.m_samples = SampleFunction(entry, s.m_tableXMin, s.m_tableXMax, s.m_tableStep,
+                                             kMaxTableRows, false);
+        }
+    }
+}
+
+void FunctionContainer::SaveZoomLevel()
+{
+    const ChartSettings& s = m_settings;
+    m_zoomHistory.insert(m_zoomHistory.end(), {s.m_xMin, s.m_xMax, s.m_yMin, s.m_yMax});
+    if (m_zoomHistory.size() > kHistoryLimit)
+        m_zoomHistory.erase(m_zoomHistory.begin(), m_zoomHistory.end() - kHistoryLimit);
+}
+
+void FunctionContainer::ZoomAbout(double factor)
+{
+    SaveZoomLevel();
+    ChartSettings& s = m_settings;
+    const double cx = (s.m_xMax + s.m_xMin) / 2;
+    s.m_xMin = cx - (cx - s.m_xMin) / factor;
+    s.m_xMax = cx + (s.m_xMax - cx) / factor;
+    const double cy = (s.m_yMax + s.m_yMin) / 2;
+    s.m_yMin = cy - (cy - s.m_yMin) / factor;
+    s.m_yMax = cy + (s.m_yMax - cy) / factor;
+    Recalculate(true);
+}
+
+void FunctionContainer::ZoomToRect(int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
+    if (!(top < bottom && left < right)) {
+        UndoZoom();
+        return;
+    }
+    SaveZoomLevel();
+    ChartSettings& s = m_settings;
+    const RECT& plot = m_rcPlot;
+    const double w = s.m_xMax - s.m_xMin;
+    const double h = s.m_yMax - s.m_yMin;
+    const double plotWidth = static_cast<double>(plot.right) - plot.left;
+    const double plotHeight = static_cast<double>(plot.bottom) - plot.top;
+    const double xMin = s.m_xMin + w * (static_cast<double>(left) - plot.left) / plotWidth;
+    const double xMax = s.m_xMax - w * (static_cast<double>(plot.right) - right) / plotWidth;
+    const double yMax = s.m_yMax - h * (static_cast<double>(top) - plot.top) / plotHeight;
+    const double yMin = s.m_yMin + h * (static_cast<double>(plot.bottom) - bottom) / plotHeight;
+    s.m_xMin = xMin;
+    s.m_xMax = xMax;
+    s.m_yMin = yMin;
+    s.m_yMax = yMax;
+    Recalculate(true);
+}
+
+void FunctionContainer::UndoZoom()
+{
+    if (m_zoomHistory.size() < 4)
+        return;
+    ChartSettings& s = m_settings;
+    auto pop = [this] {
+        const double v = m_zoomHistory.back();
+        m_zoomHistory.pop_back();
+        return v;
+    };
+    s.m_yMax = pop();
+    s.m_yMin = pop();
+    s.m_xMax = pop();
+    s.m_xMin = pop();
+    Recalculate(true);
+}
+
+void FunctionContainer::Pan(int32_t dx, int32_t dy)
+{
+    ChartSettings& s = m_settings;
+    const RECT& plot = m_rcPlot;
+    const double a = (s.m_xMax - s.m_xMin) * dx / (static_cast<double>(plot.right) - plot.left);
+    s.m_xMin -= a;
+    s.m_xMax -= a;
+    const double b = (s.m_yMax - s.m_yMin) * dy / (static_cast<double>(plot.bottom) - plot.top);
+    s.m_yMin += b;
+    s.m_yMax += b;
+    Recalculate(true);
+}
+
+WorldPoint FunctionContainer::PixelToWorld(int32_t px, int32_t py) const
+{
+    const ChartSettings& s = m_settings;
+    const RECT& plot = m_rcPlot;
+    const double x = (s.m_xMax - s.m_xMin) * (static_cast<double>(px) - plot.left) /
+                         (static_cast<double>(plot.right) - plot.left) +
+                     s.m_xMin;
+    const double y = s.m_yMax - (static_cast<double>(py) - plot.top) * (s.m_yMax - s.m_yMin) /
+                                    (static_cast<double>(plot.bottom) - plot.top);
+    const bool inside = s.m_xMin <= x && x <= s.m_xMax && s.m_yMin <= y && y <= s.m_yMax;
+    return {x, y, inside};
+}

@@ -1,0 +1,399 @@
+#include "chart/functioncontainer.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Ranges
+{
+    double xMin, xMax, yMin, yMax;
+    friend bool operator==(const Ranges&, const Ranges&) = default;
+};
+
+Ranges RangesOf(const FunctionContainer& chart)
+{
+    const ChartSettings& s = chart.GetSettings();
+    return {s.m_xMin, s.m_xMax, s.m_yMin, s.m_yMax};
+}
+
+void AddFunctions(FunctionContainer& chart, const std::vector<std::string>& formulas,
+                  int order = 0)
+{
+    chart.BeginEdit();
+    for (const std::string& formula : formulas) {
+        chart.SetCurrent(-1);
+        chart.SetFunction(formula, order, true, 0);
+    }
+    chart.CommitEdit();
+}
+
+// A plot rectangle as a drawing would leave it.
+void Place(FunctionContainer& chart)
+{
+    chart.SetPlotRect({100, 50, 740, 530});
+}
+
+TEST(Zoom, InAndOutAboutTheCentre)
+{
+    FunctionContainer chart;
+    chart.ZoomAbout(2);
+    EXPECT_EQ(RangesOf(chart), (Ranges{-2.5, 2.5, -2.5, 2.5}));
+    chart.UndoZoom();
+    chart.ZoomAbout(0.5);
+    EXPECT_EQ(RangesOf(chart), (Ranges{-10, 10, -10, 10}));
+    EXPECT_TRUE(chart.CanUndoZoom());
+}
+
+TEST(Zoom, HistoryKeepsTenLevels)
+{
+    FunctionContainer chart;
+    AddFunctions(chart, {"x"});
+    std::vector<Ranges> before;
+    for (int i = 0; i < 11; ++i) {
+        before.push_back(RangesOf(chart));
+        chart.ZoomAbout(i % 2 ? 2 : 0.5);
+        chart.Pan(0, 0); // panning leaves the history alone
+    }
+    EXPECT_EQ(chart.GetZoomHistory().size(), 40u);
+    for (int i = 10; i >= 1; --i) {
+        chart.UndoZoom();
+        EXPECT_EQ(RangesOf(chart), before[static_cast<std::size_t>(i)]) << i;
+    }
+    EXPECT_FALSE(chart.CanUndoZoom());
+    const Ranges last = RangesOf(chart);
+    chart.UndoZoom(); // the eleventh does nothing
+    EXPECT_EQ(RangesOf(chart), last);
+    EXPECT_NE(RangesOf(chart), before[0]);
+}
+
+TEST(Zoom, RectangleAndDragBackwards)
+{
+    FunctionContainer chart;
+    AddFunctions(chart, {"x"});
+    Place(chart);
+    const Ranges start = RangesOf(chart);
+    // The left half and the upper half of the plot.
+    chart.ZoomToRect(100, 50, 420, 290);
+    const Ranges zoomed = RangesOf(chart);
+    EXPECT_DOUBLE_EQ(zoomed.xMin, start.xMin);
+    EXPECT_DOUBLE_EQ(zoomed.xMax, (start.xMin + start.xMax) / 2);
+    EXPECT_DOUBLE_EQ(zoomed.yMax, start.yMax);
+    EXPECT_DOUBLE_EQ(zoomed.yMin, (start.yMin + start.yMax) / 2);
+
+    chart.ZoomToRect(420, 50, 100, 290); // dragged right to left: undo
+    EXPECT_EQ(RangesOf(chart), start);
+    chart.ZoomToRect(100, 290, 420, 50); // upwards, with no history: nothing
+    EXPECT_EQ(RangesOf(chart), start);
+}
+
+TEST(Zoom, PanFollowsThePointerAndKeepsTheYRange)
+{
+    FunctionContainer chart;
+    AddFunctions(chart, {"x^2"});
+    Place(chart);
+    const Ranges start = RangesOf(chart);
+    chart.Pan(64, -48); // a tenth of the plot to the right, up
+    const Ranges panned = RangesOf(chart);
+    EXPECT_DOUBLE_EQ(panned.xMin, start.xMin - 1);
+    EXPECT_DOUBLE_EQ(panned.yMin, start.yMin - (start.yMax - start.yMin) / 10);
+    EXPECT_DOUBLE_EQ(panned.yMax - panned.yMin, start.yMax - start.yMin);
+    EXPECT_FALSE(chart.CanUndoZoom());
+
+    const WorldPoint p = chart.PixelToWorld(100, 530);
+    EXPECT_DOUBLE_EQ(p.x, panned.xMin);
+    EXPECT_DOUBLE_EQ(p.y, panned.yMin);
+    EXPECT_TRUE(chart.PixelToWorld(420, 290).inside);
+    EXPECT_FALSE(chart.PixelToWorld(99, 300).inside);
+}
+
+TEST(Zoom, BeforeAnyDrawingRangesStayUsable)
+{
+    // The plot rectangle is all zeros: the divisions give NaN or infinity,
+    // which the recalculation mends instead of sampling forever.
+    FunctionContainer chart;
+    AddFunctions(chart, {"x"});
+    chart.Pan(5, 5);
+    chart.ZoomToRect(1, 1, 2, 2);
+    const Ranges r = RangesOf(chart);
+    EXPECT_TRUE(std::isfinite(r.xMin) && std::isfinite(r.xMax) && r.xMax > r.xMin);
+    EXPECT_TRUE(std::isfinite(r.yMin) && std::isfinite(r.yMax) && r.yMax > r.yMin);
+}
+
+TEST(Ranges, EmptyXRangeGetsAWidthOfOne)
+{
+    FunctionContainer chart;
+    ChartSettings s = chart.GetSettings();
+    s.m_xMin = s.m_xMax = 3;
+    chart.ReplaceSettings(s);
+    chart.Recalculate(true);
+    EXPECT_EQ(chart.GetSettings().m_xMin, 3);
+    EXPECT_EQ(chart.GetSettings().m_xMax, 4);
+
+    // Beyond 2^53 adding one is lost; such a range and one whose width
+    // overflows are mended as a NaN one is.
+    for (auto [min, max] : {std::pair{1e300, 1e300}, {-1e308, 1e308}, {NAN, 1.0}}) {
+        s.m_xMin = min;
+        s.m_xMax = max;
+        chart.ReplaceSettings(s);
+        chart.Recalculate(true);
+        EXPECT_EQ(chart.GetSettings().m_xMin, -5);
+        EXPECT_EQ(chart.GetSettings().m_xMax, 5);
+    }
+}
+
+TEST(Ranges, AutomaticYRangeIgnoresThePole)
+{
+    FunctionContainer chart;
+    AddFunctions(chart, {"1/x"});
+    const Ranges r = RangesOf(chart);
+    // Candidates need |dy| <= 100 steps = 1, so |x| >= about 0.1 and |y| <=
+    // about 10, plus 5 % of the height on each side.
+    EXPECT_GT(r.yMax, 10);
+    EXPECT_LT(r.yMax, 12);
+    EXPECT_LT(r.yMin, -10);
+    EXPECT_GT(r.yMin, -12);
+
+    const FunctionEntry& f = chart.GetFunctions()[0];
+    EXPECT_EQ(f.m_samples.size(), 1001u);
+    ASSERT_EQ(f.m_counts.size(), 2u);
+    const POINT exit = f.m_points[f.m_counts[0] - 1];
+    const POINT entry = f.m_points[f.m_counts[0]];
+    EXPECT_EQ(exit.y, 0);                               // leaves through the bottom
+    EXPECT_EQ(entry.y, FunctionContainer::kLogicalHeight - 1 + 1); // enters at the top
+    EXPECT_GT(exit.x, 15000);
+    EXPECT_LT(entry.x, 17000);
+    EXPECT_LE(exit.x, entry.x);
+}
+
+TEST(Ranges, ZoomKeepsTheComputedYRange)
+{
+    FunctionContainer chart;
+    AddFunctions(chart, {"x^3"});
+    const Ranges fitted = RangesOf(chart);
+    chart.ZoomAbout(2);
+    chart.UndoZoom();
+    EXPECT_EQ(RangesOf(chart), fitted);
+    chart.ZoomAbout(2);
+    EXPECT_DOUBLE_EQ(RangesOf(chart).yMax, fitted.yMax / 2 + (fitted.yMin + fitted.yMax) / 4);
+}
+
+TEST(Curves, ErrorsBecomeTheErrorValueAndHiddenFunctionsKeepTheirArrays)
+{
+    FunctionContainer chart;
+    AddFunctions(chart, {"sqrt(x)", "x"});
+    const FunctionEntry& root = chart.GetFunctions()[0];
+    EXPECT_EQ(root.m_samples.front(), FunctionContainer::kErrorValue);
+    EXPECT_NE(root.m_samples.back(), FunctionContainer::kErrorValue);
+
+    // Hiding makes a new entry; recalculations leave its arrays alone.
+    chart.BeginEdit();
+    chart.SetCurrent(1);
+    chart.SetFunction("x", 0, false, 0);
+    chart.CommitEdit();
+    chart.SetPlotRect({0, 0, 100, 100});
+    const std::vector<double> rootBefore = chart.GetFunctions()[0].m_samples;
+    chart.Pan(10, 10);
+    const FunctionEntry& hidden = chart.GetFunctions()[1];
+    EXPECT_TRUE(hidden.m_samples.empty());
+    EXPECT_TRUE(hidden.m_points.empty());
+    EXPECT_TRUE(hidden.m_counts.empty());
+    EXPECT_NE(chart.GetFunctions()[0].m_samples, rootBefore);
+    EXPECT_EQ(chart.GetTableRowCount(), rootBefore.size()); // the first visible one
+}
+
+TEST(Curves, SingleDotsStayWithinTheLogicalSpace)
+{
+    FunctionContainer chart;
+    AddFunctions(chart, {"tan(x)", "1/(x-1)", "exp(x)"});
+    for (const FunctionEntry& f : chart.GetFunctions()) {
+        std::size_t total = 0;
+        for (uint32_t c : f.m_counts)
+            total += c;
+        EXPECT_EQ(total, f.m_points.size());
+        for (const POINT& p : f.m_points) {
+            EXPECT_GE(p.y, 0);
+            EXPECT_LE(p.y, FunctionContainer::kLogicalHeight);
+            EXPECT_GE(p.x, 0);
+            EXPECT_LE(p.x, FunctionContainer::kLogicalWidth);
+        }
+    }
+}
+
+// The samples stored by a recalculation are the engine's own values, bit for
+// bit, at the same running x.
+TEST(Curves, SamplesEqualPointByPointEvaluation)
+{
+    const std::vector<std::string> formulas = {
+        "sin(x)", "1/x", "sqrt(x)", "x^2.5", "ln(abs(x))", "tan(x)*x", "exp(x)/(x-1)",
+        "log(x,2)", "asin(x/5)", "root(x,3)", "ctg(x)", "2x^3-x+1"};
+    for (int order = 0; order <= 2; ++order) {
+        for (bool degrees : {false, true}) {
+            FunctionContainer chart;
+            chart.BeginEdit();
+            chart.SetComputation(997, degrees, true);
+            chart.SetRange(false, true, "-4.3", "5.1", "", "");
+            for (const std::string& formula : formulas) {
+                chart.SetCurrent(-1);
+                chart.SetFunction(formula, order, true, 0);
+            }
+            chart.CommitEdit();
+
+            Function reference;
+            reference.m_bThrowSyntaxErrors = false;
+            reference.m_bDegrees = degrees;
+            const ChartSettings& s = chart.GetSettings();
+            const double step = (s.m_xMax - s.m_xMin) / s.m_nPoints;
+            for (const FunctionEntry& f : chart.GetFunctions()) {
+                SCOPED_TRACE(f.m_strFormula + " order " + std::to_string(order));
+                reference.SetFormula(f.m_strFormula);
+                double x = s.m_xMin;
+                for (double sample : f.m_samples) {
+                    double expected = reference.EvaluateDerivative(x, order);
+                    if (reference.HasErrors())
+                        expected = FunctionContainer::kErrorValue;
+                    ASSERT_EQ(std::memcmp(&sample, &expected, sizeof sample), 0) << "x = " << x;
+                    x = x + step;
+                }
+                EXPECT_GT(x, s.m_xMax);
+            }
+        }
+    }
+}
+
+TEST(Table, OwnRangeIsResampledAndBounded)
+{
+    FunctionContainer chart;
+    AddFunctions(chart, {"x^2", "1/x"});
+    EXPECT_EQ(chart.GetTableRowCount(), 1001u); // the chart's own samples
+
+    chart.BeginEdit();
+    chart.SetTable(false, false, "0", "1", "0.25", 0, 0);
+    chart.CommitEdit();
+    const FunctionEntry& square = chart.GetFunctions()[0];
+    EXPECT_EQ(square.m_samples, (std::vector<double>{0, 0.0625, 0.25, 0.5625, 1}));
+    // No error value in the table: a failed evaluation reads as 0.
+    EXPECT_EQ(chart.GetFunctions()[1].m_samples.front(), 0);
+
+    // A zoom applies no edits, yet the table still shows its own range.
+    chart.ZoomAbout(2);
+    EXPECT_EQ(chart.GetTableRowCount(), 5u);
+
+    // A step too small for the range (only a file can bring one) is widened.
+    ChartSettings s = chart.GetSettings();
+    s.m_tableXMax = 1e9;
+    s.m_tableStep = 1e-10;
+    chart.ReplaceSettings(s);
+    chart.Recalculate(true);
+    EXPECT_LE(chart.GetTableRowCount(), FunctionContainer::kMaxTableRows);
+    EXPECT_GT(chart.GetTableRowCount(), 99990u);
+}
+
+TEST(Robustness, StepBelowTheResolutionOfXEnds)
+{
+    FunctionContainer chart;
+    AddFunctions(chart, {"x"});
+    ChartSettings s = chart.GetSettings();
+    s.m_xMin = 1e20;
+    s.m_xMax = 1e20 + 65536;
+    s.m_nPoints = 10000; // step 6.5, far below the spacing of doubles near 1e20
+    s.m_bTableSync = 1;
+    s.m_bTableAutoStep = 0;
+    s.m_tableStep = 1;
+    chart.ReplaceSettings(s);
+    chart.Recalculate(false);
+    EXPECT_LE(chart.GetTableRowCount(), FunctionContainer::kMaxTableRows);
+}
+
+TEST(Robustness, OutOfRangeRecordValuesAreClampedForTheComputation)
+{
+    FunctionContainer chart;
+    AddFunctions(chart, {"x^3"});
+    ChartSettings s = chart.GetSettings();
+    s.m_nPoints = -7;
+    chart.ReplaceSettings(s);
+    chart.Recalculate(true);
+    EXPECT_EQ(chart.GetFunctions()[0].m_samples.size(), 2u);
+    EXPECT_EQ(chart.GetSettings().m_nPoints, -7); // the stored value stays
+
+    s.m_nPoints = 2000000000;
+    chart.ReplaceSettings(s);
+    chart.Recalculate(true);
+    EXPECT_LE(chart.GetFunctions()[0].m_samples.size(), 10002u);
+}
+
+// Random records, from random bytes and from plausible values, never crash,
+// trip a sanitizer or hang the recalculation.
+TEST(Robustness, RandomRecordsRecalculate)
+{
+    std::mt19937_64 random(20261207);
+    FunctionContainer chart;
+    AddFunctions(chart, {"sin(x)", "1/x", "sqrt(x)"});
+    chart.BeginEdit();
+    chart.SetCurrent(1);
+    chart.SetFunction("1/x", 2, true, 0);
+    chart.CommitEdit();
+    Place(chart);
+
+    auto plausible = [&](double scale) {
+        std::uniform_real_distribution<double> d(-scale, scale);
+        return d(random);
+    };
+    const double specials[] = {0, -0.0, NAN, INFINITY, -INFINITY, 1e308, -1e308, 1e-320, 5, -5};
+    auto value = [&]() {
+        switch (random() % 4) {
+        case 0: return specials[random() % std::size(specials)];
+        case 1: return plausible(10);
+        case 2: return plausible(1e6);
+        default: return std::ldexp(plausible(1), static_cast<int>(random() % 2000) - 1000);
+        }
+    };
+
+    for (int i = 0; i < 3000; ++i) {
+        ChartSettings s{};
+        if (i % 2 == 0) {
+            auto* bytes = reinterpret_cast<unsigned char*>(&s);
+            for (std::size_t b = 0; b < sizeof s; ++b)
+                bytes[b] = static_cast<unsigned char>(random());
+            // Most records sample fewer steps, to keep the run short.
+            if (random() % 4 != 0)
+                s.m_nPoints %= 1000;
+        } else {
+            s = chart.GetSettings();
+            for (double* field : {&s.m_xMin, &s.m_xMax, &s.m_yMin, &s.m_yMax, &s.m_gridX,
+                                  &s.m_gridY, &s.m_scaleStepX, &s.m_scaleStepY, &s.m_tableXMin,
+                                  &s.m_tableXMax, &s.m_tableStep}) {
+                if (random() % 3 == 0)
+                    *field = value();
+            }
+            s.m_nPoints = static_cast<int32_t>(random() % 5 == 0 ? random() : random() % 2000);
+            for (uint8_t* flag : {&s.m_bAutoRangeY, &s.m_bAutoGridX, &s.m_bDegrees})
+                *flag = static_cast<uint8_t>(random() % 3);
+            // A table of its own range can take 100000 rows; a few of those
+            // are enough.
+            if (i % 100 == 1) {
+                s.m_bTableSync = static_cast<uint8_t>(random() % 2);
+                s.m_bTableAutoStep = static_cast<uint8_t>(random() % 2);
+            }
+        }
+        chart.ReplaceSettings(s);
+        chart.Recalculate(i % 3 == 0);
+        const ChartSettings& r = chart.GetSettings();
+        ASSERT_TRUE(std::isfinite(r.m_xMax - r.m_xMin) && r.m_xMax > r.m_xMin);
+        ASSERT_TRUE(r.m_gridX > 0 || r.m_gridX < 0);
+        ASSERT_LE(chart.GetTableRowCount(), FunctionContainer::kMaxTableRows);
+        if (i % 7 == 0) {
+            chart.ZoomAbout(2);
+            chart.Pan(static_cast<int32_t>(random()), static_cast<int32_t>(random()));
+            chart.UndoZoom();
+        }
+    }
+}
+
+} // namespace
