@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-class Archive;
 class ArchiveReader;
+class ArchiveWriter;
 class DeviceContext;
+enum class ChartParse;
 
 /// A point of the chart under the mouse (chart units).
 struct WorldPoint
@@ -112,6 +113,13 @@ public:
     void Pan(int32_t dx, int32_t dy);
     WorldPoint PixelToWorld(int32_t px, int32_t py) const;
     bool CanUndoZoom() const { return m_zoomHistory.size() >= 4; }
+
+    /// Writes the committed chart in the chart file format.
+    void Store(ArchiveWriter& archive) const;
+    /// Reads one chart and, only when it is whole and well formed, appends its
+    /// functions and zoom history, takes its settings and table values and
+    /// recalculates keeping the stored ranges. Otherwise nothing changes.
+    ChartParse Load(ArchiveReader& archive);
 
     const ChartSettings& GetSettings() const { return m_settings; }
     const ChartSettings& GetEditSettings() const { return m_editSettings; }

@@ -54,9 +54,7 @@ int RunEval(int argc, char** argv)
         }
     }
     if (i >= argc) {
-        std::fprintf(stderr, "użycie: osiowiec-cli eval [--degrees] [--order N] [--program] "
-                             "WZÓR [X ...]\n");
-        return 1;
+        return UsageError("eval [--degrees] [--order N] [--program] WZÓR [X ...]");
     }
     const std::string formula = Cp1250::FromUtf8(argv[i++]);
 

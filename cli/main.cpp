@@ -1,36 +1,62 @@
 #include "cli/commands.h"
 
+#include "platform/cp1250.h"
+
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
-void PrintUsage()
-{
-    std::fputs("użycie: osiowiec-cli POLECENIE ...\n"
-               "  eval [--degrees] [--order N] [--program] WZÓR [X ...]\n",
-               stderr);
-}
+constexpr char kUsage[] =
+    "użycie: osiowiec-cli POLECENIE ...\n"
+    "  eval [--degrees] [--order N] [--program] WZÓR [X ...]\n"
+    "  new [-f \"WZÓR[;RZĄD[;#RRGGBB[;hidden]]]\"]... [--x MIN:MAX] [--y MIN:MAX]\n"
+    "      [--points N] [--degrees] [--dots] [--grid X:Y] [--scale X:Y]\n"
+    "      [--table MIN:MAX:KROK] [--header TEKST] [--caption TEKST] -o PLIK\n"
+    "  dump [--computed] PLIK\n"
+    "  table PLIK\n";
 
 } // namespace
+
+int UsageError(std::string_view usage)
+{
+    std::fprintf(stderr, "użycie: osiowiec-cli %.*s\n", static_cast<int>(usage.size()),
+                 usage.data());
+    return 1;
+}
+
+int ReportError(std::string_view message)
+{
+    std::fprintf(stderr, "%s\n", Cp1250::ToUtf8(message).c_str());
+    return 1;
+}
 
 int main(int argc, char** argv)
 {
     // Numbers are always written and read with a decimal point.
     std::setlocale(LC_ALL, "C");
     if (argc < 2) {
-        PrintUsage();
+        std::fputs(kUsage, stderr);
         return 1;
     }
-    const char* command = argv[1];
-    if (std::strcmp(command, "eval") == 0)
-        return RunEval(argc - 2, argv + 2);
-    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "help") == 0) {
-        PrintUsage();
+    const std::string command = argv[1];
+    argc -= 2;
+    argv += 2;
+    if (command == "eval")
+        return RunEval(argc, argv);
+    if (command == "new")
+        return RunNew(argc, argv);
+    if (command == "dump")
+        return RunDump(argc, argv);
+    if (command == "table")
+        return RunTable(argc, argv);
+    if (command == "help" || command == "--help") {
+        std::fputs(kUsage, stdout);
         return 0;
     }
-    std::fprintf(stderr, "nieznane polecenie: %s\n", command);
-    PrintUsage();
+    std::fprintf(stderr, "nieznane polecenie: %s\n", command.c_str());
+    std::fputs(kUsage, stderr);
     return 1;
 }

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+class FunctionContainer;
+
+// Chart files on disk. Failures throw FunctionContainerException with the
+// system's message naming the file (the name as given, in code page 1250).
+
+/// Loads a chart file into the model; a file that is refused leaves the model
+/// as it was.
+void LoadChartFile(FunctionContainer& chart, const std::string& path);
+
+/// Saves the committed chart; a failed save leaves the old file untouched.
+void SaveChartFile(const FunctionContainer& chart, const std::string& path);

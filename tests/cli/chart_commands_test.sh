@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# osiowiec-cli new, dump and table on real files.
+set -u
+cli=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+failures=0
+
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+contains() { # NAME HAYSTACK NEEDLE
+  case "$2" in *"$3"*) ;; *) fail "$1: no '$3' in: ${2:0:400}";; esac
+}
+
+# An empty chart is the 531 bytes of a new one.
+"$cli" new -o "$dir/empty.osw" || fail "new empty"
+[ "$(stat -c %s "$dir/empty.osw")" = 531 ] || fail "empty chart is not 531 bytes"
+
+"$cli" new -f "sin(x)" -f "log(x,2);2;#ff8000" -f "x^2;1;;hidden" --x "-pi:pi" --y "-2:2" \
+  --points 200 --degrees --dots --grid "auto:0.5" --scale "1:auto" --table "0:1:0.5" \
+  --header "Zażółć gęślą" --caption "Podpis" -o "$dir/full.osw" || fail "new full"
+dump=$("$cli" dump "$dir/full.osw")
+contains "formula" "$dump" '"m_strFormula":"log(x,2)","m_crColor":33023,"m_nDerivative":2,"m_bVisible":true'
+contains "hidden" "$dump" '"m_strFormula":"x^2","m_crColor":65280,"m_nDerivative":1,"m_bVisible":false'
+contains "header text" "$dump" '"m_szHeader":"Zażółć gęślą"'
+contains "caption shown" "$dump" '"m_bCaptionVisible":true'
+contains "range" "$dump" '"m_xMin":-3.1415926535897931,"m_xMax":3.1415926535897931,"m_yMin":-2,"m_yMax":2'
+contains "fixed grid" "$dump" '"m_bAutoGridX":true,"m_bAutoGridY":false'
+contains "grid y" "$dump" '"m_gridY":0.5'
+contains "points" "$dump" '"m_nPoints":200'
+contains "degrees and dots" "$dump" '"m_bDegrees":true,"m_bJoinPoints":false,"padding466":[0,0,0,0,0,0]'
+contains "font" "$dump" '"m_lfLegend":{"lfHeight":10,"lfWidth":0'
+contains "table" "$dump" '"m_tableXMin":0,"m_tableXMax":1,"m_tableStep":0.5,"m_bTableSync":false'
+contains "tail" "$dump" '"history":[],"m_bTableVisible":0,"m_nTableWidth":153}'
+
+computed=$("$cli" dump --computed "$dir/full.osw")
+contains "samples" "$computed" '"m_samples":[0,0.0087265354983739347,0.017452406437283512]'
+contains "scales" "$computed" '"m_scaleX":5092.9581789406511'
+
+table=$("$cli" table "$dir/full.osw")
+expected=$'x,sin(x),"(log(x,2))\'\'"\n0,0,0\n0.5,0.00872654,-5.77078\n1,0.0174524,-1.44269'
+[ "$table" = "$expected" ] || fail "table: $(printf '%q' "$table")"
+
+# Refusals: the system's messages on standard error, status 1.
+err=$("$cli" new --x 3:3 -o "$dir/bad.osw" 2>&1 >/dev/null); rc=$?
+[ $rc = 1 ] || fail "range refused with $rc"
+contains "range message" "$err" 'Maksymalna wartość dla X musi być większa od minimalnej'
+[ ! -e "$dir/bad.osw" ] || fail "refused chart was written"
+err=$("$cli" new -f "x;3" -o "$dir/bad.osw" 2>&1 >/dev/null) && fail "order 3 accepted"
+err=$("$cli" new -f "sin x" -o "$dir/bad.osw" 2>&1 >/dev/null) && fail "bad formula accepted"
+contains "formula message" "$err" 'Brak nawiasu otwierającego'
+err=$("$cli" new --table "sync:abc" -o "$dir/bad.osw" 2>&1 >/dev/null) && fail "bad step accepted"
+contains "step message" "$err" $'Błąd w wartości kroku\nNieznany symbol\nna pozycji 0'
+
+printf 'hello' > "$dir/text.osw"
+err=$("$cli" dump "$dir/text.osw" 2>&1 >/dev/null) && fail "non-chart accepted"
+contains "not a chart" "$err" "'$dir/text.osw' nie jest plikiem programu Osiowiec"
+head -c 100 "$dir/full.osw" > "$dir/cut.osw"
+err=$("$cli" table "$dir/cut.osw" 2>&1 >/dev/null) && fail "truncated chart accepted"
+contains "truncated" "$err" "Nie udało się odcztać pliku '$dir/cut.osw'"
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
