@@ -24,7 +24,8 @@ ChartParse ParseChart(ArchiveReader& reader, ChartImage& image, bool complete)
         }
 
         const int32_t count = reader.ReadInt32();
-        if (count < 0 || (complete && static_cast<std::size_t>(count) > reader.Remaining() / kMinFunctionRecord))
+        if (count < 0 || count > kMaxChartFunctions ||
+            (complete && static_cast<std::size_t>(count) > reader.Remaining() / kMinFunctionRecord))
             return ChartParse::kMalformed;
         for (int32_t i = 0; i < count; ++i) {
             FunctionEntry entry;

@@ -29,8 +29,10 @@ enum class ChartParse {
 /// The text that every chart stream starts with.
 inline constexpr char kChartHeader[] = "ZELTRA 2.0";
 
-/// Charts larger than this are refused, from files and from the network.
+/// Charts larger than this, or with more functions, are refused, from files
+/// and from the network.
 inline constexpr std::size_t kMaxChartBytes = 64u << 20;
+inline constexpr int32_t kMaxChartFunctions = 10000;
 
 /// Reads one chart from the reader's position. With `complete` the bytes are
 /// the whole stream, so counts that the rest cannot hold are malformed at

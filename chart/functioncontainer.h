@@ -45,6 +45,12 @@ public:
     /// Sampling steps used at most, whatever a record says.
     static constexpr int32_t kMaxPoints = 10000;
     static constexpr std::size_t kMaxTableRows = 100000;
+    /// Bounds on the memory and time of one recalculation, whatever the chart:
+    /// samples over all visible curves (fewer steps are taken when a chart has
+    /// so many visible functions that its steps would exceed it), and values of
+    /// a value table of its own range (its step is widened to fit).
+    static constexpr std::size_t kMaxChartSamples = 1000000;
+    static constexpr std::size_t kMaxTableCells = 1000000;
 
     FunctionContainer();
 
@@ -144,7 +150,8 @@ private:
     void SaveZoomLevel();
 
     // Recalculation steps.
-    void SampleCurves(bool fitRangeY, double step);
+    std::size_t VisibleCount() const;
+    void SampleCurves(bool fitRangeY, int32_t points, double step);
     void BuildCurves(double step);
     void SettleTable(double step);
     std::vector<double> SampleFunction(const FunctionEntry& entry, double first, double last,

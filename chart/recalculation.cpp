@@ -29,6 +29,18 @@ int32_t ClampedPoints(int32_t points)
     return std::clamp(points, 1, FunctionContainer::kMaxPoints);
 }
 
+// The steps actually taken: the record's number within 1 ... kMaxPoints, and
+// fewer when the visible curves would need more than kMaxChartSamples.
+int32_t SamplingPoints(int32_t stored, std::size_t visible)
+{
+    int32_t points = ClampedPoints(stored);
+    if (visible > 0 && visible * (static_cast<std::size_t>(points) + 2) > FunctionContainer::kMaxChartSamples) {
+        const std::size_t fitting = FunctionContainer::kMaxChartSamples / visible;
+        points = static_cast<int32_t>(std::max<std::size_t>(fitting, 3) - 2);
+    }
+    return points;
+}
+
 int32_t ClampedOrder(int32_t order)
 {
     return std::clamp(order, 0, 2);
@@ -77,11 +89,12 @@ void FunctionContainer::Recalculate(bool keepRanges)
     ChartSettings& s = m_settings;
 
     MendRange(s.m_xMin, s.m_xMax);
-    const double step = RaiseTiny((s.m_xMax - s.m_xMin) / ClampedPoints(s.m_nPoints));
+    const int32_t points = SamplingPoints(s.m_nPoints, VisibleCount());
+    const double step = RaiseTiny((s.m_xMax - s.m_xMin) / points);
 
     m_evaluator.m_bDegrees = s.m_bDegrees != 0;
     const bool fitRangeY = !keepRanges && s.m_bAutoRangeY;
-    SampleCurves(fitRangeY, step);
+    SampleCurves(fitRangeY, points, step);
 
     MendRange(s.m_yMin, s.m_yMax);
     if (fitRangeY && !m_functions.empty()) {
@@ -112,12 +125,18 @@ void FunctionContainer::Recalculate(bool keepRanges)
     SettleTable(step);
 }
 
-void FunctionContainer::SampleCurves(bool fitRangeY, double step)
+std::size_t FunctionContainer::VisibleCount() const
+{
+    return static_cast<std::size_t>(std::count_if(m_functions.begin(), m_functions.end(),
+                                                  [](const FunctionEntry& f) { return f.m_bVisible; }));
+}
+
+void FunctionContainer::SampleCurves(bool fitRangeY, int32_t points, double step)
 {
     ChartSettings& s = m_settings;
     // A few samples more than the steps allow for rounding of the running x;
     // the bound also ends the loop where x + step == x.
-    const std::size_t limit = static_cast<std::size_t>(ClampedPoints(s.m_nPoints)) + 2;
+    const std::size_t limit = static_cast<std::size_t>(points) + 2;
     bool boundSet = false;
     for (FunctionEntry& entry : m_functions) {
         if (!entry.m_bVisible)
@@ -177,15 +196,18 @@ void FunctionContainer::SettleTable(double step)
     // A table of its own range is resampled after every recalculation, so its
     // rows and arguments always agree. A step that is not positive, or too
     // small for the range, is widened so the table stays within its rows.
+    const std::size_t visible = VisibleCount();
+    const std::size_t rows =
+        std::max<std::size_t>(3, std::min(kMaxTableRows, kMaxTableCells / std::max<std::size_t>(visible, 1)));
     const double width = s.m_tableXMax - s.m_tableXMin;
     if (!(s.m_tableStep > 0))
         s.m_tableStep = RaiseTiny(width / ClampedPoints(s.m_nPoints));
-    if (width / s.m_tableStep >= static_cast<double>(kMaxTableRows - 1))
-        s.m_tableStep = width / static_cast<double>(kMaxTableRows - 2);
+    if (width / s.m_tableStep >= static_cast<double>(rows - 1))
+        s.m_tableStep = width / static_cast<double>(rows - 2);
     for (FunctionEntry& entry : m_functions) {
         if (entry.m_bVisible) {
             entry.m_samples = SampleFunction(entry, s.m_tableXMin, s.m_tableXMax, s.m_tableStep,
-                                             kMaxTableRows, false);
+                                             rows, false);
         }
     }
 }

@@ -328,6 +328,31 @@ TEST(Robustness, OutOfRangeRecordValuesAreClampedForTheComputation)
     EXPECT_LE(chart.GetFunctions()[0].m_samples.size(), 10002u);
 }
 
+TEST(Robustness, ManyVisibleFunctionsShareTheSampleBudget)
+{
+    FunctionContainer chart;
+    chart.BeginEdit();
+    chart.SetComputation(10000, false, true);
+    chart.SetTable(false, false, "0", "1", "0.0001", 0, 0);
+    for (int i = 0; i < 400; ++i) {
+        chart.SetCurrent(-1);
+        chart.SetFunction("x", 0, true, 0);
+    }
+    chart.CommitEdit();
+    std::size_t samples = 0;
+    for (const FunctionEntry& f : chart.GetFunctions())
+        samples += f.m_samples.size();
+    EXPECT_LE(samples, FunctionContainer::kMaxTableCells);
+    EXPECT_GT(samples, FunctionContainer::kMaxTableCells / 2);
+    EXPECT_EQ(chart.GetSettings().m_nPoints, 10000); // the stored value stays
+
+    // The curves, sampled at fewer steps, still span the whole x range.
+    const FunctionEntry& f = chart.GetFunctions().back();
+    ASSERT_FALSE(f.m_points.empty());
+    EXPECT_EQ(f.m_points.front().x, 0);
+    EXPECT_GE(f.m_points.back().x, FunctionContainer::kLogicalWidth - 20);
+}
+
 // Random records, from random bytes and from plausible values, never crash,
 // trip a sanitizer or hang the recalculation.
 TEST(Robustness, RandomRecordsRecalculate)

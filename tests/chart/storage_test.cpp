@@ -149,6 +149,15 @@ TEST(Storage, RefusedStreamsLeaveTheModelAsItWas)
     ArchiveReader negativeReader(negative);
     EXPECT_EQ(chart.Load(negativeReader), ChartParse::kMalformed);
 
+    // More functions than a chart may have.
+    std::vector<uint8_t> many = bytes;
+    many[11] = 0x11;
+    many[12] = 0x27; // 10001
+    many[13] = many[14] = 0;
+    ArchiveReader manyReader(many);
+    EXPECT_EQ(chart.Load(manyReader), ChartParse::kMalformed);
+    EXPECT_EQ(ScanChart(many.data(), many.size()).status, ChartParse::kMalformed);
+
     // A count the file cannot hold is malformed without reading on.
     std::vector<uint8_t> huge = bytes;
     huge[14] = 0x7F;
