@@ -120,6 +120,12 @@ public:
     WorldPoint PixelToWorld(int32_t px, int32_t py) const;
     bool CanUndoZoom() const { return m_zoomHistory.size() >= 4; }
 
+    /// Draws the committed chart into the target rectangle (device units) and
+    /// records the plot rectangle for the mouse. What was selected on the
+    /// device before is selected again afterwards. The legend walks the list
+    /// through the current index, which is left on the last function.
+    void Draw(DeviceContext& dc, const RECT& target);
+
     /// Writes the committed chart in the chart file format.
     void Store(ArchiveWriter& archive) const;
     /// Reads one chart and, only when it is whole and well formed, appends its
@@ -148,6 +154,15 @@ private:
     const FunctionEntry* CurrentEntry() const;
     double EvaluateSetting(const std::string& text, const char* prefix);
     void SaveZoomLevel();
+
+    // Drawing steps; r is the layout rectangle, shrunk as they go.
+    void DrawTitles(DeviceContext& dc, RECT& r) const;
+    void DrawScales(DeviceContext& dc, RECT& r, const RECT& target, double sx, double sy) const;
+    void DrawGrid(DeviceContext& dc, const RECT& target, double sx, double sy) const;
+    void DrawAxes(DeviceContext& dc, const RECT& r, double sx, double sy) const;
+    void DrawCurves(DeviceContext& dc) const;
+    void DrawFrame(DeviceContext& dc) const;
+    void DrawLegend(DeviceContext& dc, const RECT& r);
 
     // Recalculation steps.
     std::size_t VisibleCount() const;
