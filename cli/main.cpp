@@ -16,7 +16,8 @@ constexpr char kUsage[] =
     "      [--points N] [--degrees] [--dots] [--grid X:Y] [--scale X:Y]\n"
     "      [--table MIN:MAX:KROK] [--header TEKST] [--caption TEKST] -o PLIK\n"
     "  dump [--computed] PLIK\n"
-    "  table PLIK\n";
+    "  table PLIK\n"
+    "  render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ]\n";
 
 } // namespace
 
@@ -52,6 +53,8 @@ int main(int argc, char** argv)
         return RunDump(argc, argv);
     if (command == "table")
         return RunTable(argc, argv);
+    if (command == "render")
+        return RunRender(argc, argv);
     if (command == "help" || command == "--help") {
         std::fputs(kUsage, stdout);
         return 0;

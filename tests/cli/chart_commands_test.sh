@@ -58,5 +58,18 @@ head -c 100 "$dir/full.osw" > "$dir/cut.osw"
 err=$("$cli" table "$dir/cut.osw" 2>&1 >/dev/null) && fail "truncated chart accepted"
 contains "truncated" "$err" "Nie udało się odcztać pliku '$dir/cut.osw'"
 
+# Rendering: PNG of the asked size, SVG and a PDF page.
+"$cli" render "$dir/full.osw" -o "$dir/chart.png" --size 320x200 || fail "render png"
+[ "$(head -c 8 "$dir/chart.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "not a png"
+[ "$(od -An -tu1 -j16 -N8 "$dir/chart.png" | tr -s ' ')" = " 0 0 1 64 0 0 0 200" ] || fail "png size"
+"$cli" render "$dir/full.osw" -o "$dir/chart.svg" || fail "render svg"
+grep -q '<svg' "$dir/chart.svg" || fail "not an svg"
+"$cli" render "$dir/full.osw" -o "$dir/chart.pdf" || fail "render pdf"
+[ "$(head -c 4 "$dir/chart.pdf")" = "%PDF" ] || fail "not a pdf"
+"$cli" render "$dir/full.osw" -o "$dir/x.png" --size 0x10 2>/dev/null && fail "size 0 accepted"
+"$cli" render "$dir/full.osw" -o "$dir/x.gif" 2>/dev/null && fail "gif accepted"
+err=$("$cli" render "$dir/text.osw" -o "$dir/x.png" 2>&1 >/dev/null) && fail "render of non-chart"
+contains "render refuses" "$err" "nie jest plikiem programu Osiowiec"
+
 echo "$failures failed"
 [ "$failures" -eq 0 ]

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/devicecontext.h"
+
+#include <QFont>
+
+class QPainter;
+
+/// The drawing surface on a QPainter: a widget, a QImage, a QPdfWriter, a
+/// QSvgGenerator or a QPrinter. It draws without antialiasing, so a line of
+/// width 1 is one device pixel on the screen. On devices of more than 96
+/// pixels per inch, pen widths and single pixels grow by pixels per inch / 96
+/// so that printed lines stay visible.
+class QtDeviceContext : public DeviceContext
+{
+public:
+    /// The painter must be active; its device gives the pixels per inch.
+    explicit QtDeviceContext(QPainter& painter);
+
+    int32_t DpiX() const override { return m_dpiX; }
+    int32_t DpiY() const override { return m_dpiY; }
+    TextMetrics GetTextMetrics() const override;
+    TextSize GetTextExtent(std::string_view text) const override;
+
+protected:
+    void DeviceLine(POINT from, POINT to) override;
+    void DevicePolylines(const std::vector<std::vector<POINT>>& polylines) override;
+    void DevicePolygon(const std::vector<POINT>& points) override;
+    void DeviceRectangle(const RECT& rect) override;
+    void DevicePixel(POINT p, COLORREF color) override;
+    void DeviceText(POINT topLeft, std::string_view text) override;
+
+private:
+    QFont Font() const;
+    void ApplyPen();
+    void ApplyBrush();
+    int32_t ScaledWidth(int32_t width) const;
+
+    QPainter& m_painter;
+    int32_t m_dpiX;
+    int32_t m_dpiY;
+};

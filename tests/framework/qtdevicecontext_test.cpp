@@ -1,0 +1,148 @@
+#include "chart/functioncontainer.h"
+#include "framework/qtdevicecontext.h"
+#include "framework/qtstring.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSvgGenerator>
+
+namespace {
+
+class QtSurface : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static int argc = 1;
+        static char name[] = "framework_tests";
+        static char* argv[] = {name, nullptr};
+        if (!QGuiApplication::instance())
+            new QGuiApplication(argc, argv);
+    }
+
+    static QImage White(int width, int height, int dpi = 96)
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        image.setDotsPerMeterX(qRound(dpi / 0.0254));
+        image.setDotsPerMeterY(qRound(dpi / 0.0254));
+        return image;
+    }
+
+    static bool Black(const QImage& image, int x, int y)
+    {
+        return image.pixel(x, y) == qRgb(0, 0, 0);
+    }
+};
+
+TEST_F(QtSurface, TextsCrossTheBoundaryInCodePage1250)
+{
+    const std::string text = "pot\xEAga \xB3\xB9" "ka";
+    EXPECT_EQ(FromCp1250(text), QString::fromUtf8("potęga łąka"));
+    EXPECT_EQ(ToCp1250(FromCp1250(text)), text);
+    EXPECT_EQ(ToCp1250(QString::fromUtf8("√")), "?");
+}
+
+TEST_F(QtSurface, PrimitivesLandOnTheDevicePixels)
+{
+    QImage image = White(40, 40);
+    {
+        QPainter painter(&image);
+        QtDeviceContext dc(painter);
+        dc.SelectPen({Pen::kSolid, 1, 0});
+        dc.Line({2, 5}, {30, 5});
+        dc.SelectBrush({false, RGB(255, 0, 0)});
+        dc.Rectangle(10, 10, 20, 20);
+        dc.SetPixel({35, 35}, 0);
+    }
+    // A line of width 1 is one pixel high.
+    EXPECT_TRUE(Black(image, 15, 5));
+    EXPECT_FALSE(Black(image, 15, 4));
+    EXPECT_FALSE(Black(image, 15, 6));
+    // The rectangle's border covers 10 ... 19, its inside is the brush.
+    EXPECT_TRUE(Black(image, 10, 15));
+    EXPECT_TRUE(Black(image, 19, 15));
+    EXPECT_EQ(image.pixel(20, 15), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(15, 15), qRgb(255, 0, 0));
+    EXPECT_TRUE(Black(image, 35, 35));
+}
+
+TEST_F(QtSurface, ChartFrameOnThePlotRectangle)
+{
+    FunctionContainer chart;
+    QImage image = White(800, 600);
+    {
+        QPainter painter(&image);
+        QtDeviceContext dc(painter);
+        chart.Draw(dc, {0, 0, 800, 600});
+    }
+    const RECT plot = chart.GetPlotRect();
+    EXPECT_GT(plot.left, 10);
+    EXPECT_GT(plot.top, 10);
+    EXPECT_LT(plot.right, 800);
+    EXPECT_LT(plot.bottom, 590);
+    const int y = (plot.top + plot.bottom) / 2 + 7;
+    EXPECT_TRUE(Black(image, plot.left, y));
+    EXPECT_TRUE(Black(image, plot.right - 1, y));
+    EXPECT_FALSE(Black(image, plot.right, y));
+    EXPECT_FALSE(Black(image, plot.left - 1, y));
+}
+
+TEST_F(QtSurface, ImageAndSvgLayTheChartOutAlike)
+{
+    FunctionContainer chart;
+    chart.BeginEdit();
+    chart.SetFunction("sin(x)", 2, true, 0);
+    chart.CommitEdit();
+
+    QImage image = White(640, 480);
+    {
+        QPainter painter(&image);
+        QtDeviceContext dc(painter);
+        chart.Draw(dc, {0, 0, 640, 480});
+    }
+    const RECT onImage = chart.GetPlotRect();
+
+    QBuffer buffer;
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(QSize(640, 480));
+    svg.setResolution(96);
+    {
+        QPainter painter(&svg);
+        QtDeviceContext dc(painter);
+        chart.Draw(dc, {0, 0, 640, 480});
+    }
+    EXPECT_EQ(chart.GetPlotRect(), onImage);
+    EXPECT_TRUE(buffer.data().contains("(sin(x))''"));
+}
+
+TEST_F(QtSurface, PrinterResolutionWidensLinesAndKeepsPoints)
+{
+    QImage image = White(100, 100, 600);
+    int32_t textHeight = 0;
+    {
+        QPainter painter(&image);
+        QtDeviceContext dc(painter);
+        EXPECT_EQ(dc.DpiY(), 600);
+        dc.SelectPen({Pen::kSolid, 1, 0});
+        dc.Line({10, 50}, {90, 50});
+        LOGFONTA font = DefaultChartFont();
+        font.lfHeight = -MulDiv(10, 600, 72);
+        dc.SelectFont(font);
+        textHeight = dc.GetTextMetrics().tmHeight;
+    }
+    int rows = 0;
+    for (int y = 40; y < 60; ++y)
+        rows += Black(image, 50, y);
+    EXPECT_EQ(rows, 6); // 600 / 96, rounded
+    // A 10-point font is about 83 pixels of character height at 600 dpi.
+    EXPECT_GT(textHeight, 83);
+    EXPECT_LT(textHeight, 110);
+}
+
+} // namespace
