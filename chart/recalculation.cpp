@@ -65,13 +65,18 @@ std::vector<double> FunctionContainer::SampleFunction(const FunctionEntry& entry
     m_evaluator.m_bThrowSyntaxErrors = false;
     m_evaluator.m_bThrowEvalErrors = false;
     m_evaluator.SetFormula(entry.m_strFormula);
-    const int32_t order = ClampedOrder(entry.m_nDerivative);
     const std::vector<double> xs = RunningArguments(first, last, step, limit);
-    std::vector<double> samples;
-    samples.reserve(xs.size());
-    for (double x : xs) {
-        const double y = m_evaluator.EvaluateDerivative(x, order);
-        samples.push_back(markErrors && m_evaluator.HasErrors() ? kErrorValue : y);
+    std::vector<double> samples(xs.size());
+    std::vector<uint8_t> failed(xs.size());
+    // The whole row at once: the same values as EvaluateDerivative point by
+    // point, to the last bit, at a fraction of the cost.
+    m_evaluator.EvaluateSeries(xs.data(), xs.size(), ClampedOrder(entry.m_nDerivative),
+                               samples.data(), failed.data());
+    if (markErrors) {
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            if (failed[i])
+                samples[i] = kErrorValue;
+        }
     }
     return samples;
 }

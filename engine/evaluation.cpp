@@ -1,5 +1,6 @@
 #include "engine/function.h"
 
+#include "engine/evaluationstack.h"
 #include "engine/functionexception.h"
 #include "engine/messages.h"
 
@@ -16,9 +17,13 @@ std::vector<double> g_evaluationStack;
 
 } // namespace
 
-double Function::Fail(const char* message, size_t instruction)
+std::vector<double>& EvaluationStack()
 {
-    m_pInstruction = instruction;
+    return g_evaluationStack;
+}
+
+double Function::Fail(const char* message)
+{
     EvaluationError(message);
     return 0;
 }
@@ -33,7 +38,6 @@ double Function::Evaluate(double x)
         return 0;
     }
     m_errors.clear();
-    m_pNextConstant = 0;
     if (g_evaluationStack.size() < static_cast<size_t>(m_nMaxDepth))
         g_evaluationStack.resize(m_nMaxDepth);
 
@@ -43,62 +47,83 @@ double Function::Evaluate(double x)
     auto r = [degrees](double v) { return degrees ? v * kPiValue * kOneOver180 : v; };
     auto d = [degrees](double w) { return degrees ? (180.0 / kPiValue) * w : w; };
 
-    double* const base = g_evaluationStack.data();
-    double* sp = base; // one past the top value
-    const double* constant = m_constants.data();
-    const int32_t* program = m_program.data();
-    const size_t count = m_program.size();
-
-    for (size_t i = 0; i < count; ++i) {
-        switch (program[i]) {
-        case kNegate: sp[-1] = -sp[-1]; break;
-        case kPlus: sp[-2] = sp[-2] + sp[-1]; --sp; break;
-        case kMinus: sp[-2] = sp[-2] - sp[-1]; --sp; break;
-        case kMultiply: sp[-2] = sp[-2] * sp[-1]; --sp; break;
-        case kDivide:
-            if (sp[-1] == 0) {
-                m_pNextConstant = static_cast<size_t>(constant - m_constants.data());
-                return Fail(EngineMessage::kDivisionByZero, i);
-            }
+    // Each instruction runs the codes it stands for and makes their checks in
+    // their order: x is tested where it would be pushed, a divisor before the
+    // division, and every result, so the first error is the one the codes
+    // would report. One check after each instruction finds every domain
+    // error, whatever produced the NaN or the infinity.
+    double* sp = g_evaluationStack.data(); // one past the top value
+    for (const Instruction& in : m_fast) {
+        const double c = in.value;
+        switch (in.op) {
+        case Op::kConst: *sp++ = c; break;
+        case Op::kX:
+            *sp++ = x;
+            break;
+        case Op::kNegate: sp[-1] = -sp[-1]; break;
+        case Op::kAdd: sp[-2] = sp[-2] + sp[-1]; --sp; break;
+        case Op::kSub: sp[-2] = sp[-2] - sp[-1]; --sp; break;
+        case Op::kMul: sp[-2] = sp[-2] * sp[-1]; --sp; break;
+        case Op::kDiv:
+            if (sp[-1] == 0)
+                return Fail(EngineMessage::kDivisionByZero);
             sp[-2] = sp[-2] / sp[-1];
             --sp;
             break;
-        case kPower:
-        case kPow: sp[-2] = std::pow(sp[-2], sp[-1]); --sp; break;
-        case kPi: *sp++ = kPiValue; break;
-        case kX: *sp++ = x; break;
-        case kNumber: *sp++ = *constant++; break;
-        case kEnd: break;
-        case kSin: sp[-1] = std::sin(r(sp[-1])); break;
-        case kAsin: sp[-1] = d(std::asin(sp[-1])); break;
-        case kSinh: sp[-1] = std::sinh(sp[-1]); break;
-        case kCos: sp[-1] = std::cos(r(sp[-1])); break;
-        case kCosh: sp[-1] = std::cosh(sp[-1]); break;
-        case kAcos: sp[-1] = d(std::acos(sp[-1])); break;
-        case kTan: sp[-1] = std::tan(r(sp[-1])); break;
-        case kTanh: sp[-1] = std::tanh(sp[-1]); break;
-        case kAtan: sp[-1] = d(std::atan(sp[-1])); break;
-        case kCtg: sp[-1] = 1 / std::tan(r(sp[-1])); break;
-        case kCtgh: sp[-1] = 1 / std::tanh(sp[-1]); break;
-        case kArcctg: sp[-1] = d(kPiValue * 0.5 - std::atan(sp[-1])); break;
-        case kRoot: sp[-2] = std::pow(sp[-2], 1 / sp[-1]); --sp; break;
-        case kExp: sp[-1] = std::exp(sp[-1]); break;
-        case kLog: sp[-2] = std::log(sp[-2]) / std::log(sp[-1]); --sp; break;
-        case kLog10: sp[-1] = std::log10(sp[-1]); break;
-        case kLn: sp[-1] = std::log(sp[-1]); break;
-        case kSqr: sp[-1] = sp[-1] * sp[-1]; break;
-        case kSqrt: sp[-1] = std::sqrt(sp[-1]); break;
-        case kAbs: sp[-1] = std::fabs(sp[-1]); break;
+        case Op::kPow: sp[-2] = std::pow(sp[-2], sp[-1]); --sp; break;
+        case Op::kAddC: sp[-1] = sp[-1] + c; break;
+        case Op::kSubC: sp[-1] = sp[-1] - c; break;
+        case Op::kMulC: sp[-1] = sp[-1] * c; break;
+        case Op::kDivC:
+            if (c == 0)
+                return Fail(EngineMessage::kDivisionByZero);
+            sp[-1] = sp[-1] / c;
+            break;
+        case Op::kPowC: sp[-1] = std::pow(sp[-1], c); break;
+        case Op::kAddX:
+        case Op::kSubX:
+        case Op::kMulX:
+        case Op::kDivX:
+        case Op::kPowX:
+            if (!std::isfinite(x))
+                return Fail(EngineMessage::kDomainError);
+            switch (in.op) {
+            case Op::kAddX: sp[-1] = sp[-1] + x; break;
+            case Op::kSubX: sp[-1] = sp[-1] - x; break;
+            case Op::kMulX: sp[-1] = sp[-1] * x; break;
+            case Op::kDivX:
+                if (x == 0)
+                    return Fail(EngineMessage::kDivisionByZero);
+                sp[-1] = sp[-1] / x;
+                break;
+            default: sp[-1] = std::pow(sp[-1], x); break;
+            }
+            break;
+        case Op::kRoot: sp[-2] = std::pow(sp[-2], 1 / sp[-1]); --sp; break;
+        case Op::kLog: sp[-2] = std::log(sp[-2]) / std::log(sp[-1]); --sp; break;
+        case Op::kSin: sp[-1] = std::sin(r(sp[-1])); break;
+        case Op::kAsin: sp[-1] = d(std::asin(sp[-1])); break;
+        case Op::kSinh: sp[-1] = std::sinh(sp[-1]); break;
+        case Op::kCos: sp[-1] = std::cos(r(sp[-1])); break;
+        case Op::kCosh: sp[-1] = std::cosh(sp[-1]); break;
+        case Op::kAcos: sp[-1] = d(std::acos(sp[-1])); break;
+        case Op::kTan: sp[-1] = std::tan(r(sp[-1])); break;
+        case Op::kTanh: sp[-1] = std::tanh(sp[-1]); break;
+        case Op::kAtan: sp[-1] = d(std::atan(sp[-1])); break;
+        case Op::kCtg: sp[-1] = 1 / std::tan(r(sp[-1])); break;
+        case Op::kCtgh: sp[-1] = 1 / std::tanh(sp[-1]); break;
+        case Op::kArcctg: sp[-1] = d(kPiValue * 0.5 - std::atan(sp[-1])); break;
+        case Op::kExp: sp[-1] = std::exp(sp[-1]); break;
+        case Op::kLog10: sp[-1] = std::log10(sp[-1]); break;
+        case Op::kLn: sp[-1] = std::log(sp[-1]); break;
+        case Op::kSqr: sp[-1] = sp[-1] * sp[-1]; break;
+        case Op::kSqrt: sp[-1] = std::sqrt(sp[-1]); break;
+        case Op::kAbs: sp[-1] = std::fabs(sp[-1]); break;
+        case Op::kEnd: break;
         }
-        // One check after every code finds every domain error, whatever
-        // produced the NaN or the infinity.
-        if (!std::isfinite(sp[-1])) {
-            m_pNextConstant = static_cast<size_t>(constant - m_constants.data());
-            return Fail(EngineMessage::kDomainError, i);
-        }
+        if (!std::isfinite(sp[-1]))
+            return Fail(EngineMessage::kDomainError);
     }
-    m_pInstruction = count;
-    m_pNextConstant = static_cast<size_t>(constant - m_constants.data());
     return sp[-1];
 }
 

@@ -148,6 +148,8 @@ void Function::Compile()
         return;
     }
     Emit(kEnd);
+    m_fast = FuseProgram(m_program, m_constants);
+    m_bUsesX = std::find(m_program.begin(), m_program.end(), kX) != m_program.end();
     m_bCompiled = true;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/instruction.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -85,6 +88,14 @@ public:
     /// evaluations, so callers keep n small.
     double EvaluateDerivative(double x, int32_t order);
 
+    /// EvaluateDerivative at each of `count` arguments at once, for sampling:
+    /// values[i] and failed[i] are what EvaluateDerivative(xs[i], order) would
+    /// return and whether it would record an error (the value is then 0), to
+    /// the last bit. Records and throws nothing; the error list is left empty
+    /// or, for an object that did not compile, as it was.
+    void EvaluateSeries(const double* xs, std::size_t count, int32_t order, double* values,
+                        uint8_t* failed);
+
     const std::string& GetText() const { return m_strText; }
     const std::vector<int32_t>& GetProgram() const { return m_program; }
     const std::vector<double>& GetConstants() const { return m_constants; }
@@ -113,14 +124,18 @@ private:
 
     [[noreturn]] void SyntaxError(const char* message);
     void EvaluationError(const char* message);
-    double Fail(const char* message, size_t instruction);
+    double Fail(const char* message);
+    void RunBlock(const double* xs, std::size_t count, double* values, uint8_t* failed) const;
+    void SeriesOfOrder(const double* xs, std::size_t count, int32_t order, double* values,
+                       uint8_t* failed);
 
     std::map<std::string, int32_t> m_functionNames;
     std::map<char, int32_t> m_operators;
     std::vector<int32_t> m_program;
     std::vector<double> m_constants;
-    size_t m_pInstruction = 0;
-    size_t m_pNextConstant = 0;
+    /// The program in the form it runs in, made from the two above.
+    std::vector<Instruction> m_fast;
+    bool m_bUsesX = false;
     size_t m_pCursor = 0;
     std::string m_strText;
     int32_t m_nToken = kEnd;

@@ -1,0 +1,122 @@
+#include "engine/instruction.h"
+
+#include "engine/function.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kPiValue = 3.141592653589793;
+
+int32_t FunctionOp(int32_t code)
+{
+    switch (code) {
+    case Function::kSin: return Op::kSin;
+    case Function::kAsin: return Op::kAsin;
+    case Function::kSinh: return Op::kSinh;
+    case Function::kCos: return Op::kCos;
+    case Function::kCosh: return Op::kCosh;
+    case Function::kAcos: return Op::kAcos;
+    case Function::kTan: return Op::kTan;
+    case Function::kTanh: return Op::kTanh;
+    case Function::kAtan: return Op::kAtan;
+    case Function::kCtg: return Op::kCtg;
+    case Function::kCtgh: return Op::kCtgh;
+    case Function::kArcctg: return Op::kArcctg;
+    case Function::kExp: return Op::kExp;
+    case Function::kLog10: return Op::kLog10;
+    case Function::kLn: return Op::kLn;
+    case Function::kSqr: return Op::kSqr;
+    case Function::kSqrt: return Op::kSqrt;
+    case Function::kAbs: return Op::kAbs;
+    case Function::kRoot: return Op::kRoot;
+    case Function::kLog: return Op::kLog;
+    default: return Op::kEnd;
+    }
+}
+
+// The arithmetic of the operators, done here exactly as evaluation does it.
+double Apply(int32_t op, double a, double b)
+{
+    switch (op) {
+    case Op::kAdd: return a + b;
+    case Op::kSub: return a - b;
+    case Op::kMul: return a * b;
+    case Op::kDiv: return a / b;
+    default: return std::pow(a, b);
+    }
+}
+
+// A constant that may sit inside an instruction: pushing it can never fail.
+bool Foldable(const Instruction& instruction)
+{
+    return instruction.op == Op::kConst && std::isfinite(instruction.value);
+}
+
+} // namespace
+
+std::vector<Instruction> FuseProgram(const std::vector<int32_t>& program,
+                                     const std::vector<double>& constants)
+{
+    std::vector<Instruction> out;
+    out.reserve(program.size());
+    std::size_t next = 0;
+    for (int32_t code : program) {
+        switch (code) {
+        case Function::kNumber:
+            out.push_back({Op::kConst, constants[next++]});
+            break;
+        case Function::kPi:
+            out.push_back({Op::kConst, kPiValue});
+            break;
+        case Function::kX:
+            out.push_back({Op::kX, 0});
+            break;
+        case Function::kNegate:
+            if (!out.empty() && Foldable(out.back()))
+                out.back().value = -out.back().value;
+            else
+                out.push_back({Op::kNegate, 0});
+            break;
+        case Function::kPlus:
+        case Function::kMinus:
+        case Function::kMultiply:
+        case Function::kDivide:
+        case Function::kPower:
+        case Function::kPow: {
+            const int32_t op = code == Function::kPlus       ? Op::kAdd
+                               : code == Function::kMinus    ? Op::kSub
+                               : code == Function::kMultiply ? Op::kMul
+                               : code == Function::kDivide   ? Op::kDiv
+                                                             : Op::kPow;
+            const std::size_t n = out.size();
+            if (n >= 2 && Foldable(out[n - 1]) && Foldable(out[n - 2])) {
+                const double a = out[n - 2].value;
+                const double b = out[n - 1].value;
+                const double result = Apply(op, a, b);
+                // Folded only where running it could not fail.
+                if (std::isfinite(result) && !(op == Op::kDiv && b == 0)) {
+                    out.pop_back();
+                    out.back().value = result;
+                    break;
+                }
+            }
+            if (n >= 1 && Foldable(out[n - 1])) {
+                out.back() = {op - Op::kAdd + Op::kAddC, out.back().value};
+            } else if (n >= 1 && out[n - 1].op == Op::kX) {
+                out.back() = {op - Op::kAdd + Op::kAddX, 0};
+            } else {
+                out.push_back({op, 0});
+            }
+            break;
+        }
+        case Function::kEnd:
+            out.push_back({Op::kEnd, 0});
+            break;
+        default:
+            out.push_back({FunctionOp(code), 0});
+            break;
+        }
+    }
+    return out;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// The form in which a compiled program runs. The postfix codes and the
+// constant pool stay the formula's compiled form; this form is made from them
+// once per compile so that evaluation does fewer, larger steps:
+//  - a number or pi becomes a constant inside the instruction;
+//  - an operator whose right operand is a constant or x takes it from the
+//    instruction instead of the stack ("top * 2", "top - x");
+//  - arithmetic on constants alone is done at once when its result is finite.
+// Each instruction stands for one or more codes whose checks it still makes in
+// the same order, so values and errors are those of running the codes.
+namespace Op {
+enum : int32_t {
+    kConst,  ///< push the instruction's value
+    kX,      ///< push x
+    kNegate,
+    kAdd,    ///< next to top + top
+    kSub,
+    kMul,
+    kDiv,
+    kPow,
+    kAddC,   ///< top + value
+    kSubC,
+    kMulC,
+    kDivC,
+    kPowC,
+    kAddX,   ///< top + x
+    kSubX,
+    kMulX,
+    kDivX,
+    kPowX,
+    kRoot,   ///< next to top raised to 1 / top
+    kLog,    ///< ln(next to top) / ln(top)
+    kSin,    ///< functions of one argument, in the order of their codes
+    kAsin,
+    kSinh,
+    kCos,
+    kCosh,
+    kAcos,
+    kTan,
+    kTanh,
+    kAtan,
+    kCtg,
+    kCtgh,
+    kArcctg,
+    kExp,
+    kLog10,
+    kLn,
+    kSqr,
+    kSqrt,
+    kAbs,
+    kEnd,
+};
+} // namespace Op
+
+struct Instruction
+{
+    int32_t op;
+    double value; ///< the constant of kConst and of the ...C forms
+};
+
+/// Makes the running form of a compiled program (codes ending with the end
+/// code, and their constant pool).
+std::vector<Instruction> FuseProgram(const std::vector<int32_t>& program,
+                                     const std::vector<double>& constants);

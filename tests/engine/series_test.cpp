@@ -1,0 +1,273 @@
+#include "engine/function.h"
+#include "engine/messages.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::vector<std::string> kBenchmarkFormulas = {
+    "2*x+1",
+    "(2*x+1)*3",
+    "x^2+1",
+    "1.1*x^2.01",
+    "(((((((7*x+6)*x+5)*x+4)*x+3)*x+2)*x+1)*x+0.1)",
+    "7*x^7+6*x^6+5*x^5+4*x^4+3*x^3+2*x^2+1*x^1+0.1",
+    "sin(x)",
+    "sqrt(x)",
+    "(0.1*x+1)*x+1.1-sin(x)-ln(x)/x*3/4",
+    "exp(ln(7*x))",
+    "-(sin(pi+x)+1)",
+    "sin(2*x)+cos(pi/x)",
+    "sqrt(1-sin(2*x)+cos(pi/x)/3)",
+    "(x^2/sin(2*pi/x))-x/2",
+    "x+(cos(x-sin(2/x*pi))-sin(x-cos(2*x/pi)))-x",
+};
+
+// The evaluation of the postfix codes exactly as they are defined, one code
+// at a time with the test after each: the reference for the faster forms.
+struct Reference
+{
+    double value;
+    const char* error; // nullptr when none
+};
+
+Reference RunCodes(const Function& f, double x, bool degrees)
+{
+    const double pi = 3.141592653589793;
+    auto r = [&](double v) { return degrees ? v * pi * 0.005555555555555556 : v; };
+    auto d = [&](double w) { return degrees ? (180.0 / pi) * w : w; };
+    std::vector<double> s;
+    std::size_t constant = 0;
+    for (int32_t code : f.GetProgram()) {
+        double v = 0;
+        auto pop = [&] { double t = s.back(); s.pop_back(); return t; };
+        switch (code) {
+        case 3: v = -pop(); break;
+        case 4: { double b = pop(); v = pop() + b; break; }
+        case 5: { double b = pop(); v = pop() - b; break; }
+        case 6: { double b = pop(); v = pop() * b; break; }
+        case 7: {
+            double b = pop();
+            if (b == 0)
+                return {0, EngineMessage::kDivisionByZero};
+            v = pop() / b;
+            break;
+        }
+        case 8: case 25: { double b = pop(); v = std::pow(pop(), b); break; }
+        case 9: v = pi; break;
+        case 10: v = x; break;
+        case 11: v = f.GetConstants()[constant++]; break;
+        case 12: v = pop(); break;
+        case 13: v = std::sin(r(pop())); break;
+        case 14: v = d(std::asin(pop())); break;
+        case 15: v = std::sinh(pop()); break;
+        case 16: v = std::cos(r(pop())); break;
+        case 17: v = std::cosh(pop()); break;
+        case 18: v = d(std::acos(pop())); break;
+        case 19: v = std::tan(r(pop())); break;
+        case 20: v = std::tanh(pop()); break;
+        case 21: v = d(std::atan(pop())); break;
+        case 22: v = 1 / std::tan(r(pop())); break;
+        case 23: v = 1 / std::tanh(pop()); break;
+        case 24: v = d(pi * 0.5 - std::atan(pop())); break;
+        case 26: { double b = pop(); v = std::pow(pop(), 1 / b); break; }
+        case 27: v = std::exp(pop()); break;
+        case 28: { double b = pop(); v = std::log(pop()) / std::log(b); break; }
+        case 29: v = std::log10(pop()); break;
+        case 30: v = std::log(pop()); break;
+        case 31: { double a = pop(); v = a * a; break; }
+        case 32: v = std::sqrt(pop()); break;
+        case 33: v = std::fabs(pop()); break;
+        }
+        s.push_back(v);
+        if (!std::isfinite(v))
+            return {0, EngineMessage::kDomainError};
+    }
+    return {s.back(), nullptr};
+}
+
+// Formulas from the grammar, with the numbers that make evaluation fail.
+class FormulaGenerator
+{
+public:
+    explicit FormulaGenerator(uint32_t seed) : m_random(seed) {}
+
+    std::string Expression(int depth)
+    {
+        std::string text = Pick(4) == 0 ? "-" : "";
+        text += Term(depth);
+        for (int n = Pick(3); n > 0; --n)
+            text += (Pick(2) ? "+" : "-") + Term(depth);
+        return text;
+    }
+
+private:
+    int Pick(int n) { return static_cast<int>(m_random() % static_cast<uint32_t>(n)); }
+
+    std::string Term(int depth)
+    {
+        std::string text = Power(depth);
+        for (int n = Pick(3); n > 0; --n)
+            text += (Pick(2) ? "*" : "/") + Power(depth);
+        return text;
+    }
+
+    std::string Power(int depth)
+    {
+        std::string text = Factor(depth);
+        if (Pick(5) == 0)
+            text += "^" + Factor(depth);
+        return text;
+    }
+
+    std::string Number()
+    {
+        static const char* const numbers[] = {"1", "2", "0.5", "3.25", "10", "7d2", "0.1", "180"};
+        static const char* const special[] = {"0", "1e308", "1e-320", "1e400"};
+        if (Pick(8) == 0)
+            return special[Pick(std::size(special))];
+        return numbers[Pick(std::size(numbers))];
+    }
+
+    std::string Factor(int depth)
+    {
+        static const char* const unary[] = {"sin", "asin", "sinh", "cos", "cosh", "acos",
+                                            "tan", "tanh", "atan", "ctg", "ctgh", "arcctg",
+                                            "exp", "log10", "ln", "sqr", "sqrt", "abs"};
+        static const char* const binary[] = {"pow", "root", "log"};
+        const int choice = depth <= 0 ? Pick(4) : Pick(8);
+        switch (choice) {
+        case 0: case 1: return "x";
+        case 2: return Number();
+        case 3: return Pick(2) ? "pi" : Number() + "x";
+        case 4: case 5: return "(" + Expression(depth - 1) + ")";
+        case 6: return std::string(unary[Pick(std::size(unary))]) + "(" + Expression(depth - 1) + ")";
+        default:
+            return std::string(binary[Pick(std::size(binary))]) + "(" + Expression(depth - 1) +
+                   "," + Expression(depth - 1) + ")";
+        }
+    }
+
+    std::mt19937 m_random;
+};
+
+std::vector<double> Arguments(std::mt19937& random)
+{
+    std::vector<double> xs = {0, 1e-5, -1e-5, 2e-5, 1e-320, -0.0, 1, -1, 0.5, 3.141592653589793,
+                              90, 1e308, -1e308, 700, 1e-10, 2, -2};
+    std::uniform_real_distribution<double> wide(-10, 10);
+    for (int i = 0; i < 600; ++i)
+        xs.push_back(wide(random));
+    // A running sum, as sampling makes its arguments.
+    double x = -5;
+    for (int i = 0; i < 300; ++i, x = x + 0.01)
+        xs.push_back(x);
+    return xs;
+}
+
+// Adds to *failures how many arguments failed.
+void ExpectSeriesEqualsPointByPoint(Function& f, const std::vector<double>& xs, int order,
+                                    std::size_t* failures = nullptr)
+{
+    std::vector<double> values(xs.size());
+    std::vector<uint8_t> failed(xs.size());
+    f.EvaluateSeries(xs.data(), xs.size(), order, values.data(), failed.data());
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        const double expected = f.EvaluateDerivative(xs[i], order);
+        ASSERT_EQ(failed[i] != 0, f.HasErrors()) << "x = " << xs[i] << " order " << order;
+        ASSERT_EQ(std::memcmp(&values[i], &expected, sizeof expected), 0)
+            << "x = " << xs[i] << " order " << order << ": " << values[i] << " vs " << expected;
+    }
+    if (failures)
+        *failures += static_cast<std::size_t>(std::count(failed.begin(), failed.end(), 1));
+}
+
+TEST(FastPaths, EvaluateMatchesTheCodesValueAndMessage)
+{
+    std::mt19937 random(1);
+    const std::vector<double> xs = Arguments(random);
+    FormulaGenerator generator(2);
+    Function f;
+    f.m_bThrowSyntaxErrors = false;
+    std::vector<std::string> formulas = kBenchmarkFormulas;
+    for (int i = 0; i < 400; ++i)
+        formulas.push_back(generator.Expression(3));
+    for (const std::string& formula : formulas) {
+        SCOPED_TRACE(formula);
+        f.SetFormula(formula);
+        ASSERT_TRUE(f.IsCompiled());
+        for (bool degrees : {false, true}) {
+            f.m_bDegrees = degrees;
+            for (std::size_t i = 0; i < xs.size(); i += 7) {
+                const Reference expected = RunCodes(f, xs[i], degrees);
+                const double value = f.Evaluate(xs[i]);
+                ASSERT_EQ(f.HasErrors(), expected.error != nullptr) << "x = " << xs[i];
+                if (expected.error)
+                    ASSERT_STREQ(f.GetError().first, expected.error) << "x = " << xs[i];
+                else
+                    ASSERT_EQ(std::memcmp(&value, &expected.value, sizeof value), 0) << "x = " << xs[i];
+            }
+        }
+    }
+}
+
+TEST(FastPaths, SeriesEqualsPointByPointOnTheBenchmarkFormulas)
+{
+    std::mt19937 random(3);
+    const std::vector<double> xs = Arguments(random);
+    Function f;
+    for (const std::string& formula : kBenchmarkFormulas) {
+        SCOPED_TRACE(formula);
+        f.SetFormula(formula);
+        for (bool degrees : {false, true}) {
+            f.m_bDegrees = degrees;
+            for (int order = 0; order <= 2; ++order)
+                ExpectSeriesEqualsPointByPoint(f, xs, order);
+        }
+    }
+}
+
+TEST(FastPaths, SeriesEqualsPointByPointOnRandomFormulas)
+{
+    std::mt19937 random(4);
+    const std::vector<double> xs = Arguments(random);
+    FormulaGenerator generator(5);
+    Function f;
+    std::size_t failures = 0;
+    for (int i = 0; i < 300; ++i) {
+        const std::string formula = generator.Expression(3);
+        SCOPED_TRACE(formula);
+        f.SetFormula(formula);
+        f.m_bDegrees = i % 3 == 0;
+        ExpectSeriesEqualsPointByPoint(f, xs, i % 3, &failures);
+    }
+    // Both outcomes are well represented, so both are compared.
+    const std::size_t total = 300 * xs.size();
+    EXPECT_GT(failures, total / 10);
+    EXPECT_LT(failures, total * 9 / 10);
+}
+
+TEST(FastPaths, SeriesOfAnUncompiledFormulaFailsEverywhere)
+{
+    Function f;
+    f.m_bThrowSyntaxErrors = false;
+    f.SetFormula("sin(");
+    const double xs[3] = {1, 2, 3};
+    double values[3];
+    uint8_t failed[3];
+    f.EvaluateSeries(xs, 3, 0, values, failed);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(failed[i]);
+        EXPECT_EQ(values[i], 0);
+    }
+    EXPECT_TRUE(f.HasErrors()); // the syntax error stays recorded
+}
+
+} // namespace
