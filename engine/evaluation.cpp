@@ -49,9 +49,9 @@ double Function::Evaluate(double x)
 
     // Each instruction runs the codes it stands for and makes their checks in
     // their order: x is tested where it would be pushed, a divisor before the
-    // division, and every result, so the first error is the one the codes
-    // would report. One check after each instruction finds every domain
-    // error, whatever produced the NaN or the infinity.
+    // division, and the results, so the first error is the one the codes
+    // would report. The test of a result finds every domain error, whatever
+    // produced the NaN or the infinity.
     double* sp = g_evaluationStack.data(); // one past the top value
     for (const Instruction& in : m_fast) {
         const double c = in.value;
@@ -121,7 +121,7 @@ double Function::Evaluate(double x)
         case Op::kAbs: sp[-1] = std::fabs(sp[-1]); break;
         case Op::kEnd: break;
         }
-        if (!std::isfinite(sp[-1]))
+        if (in.check && !std::isfinite(sp[-1]))
             return Fail(EngineMessage::kDomainError);
     }
     return sp[-1];

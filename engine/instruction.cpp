@@ -47,6 +47,19 @@ double Apply(int32_t op, double a, double b)
     }
 }
 
+bool Propagates(int32_t op)
+{
+    switch (op) {
+    case Op::kNegate:
+    case Op::kAdd: case Op::kSub: case Op::kMul:
+    case Op::kAddC: case Op::kSubC: case Op::kMulC:
+    case Op::kAddX: case Op::kSubX: case Op::kMulX:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // A constant that may sit inside an instruction: pushing it can never fail.
 bool Foldable(const Instruction& instruction)
 {
@@ -118,5 +131,7 @@ std::vector<Instruction> FuseProgram(const std::vector<int32_t>& program,
             break;
         }
     }
+    for (std::size_t i = 0; i + 1 < out.size(); ++i)
+        out[i].check = !Propagates(out[i + 1].op);
     return out;
 }

@@ -60,6 +60,11 @@ struct Instruction
 {
     int32_t op;
     double value; ///< the constant of kConst and of the ...C forms
+    /// Whether the result is tested at once. Not when the next instruction is
+    /// +, -, * or negation taking it as its top operand: a NaN or an infinity
+    /// goes through those unchanged in kind, so that instruction's test finds
+    /// it with the same message, and no other test comes between.
+    bool check = true;
 };
 
 /// Makes the running form of a compiled program (codes ending with the end

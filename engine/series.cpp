@@ -9,17 +9,21 @@
 // Sampling evaluates one program at many arguments. Here it runs a column at
 // a time: each instruction is applied to a block of arguments before the next
 // one, so the interpreter's work is shared by the whole block and the
-// arithmetic runs in tight loops. Every lane computes exactly the operations
-// of Evaluate, in the same order, so its value is the same to the last bit.
+// arithmetic runs in tight loops the compiler can vectorise. Every lane
+// computes exactly the operations of Evaluate, in the same order, so its value
+// is the same to the last bit.
 //
-// Errors are tracked per lane. Evaluate tests every value; a block needs to
-// know only whether a lane failed, which allows fewer tests: a NaN or an
-// infinity that goes into +, -, * or negation always comes out of it as a NaN
-// or an infinity, so those results are left untested, and the test is made
-// where such a value could vanish instead: on the operands and the result of
-// every other instruction (division, powers, functions) and on the final
-// value. Division tests its divisor for zero; x is tested once when the
-// program uses it.
+// Errors are tracked per lane, as a mask of all ones. Evaluate tests every
+// value; a block needs to know only whether a lane failed, which allows fewer
+// tests: a NaN or an infinity that goes into +, - , * or negation always comes
+// out of it as a NaN or an infinity, so those results are left untested, and
+// the test is made where such a value could vanish instead: on the operands
+// and the result of every other instruction (division, powers, functions) and
+// on the final value. Division tests its divisor for zero; x is tested where
+// the program uses it.
+//
+// A pushed x is not copied: its level reads the arguments until an
+// instruction writes the level's own column.
 
 namespace {
 
@@ -27,24 +31,29 @@ constexpr std::size_t kLanes = 256;
 constexpr double kPiValue = 3.141592653589793;
 constexpr double kOneOver180 = 0.005555555555555556;
 
-void MarkNonFinite(const double* v, std::size_t n, uint8_t* bad)
+using Mask = uint64_t;
+
+// All ones for NaN and the infinities: their exponent bits are all set, and
+// adding one to such an exponent carries into the top bit. Integer arithmetic
+// only, so the compiler vectorises it.
+inline Mask NonFinite(double v)
 {
-    for (std::size_t i = 0; i < n; ++i)
-        bad[i] |= !std::isfinite(v[i]);
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    const uint64_t carry = ((bits & 0x7FF0000000000000u) + 0x0010000000000000u) >> 63;
+    return Mask{0} - carry;
 }
 
-template <typename F>
-void Map(double* v, std::size_t n, F f)
+void MarkNonFinite(const double* v, std::size_t n, Mask* bad)
 {
     for (std::size_t i = 0; i < n; ++i)
-        v[i] = f(v[i]);
+        bad[i] |= NonFinite(v[i]);
 }
 
-template <typename F>
-void Zip(double* a, const double* b, std::size_t n, F f)
+void MarkZero(const double* v, std::size_t n, Mask* bad)
 {
     for (std::size_t i = 0; i < n; ++i)
-        a[i] = f(a[i], b[i]);
+        bad[i] |= v[i] == 0 ? ~Mask{0} : 0;
 }
 
 } // namespace
@@ -52,67 +61,99 @@ void Zip(double* a, const double* b, std::size_t n, F f)
 void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t* failed) const
 {
     std::vector<double>& stack = EvaluationStack();
-    const std::size_t needed = static_cast<std::size_t>(std::max(m_nMaxDepth, 1)) * kLanes;
-    if (stack.size() < needed)
-        stack.resize(needed);
+    const std::size_t levels = static_cast<std::size_t>(std::max(m_nMaxDepth, 1));
+    if (stack.size() < levels * kLanes)
+        stack.resize(levels * kLanes);
+    static std::vector<const double*> sources;
+    if (sources.size() < levels)
+        sources.resize(levels);
     double* const base = stack.data();
 
-    uint8_t bad[kLanes] = {};
+    Mask bad[kLanes];
+    std::fill(bad, bad + n, Mask{0});
     if (m_bUsesX)
         MarkNonFinite(xs, n, bad);
     const bool degrees = m_bDegrees;
     auto r = [degrees](double v) { return degrees ? v * kPiValue * kOneOver180 : v; };
     auto d = [degrees](double w) { return degrees ? (180.0 / kPiValue) * w : w; };
 
-    double* top = base; // the top column, once something is pushed
-    std::size_t depth = 0;
-    auto push = [&] { top = base + kLanes * depth++; };
-    auto pop = [&] { top = base + kLanes * (--depth - 1); };
+    std::size_t depth = 0; // levels in use; the top is depth - 1
+    auto column = [base](std::size_t level) { return base + level * kLanes; };
+    // The top level becomes f of itself.
+    // The loops work on local pointers, which the compiler knows nothing
+    // else writes, so it keeps them in registers.
+    auto map = [&](auto f) {
+        const double* __restrict in = sources[depth - 1];
+        double* __restrict out = column(depth - 1);
+        const std::size_t count = n;
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = f(in[i]);
+        sources[depth - 1] = out;
+    };
+    // The two top levels become f of them, on the lower one.
+    auto zip = [&](auto f) {
+        const double* a = sources[depth - 2];
+        const double* b = sources[depth - 1];
+        double* out = column(depth - 2);
+        const std::size_t count = n;
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = f(a[i], b[i]);
+        sources[depth - 2] = out;
+        --depth;
+    };
+    // The top level becomes f of itself and x.
+    auto zipX = [&](auto f) {
+        const double* a = sources[depth - 1];
+        const double* __restrict x = xs;
+        double* out = column(depth - 1);
+        const std::size_t count = n;
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = f(a[i], x[i]);
+        sources[depth - 1] = out;
+    };
+    auto testTop = [&] { MarkNonFinite(sources[depth - 1], n, bad); };
     // Instructions other than +, -, * and negation: operands and result tested.
     auto unary = [&](auto f) {
-        MarkNonFinite(top, n, bad);
-        Map(top, n, f);
-        MarkNonFinite(top, n, bad);
+        testTop();
+        map(f);
+        testTop();
     };
     auto binary = [&](auto f) {
-        double* below = top - kLanes;
-        MarkNonFinite(below, n, bad);
-        MarkNonFinite(top, n, bad);
-        Zip(below, top, n, f);
-        pop();
-        MarkNonFinite(top, n, bad);
+        MarkNonFinite(sources[depth - 2], n, bad);
+        testTop();
+        zip(f);
+        testTop();
     };
     auto withX = [&](auto f) {
-        MarkNonFinite(top, n, bad);
-        Zip(top, xs, n, f);
-        MarkNonFinite(top, n, bad);
+        testTop();
+        zipX(f);
+        testTop();
     };
 
     for (const Instruction& in : m_fast) {
         const double c = in.value;
         switch (in.op) {
-        case Op::kConst:
-            push();
-            std::fill(top, top + n, c);
-            MarkNonFinite(top, n, bad); // a literal too large for a double
+        case Op::kConst: {
+            double* out = column(depth);
+            std::fill(out, out + n, c);
+            sources[depth++] = out;
+            if (!std::isfinite(c)) // a literal too large for a double
+                std::fill(bad, bad + n, ~Mask{0});
             break;
-        case Op::kX:
-            push();
-            std::memcpy(top, xs, n * sizeof(double));
-            break;
-        case Op::kNegate: Map(top, n, [](double v) { return -v; }); break;
-        case Op::kAdd: Zip(top - kLanes, top, n, [](double a, double b) { return a + b; }); pop(); break;
-        case Op::kSub: Zip(top - kLanes, top, n, [](double a, double b) { return a - b; }); pop(); break;
-        case Op::kMul: Zip(top - kLanes, top, n, [](double a, double b) { return a * b; }); pop(); break;
-        case Op::kAddC: Map(top, n, [c](double v) { return v + c; }); break;
-        case Op::kSubC: Map(top, n, [c](double v) { return v - c; }); break;
-        case Op::kMulC: Map(top, n, [c](double v) { return v * c; }); break;
-        case Op::kAddX: Zip(top, xs, n, [](double a, double b) { return a + b; }); break;
-        case Op::kSubX: Zip(top, xs, n, [](double a, double b) { return a - b; }); break;
-        case Op::kMulX: Zip(top, xs, n, [](double a, double b) { return a * b; }); break;
+        }
+        case Op::kX: sources[depth++] = xs; break;
+        case Op::kNegate: map([](double v) { return -v; }); break;
+        case Op::kAdd: zip([](double a, double b) { return a + b; }); break;
+        case Op::kSub: zip([](double a, double b) { return a - b; }); break;
+        case Op::kMul: zip([](double a, double b) { return a * b; }); break;
+        case Op::kAddC: map([c](double v) { return v + c; }); break;
+        case Op::kSubC: map([c](double v) { return v - c; }); break;
+        case Op::kMulC: map([c](double v) { return v * c; }); break;
+        case Op::kAddX: zipX([](double a, double b) { return a + b; }); break;
+        case Op::kSubX: zipX([](double a, double b) { return a - b; }); break;
+        case Op::kMulX: zipX([](double a, double b) { return a * b; }); break;
         case Op::kDiv:
-            for (std::size_t i = 0; i < n; ++i)
-                bad[i] |= top[i] == 0;
+            MarkZero(sources[depth - 1], n, bad);
             binary([](double a, double b) { return a / b; });
             break;
         case Op::kPow: binary([](double a, double b) { return std::pow(a, b); }); break;
@@ -120,13 +161,12 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
         case Op::kLog: binary([](double a, double b) { return std::log(a) / std::log(b); }); break;
         case Op::kDivC:
             if (c == 0)
-                std::fill(bad, bad + n, 1);
+                std::fill(bad, bad + n, ~Mask{0});
             unary([c](double v) { return v / c; });
             break;
         case Op::kPowC: unary([c](double v) { return std::pow(v, c); }); break;
         case Op::kDivX:
-            for (std::size_t i = 0; i < n; ++i)
-                bad[i] |= xs[i] == 0;
+            MarkZero(xs, n, bad);
             withX([](double a, double b) { return a / b; });
             break;
         case Op::kPowX: withX([](double a, double b) { return std::pow(a, b); }); break;
@@ -148,13 +188,19 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
         case Op::kSqr: unary([](double v) { return v * v; }); break;
         case Op::kSqrt: unary([](double v) { return std::sqrt(v); }); break;
         case Op::kAbs: unary([](double v) { return std::fabs(v); }); break;
-        case Op::kEnd: MarkNonFinite(top, n, bad); break;
+        case Op::kEnd: break;
         }
     }
 
+    // The final test and the results in one pass.
+    const double* result = sources[0];
     for (std::size_t i = 0; i < n; ++i) {
-        failed[i] = bad[i];
-        values[i] = bad[i] ? 0 : base[i];
+        const Mask lane = bad[i] | NonFinite(result[i]);
+        uint64_t bits;
+        std::memcpy(&bits, &result[i], sizeof bits);
+        bits &= ~lane;
+        std::memcpy(&values[i], &bits, sizeof bits);
+        failed[i] = static_cast<uint8_t>(lane & 1);
     }
 }
 

@@ -1,0 +1,130 @@
+// The standard chart: the 15 formulas of the set at 10000 steps, a third each
+// as the function, its first and its second derivative, automatic y range.
+//   commit          CommitEdit of a settings change (a full recalculation)
+//   pan             one Pan step (recalculation keeping the ranges)
+//   native          the same curves sampled by hand-written C++
+//   pan+draw        a Pan step and Draw into a 1920x1080 image
+#include "bench/benchsupport.h"
+#include "bench/nativeformulas.h"
+
+#include "chart/functioncontainer.h"
+#include "framework/qtdevicecontext.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+// The central differences of Function::EvaluateDerivative, on a lambda.
+template <typename F>
+double Derivative(F f, double x, int order)
+{
+    if (order <= 0)
+        return f(x);
+    const double left = Derivative(f, x - Function::kStep, order - 1);
+    const double right = Derivative(f, x + Function::kStep, order - 1);
+    return (right - left) * Function::kFactor;
+}
+
+void BuildChart(FunctionContainer& chart, const std::vector<std::string>& formulas)
+{
+    chart.BeginEdit();
+    chart.SetComputation(10000, false, true);
+    for (std::size_t i = 0; i < formulas.size(); ++i) {
+        chart.SetCurrent(-1);
+        chart.SetFunction(formulas[i], static_cast<int32_t>(i % 3), true, chart.GetColor());
+    }
+    chart.CommitEdit();
+    chart.SetPlotRect({60, 20, kWidth - 10, kHeight - 30});
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    char name[] = "chart_bench";
+    char* qtArgv[] = {name, nullptr};
+    QGuiApplication app(qtArgc, qtArgv);
+
+    const std::vector<std::string> formulas = LoadFormulas(argc, argv);
+    FunctionContainer chart;
+    BuildChart(chart, formulas);
+
+    benchmark::RegisterBenchmark("commit", [&](benchmark::State& state) {
+        for (auto _ : state) {
+            state.PauseTiming();
+            chart.BeginEdit();
+            chart.SetComputation(10000, false, true); // a change to commit
+            state.ResumeTiming();
+            chart.CommitEdit();
+        }
+    })->Unit(benchmark::kMillisecond);
+
+    int direction = 1;
+    benchmark::RegisterBenchmark("pan", [&](benchmark::State& state) {
+        for (auto _ : state) {
+            chart.Pan(direction, 0);
+            direction = -direction;
+        }
+    })->Unit(benchmark::kMillisecond);
+
+    // The native curves: the same arguments (a running sum), the same orders.
+    std::vector<std::function<void(std::vector<double>&)>> natives;
+    bool allNative = true;
+    for (std::size_t i = 0; i < formulas.size(); ++i) {
+        const int order = static_cast<int>(i % 3);
+        allNative &= VisitNativeFormula(formulas[i], [&](auto f) {
+            natives.push_back([f, order](std::vector<double>& out) {
+                const double step = 10.0 / 10000;
+                out.clear();
+                for (double x = -5; x <= 5 && out.size() < 10002; x = x + step)
+                    out.push_back(Derivative(f, x, order));
+            });
+        });
+    }
+    benchmark::RegisterBenchmark("native", [&](benchmark::State& state) {
+        std::vector<double> out;
+        out.reserve(10002);
+        for (auto _ : state) {
+            for (auto& native : natives) {
+                native(out);
+                benchmark::DoNotOptimize(out.data());
+            }
+        }
+    })->Unit(benchmark::kMillisecond);
+
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    benchmark::RegisterBenchmark("pan+draw", [&](benchmark::State& state) {
+        for (auto _ : state) {
+            chart.Pan(direction, 0);
+            direction = -direction;
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            QtDeviceContext dc(painter);
+            chart.Draw(dc, {0, 0, kWidth, kHeight});
+        }
+    })->Unit(benchmark::kMillisecond)->Repetitions(15);
+
+    benchmark::Initialize(&argc, argv);
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    if (allNative)
+        std::printf("speedup commit vs native: %.2f\n",
+                    reporter.m_times["native"] / reporter.m_times["commit"]);
+    else
+        std::printf("speedup commit vs native: n/a (a formula of the set has no native lambda)\n");
+    std::printf("pan+draw median ms: %.2f\n", reporter.m_times["pan+draw"] / 1e6);
+    return 0;
+}

@@ -1,0 +1,127 @@
+// The formula engine against hand-written C++ and muparser, formula by formula:
+//   native/N         the formula as a C++ lambda over the arguments
+//   muparser/N       muparser 2.3.3, optimiser on, value by value
+//   muparser-noopt/N muparser with its optimiser off
+//   evaluate/N       Function::Evaluate point by point
+//   sampling/N       the sampling path of the chart (Function::EvaluateSeries)
+// then the geometric means of the peers' times over ours.
+#include "bench/benchsupport.h"
+#include "bench/muparserformula.h"
+#include "bench/nativeformulas.h"
+
+#include "engine/function.h"
+
+#include <muParser.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+const std::vector<double> g_arguments = BenchmarkArguments();
+
+struct MuParserRun
+{
+    mu::Parser parser;
+    double x = 0;
+};
+
+std::string Name(const char* kind, std::size_t index)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "%s/%zu", kind, index);
+    return name;
+}
+
+void RegisterFormula(std::size_t index, const std::string& formula, bool& allNative)
+{
+    const bool native = VisitNativeFormula(formula, [&](auto f) {
+        benchmark::RegisterBenchmark(Name("native", index).c_str(), [f](benchmark::State& state) {
+            std::vector<double> out(g_arguments.size());
+            for (auto _ : state) {
+                for (std::size_t i = 0; i < g_arguments.size(); ++i)
+                    out[i] = f(g_arguments[i]);
+                benchmark::DoNotOptimize(out.data());
+                benchmark::ClobberMemory();
+            }
+        });
+    });
+    allNative = allNative && native;
+
+    for (bool optimise : {true, false}) {
+        auto run = std::make_shared<MuParserRun>();
+        run->parser.DefineVar("x", &run->x);
+        run->parser.DefineConst("pi", 3.141592653589793);
+        run->parser.EnableOptimizer(optimise);
+        run->parser.SetExpr(MuParserFormula(formula));
+        benchmark::RegisterBenchmark(Name(optimise ? "muparser" : "muparser-noopt", index).c_str(),
+                                     [run](benchmark::State& state) {
+                                         std::vector<double> out(g_arguments.size());
+                                         for (auto _ : state) {
+                                             for (std::size_t i = 0; i < g_arguments.size(); ++i) {
+                                                 run->x = g_arguments[i];
+                                                 out[i] = run->parser.Eval();
+                                             }
+                                             benchmark::DoNotOptimize(out.data());
+                                         }
+                                     });
+    }
+
+    auto function = std::make_shared<Function>();
+    function->m_bThrowSyntaxErrors = false;
+    function->SetFormula(formula);
+    benchmark::RegisterBenchmark(Name("evaluate", index).c_str(), [function](benchmark::State& state) {
+        std::vector<double> out(g_arguments.size());
+        for (auto _ : state) {
+            for (std::size_t i = 0; i < g_arguments.size(); ++i)
+                out[i] = function->Evaluate(g_arguments[i]);
+            benchmark::DoNotOptimize(out.data());
+        }
+    });
+    benchmark::RegisterBenchmark(Name("sampling", index).c_str(), [function](benchmark::State& state) {
+        std::vector<double> out(g_arguments.size());
+        std::vector<uint8_t> failed(g_arguments.size());
+        for (auto _ : state) {
+            function->EvaluateSeries(g_arguments.data(), g_arguments.size(), 0, out.data(),
+                                     failed.data());
+            benchmark::DoNotOptimize(out.data());
+        }
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("OMP_NUM_THREADS", "1", 1); // muparser evaluates on one thread
+    const std::vector<std::string> formulas = LoadFormulas(argc, argv);
+    bool allNative = true;
+    for (std::size_t i = 0; i < formulas.size(); ++i) {
+        std::printf("formula %zu: %s\n", i, formulas[i].c_str());
+        RegisterFormula(i, formulas[i], allNative);
+    }
+    benchmark::Initialize(&argc, argv);
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    auto times = [&](const char* name) {
+        std::vector<double> t;
+        for (std::size_t i = 0; i < formulas.size(); ++i)
+            t.push_back(reporter.m_times[Name(name, i)]);
+        return t;
+    };
+    const std::vector<double> sampling = times("sampling");
+    const std::vector<double> evaluate = times("evaluate");
+    const std::vector<double> muparser = times("muparser");
+    std::printf("speedup sampling vs muparser: %.2f\n", GeometricMeanRatio(muparser, sampling));
+    std::printf("speedup sampling vs muparser-noopt: %.2f\n",
+                GeometricMeanRatio(times("muparser-noopt"), sampling));
+    if (allNative)
+        std::printf("speedup sampling vs native: %.2f\n", GeometricMeanRatio(times("native"), sampling));
+    else
+        std::printf("speedup sampling vs native: n/a (a formula of the set has no native lambda)\n");
+    std::printf("speedup evaluate vs muparser: %.2f\n", GeometricMeanRatio(muparser, evaluate));
+    return 0;
+}
