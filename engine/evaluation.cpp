@@ -38,8 +38,8 @@ double Function::Evaluate(double x)
         return 0;
     }
     m_errors.clear();
-    if (g_evaluationStack.size() < static_cast<size_t>(m_nMaxDepth))
-        g_evaluationStack.resize(m_nMaxDepth);
+    if (g_evaluationStack.size() < static_cast<size_t>(m_nMaxDepth) + 1)
+        g_evaluationStack.resize(static_cast<size_t>(m_nMaxDepth) + 1);
 
     // The angle unit converts the argument of the direct and the result of
     // the inverse trigonometric functions only.
@@ -52,79 +52,135 @@ double Function::Evaluate(double x)
     // division, and the results, so the first error is the one the codes
     // would report. The test of a result finds every domain error, whatever
     // produced the NaN or the infinity.
-    double* sp = g_evaluationStack.data(); // one past the top value
+    //
+    // The top of the stack is kept in `top`; the values below it are in the
+    // shared stack, `sp` one past the highest of them. The first push puts the
+    // initial 0 there, so the stack holds one value more than the depth.
+    double top = 0;
+    double* sp = g_evaluationStack.data();
     for (const Instruction& in : m_fast) {
         const double c = in.value;
         switch (in.op) {
-        case Op::kConst: *sp++ = c; break;
-        case Op::kX:
-            *sp++ = x;
-            break;
-        case Op::kNegate: sp[-1] = -sp[-1]; break;
-        case Op::kAdd: sp[-2] = sp[-2] + sp[-1]; --sp; break;
-        case Op::kSub: sp[-2] = sp[-2] - sp[-1]; --sp; break;
-        case Op::kMul: sp[-2] = sp[-2] * sp[-1]; --sp; break;
+        case Op::kConst: *sp++ = top; top = c; break;
+        case Op::kX: *sp++ = top; top = x; break;
+        case Op::kNegate: top = -top; break;
+        case Op::kAdd: top = *--sp + top; break;
+        case Op::kSub: top = *--sp - top; break;
+        case Op::kMul: top = *--sp * top; break;
         case Op::kDiv:
-            if (sp[-1] == 0)
+            if (top == 0)
                 return Fail(EngineMessage::kDivisionByZero);
-            sp[-2] = sp[-2] / sp[-1];
-            --sp;
+            top = *--sp / top;
             break;
-        case Op::kPow: sp[-2] = std::pow(sp[-2], sp[-1]); --sp; break;
-        case Op::kAddC: sp[-1] = sp[-1] + c; break;
-        case Op::kSubC: sp[-1] = sp[-1] - c; break;
-        case Op::kMulC: sp[-1] = sp[-1] * c; break;
+        case Op::kPow: top = std::pow(*--sp, top); break;
+        case Op::kAddC: top = top + c; break;
+        case Op::kSubC: top = top - c; break;
+        case Op::kMulC: top = top * c; break;
         case Op::kDivC:
             if (c == 0)
                 return Fail(EngineMessage::kDivisionByZero);
-            sp[-1] = sp[-1] / c;
+            top = top / c;
             break;
-        case Op::kPowC: sp[-1] = std::pow(sp[-1], c); break;
+        case Op::kPowC: top = std::pow(top, c); break;
+        // x is tested where the codes would push it.
         case Op::kAddX:
+            if (!std::isfinite(x))
+                return Fail(EngineMessage::kDomainError);
+            top = top + x;
+            break;
         case Op::kSubX:
+            if (!std::isfinite(x))
+                return Fail(EngineMessage::kDomainError);
+            top = top - x;
+            break;
         case Op::kMulX:
+            if (!std::isfinite(x))
+                return Fail(EngineMessage::kDomainError);
+            top = top * x;
+            break;
         case Op::kDivX:
+            if (!std::isfinite(x))
+                return Fail(EngineMessage::kDomainError);
+            if (x == 0)
+                return Fail(EngineMessage::kDivisionByZero);
+            top = top / x;
+            break;
         case Op::kPowX:
             if (!std::isfinite(x))
                 return Fail(EngineMessage::kDomainError);
+            top = std::pow(top, x);
+            break;
+        case Op::kCAddX:
+        case Op::kCSubX:
+        case Op::kCMulX:
+        case Op::kCDivX:
+        case Op::kCPowX:
+            if (!std::isfinite(x))
+                return Fail(EngineMessage::kDomainError);
+            *sp++ = top;
             switch (in.op) {
-            case Op::kAddX: sp[-1] = sp[-1] + x; break;
-            case Op::kSubX: sp[-1] = sp[-1] - x; break;
-            case Op::kMulX: sp[-1] = sp[-1] * x; break;
-            case Op::kDivX:
+            case Op::kCAddX: top = c + x; break;
+            case Op::kCSubX: top = c - x; break;
+            case Op::kCMulX: top = c * x; break;
+            case Op::kCDivX:
                 if (x == 0)
                     return Fail(EngineMessage::kDivisionByZero);
-                sp[-1] = sp[-1] / x;
+                top = c / x;
                 break;
-            default: sp[-1] = std::pow(sp[-1], x); break;
+            default: top = std::pow(c, x); break;
             }
             break;
-        case Op::kRoot: sp[-2] = std::pow(sp[-2], 1 / sp[-1]); --sp; break;
-        case Op::kLog: sp[-2] = std::log(sp[-2]) / std::log(sp[-1]); --sp; break;
-        case Op::kSin: sp[-1] = std::sin(r(sp[-1])); break;
-        case Op::kAsin: sp[-1] = d(std::asin(sp[-1])); break;
-        case Op::kSinh: sp[-1] = std::sinh(sp[-1]); break;
-        case Op::kCos: sp[-1] = std::cos(r(sp[-1])); break;
-        case Op::kCosh: sp[-1] = std::cosh(sp[-1]); break;
-        case Op::kAcos: sp[-1] = d(std::acos(sp[-1])); break;
-        case Op::kTan: sp[-1] = std::tan(r(sp[-1])); break;
-        case Op::kTanh: sp[-1] = std::tanh(sp[-1]); break;
-        case Op::kAtan: sp[-1] = d(std::atan(sp[-1])); break;
-        case Op::kCtg: sp[-1] = 1 / std::tan(r(sp[-1])); break;
-        case Op::kCtgh: sp[-1] = 1 / std::tanh(sp[-1]); break;
-        case Op::kArcctg: sp[-1] = d(kPiValue * 0.5 - std::atan(sp[-1])); break;
-        case Op::kExp: sp[-1] = std::exp(sp[-1]); break;
-        case Op::kLog10: sp[-1] = std::log10(sp[-1]); break;
-        case Op::kLn: sp[-1] = std::log(sp[-1]); break;
-        case Op::kSqr: sp[-1] = sp[-1] * sp[-1]; break;
-        case Op::kSqrt: sp[-1] = std::sqrt(sp[-1]); break;
-        case Op::kAbs: sp[-1] = std::fabs(sp[-1]); break;
-        case Op::kEnd: break;
+        case Op::kXAddC:
+        case Op::kXSubC:
+        case Op::kXMulC:
+        case Op::kXDivC:
+        case Op::kXPowC:
+            if (!std::isfinite(x))
+                return Fail(EngineMessage::kDomainError);
+            *sp++ = top;
+            switch (in.op) {
+            case Op::kXAddC: top = x + c; break;
+            case Op::kXSubC: top = x - c; break;
+            case Op::kXMulC: top = x * c; break;
+            case Op::kXDivC:
+                if (c == 0)
+                    return Fail(EngineMessage::kDivisionByZero);
+                top = x / c;
+                break;
+            default: top = std::pow(x, c); break;
+            }
+            break;
+        case Op::kMulXAddC:
+            if (!std::isfinite(x))
+                return Fail(EngineMessage::kDomainError);
+            top = top * x + c;
+            break;
+        case Op::kRoot: top = std::pow(*--sp, 1 / top); break;
+        case Op::kLog: top = std::log(*--sp) / std::log(top); break;
+        case Op::kSin: top = std::sin(r(top)); break;
+        case Op::kAsin: top = d(std::asin(top)); break;
+        case Op::kSinh: top = std::sinh(top); break;
+        case Op::kCos: top = std::cos(r(top)); break;
+        case Op::kCosh: top = std::cosh(top); break;
+        case Op::kAcos: top = d(std::acos(top)); break;
+        case Op::kTan: top = std::tan(r(top)); break;
+        case Op::kTanh: top = std::tanh(top); break;
+        case Op::kAtan: top = d(std::atan(top)); break;
+        case Op::kCtg: top = 1 / std::tan(r(top)); break;
+        case Op::kCtgh: top = 1 / std::tanh(top); break;
+        case Op::kArcctg: top = d(kPiValue * 0.5 - std::atan(top)); break;
+        case Op::kExp: top = std::exp(top); break;
+        case Op::kLog10: top = std::log10(top); break;
+        case Op::kLn: top = std::log(top); break;
+        case Op::kSqr: top = top * top; break;
+        case Op::kSqrt: top = std::sqrt(top); break;
+        case Op::kAbs: top = std::fabs(top); break;
+        default: __builtin_unreachable();
         }
-        if (in.check && !std::isfinite(sp[-1]))
+        if (in.check && !std::isfinite(top))
             return Fail(EngineMessage::kDomainError);
     }
-    return sp[-1];
+    return top;
 }
 
 double Function::EvaluateDerivative(double x, int32_t order)

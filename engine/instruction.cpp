@@ -31,7 +31,7 @@ int32_t FunctionOp(int32_t code)
     case Function::kAbs: return Op::kAbs;
     case Function::kRoot: return Op::kRoot;
     case Function::kLog: return Op::kLog;
-    default: return Op::kEnd;
+    default: __builtin_unreachable(); // every other code is handled by the caller
     }
 }
 
@@ -54,6 +54,7 @@ bool Propagates(int32_t op)
     case Op::kAdd: case Op::kSub: case Op::kMul:
     case Op::kAddC: case Op::kSubC: case Op::kMulC:
     case Op::kAddX: case Op::kSubX: case Op::kMulX:
+    case Op::kMulXAddC:
         return true;
     default:
         return false;
@@ -114,17 +115,31 @@ std::vector<Instruction> FuseProgram(const std::vector<int32_t>& program,
                     break;
                 }
             }
-            if (n >= 1 && Foldable(out[n - 1])) {
+            if (n >= 2 && Foldable(out[n - 1]) && out[n - 2].op == Op::kX) {
+                const double c = out.back().value; // push x, then op constant
+                out.pop_back();
+                out.back() = {op - Op::kAdd + Op::kXAddC, c};
+            } else if (n >= 1 && Foldable(out[n - 1])) {
                 out.back() = {op - Op::kAdd + Op::kAddC, out.back().value};
+            } else if (n >= 2 && out[n - 1].op == Op::kX && Foldable(out[n - 2])) {
+                const double c = out[n - 2].value; // push constant, then op x
+                out.pop_back();
+                out.back() = {op - Op::kAdd + Op::kCAddX, c};
             } else if (n >= 1 && out[n - 1].op == Op::kX) {
                 out.back() = {op - Op::kAdd + Op::kAddX, 0};
             } else {
                 out.push_back({op, 0});
             }
+            // Horner: top * x, then + constant.
+            const std::size_t m = out.size();
+            if (m >= 2 && out[m - 1].op == Op::kAddC && out[m - 2].op == Op::kMulX) {
+                const double c = out[m - 1].value;
+                out.pop_back();
+                out.back() = {Op::kMulXAddC, c};
+            }
             break;
         }
         case Function::kEnd:
-            out.push_back({Op::kEnd, 0});
             break;
         default:
             out.push_back({FunctionOp(code), 0});
@@ -133,5 +148,6 @@ std::vector<Instruction> FuseProgram(const std::vector<int32_t>& program,
     }
     for (std::size_t i = 0; i + 1 < out.size(); ++i)
         out[i].check = !Propagates(out[i + 1].op);
+    // The last value is the result and is always tested.
     return out;
 }

@@ -9,6 +9,9 @@
 //  - a number or pi becomes a constant inside the instruction;
 //  - an operator whose right operand is a constant or x takes it from the
 //    instruction instead of the stack ("top * 2", "top - x");
+//  - a constant or x pushed and at once combined with x or a constant is one
+//    push ("push 2 * x", "push x ^ 2");
+//  - "top * x + constant", the step of a polynomial in Horner form, is one;
 //  - arithmetic on constants alone is done at once when its result is finite.
 // Each instruction stands for one or more codes whose checks it still makes in
 // the same order, so values and errors are those of running the codes.
@@ -32,6 +35,17 @@ enum : int32_t {
     kMulX,
     kDivX,
     kPowX,
+    kCAddX,  ///< push value + x
+    kCSubX,
+    kCMulX,
+    kCDivX,
+    kCPowX,
+    kXAddC,  ///< push x + value
+    kXSubC,
+    kXMulC,
+    kXDivC,
+    kXPowC,
+    kMulXAddC, ///< top * x + value
     kRoot,   ///< next to top raised to 1 / top
     kLog,    ///< ln(next to top) / ln(top)
     kSin,    ///< functions of one argument, in the order of their codes
@@ -52,7 +66,6 @@ enum : int32_t {
     kSqr,
     kSqrt,
     kAbs,
-    kEnd,
 };
 } // namespace Op
 
@@ -68,6 +81,7 @@ struct Instruction
 };
 
 /// Makes the running form of a compiled program (codes ending with the end
-/// code, and their constant pool).
+/// code, and their constant pool). The end code has no instruction: the
+/// value of the last one is the result.
 std::vector<Instruction> FuseProgram(const std::vector<int32_t>& program,
                                      const std::vector<double>& constants);

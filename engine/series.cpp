@@ -112,6 +112,15 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
         sources[depth - 1] = out;
     };
     auto testTop = [&] { MarkNonFinite(sources[depth - 1], n, bad); };
+    // A new level made from x alone (x itself is tested up front).
+    auto pushWithX = [&](auto f) {
+        const double* __restrict x = xs;
+        double* __restrict out = column(depth);
+        const std::size_t count = n;
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = f(x[i]);
+        sources[depth++] = out;
+    };
     // Instructions other than +, -, * and negation: operands and result tested.
     auto unary = [&](auto f) {
         testTop();
@@ -157,6 +166,32 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
             binary([](double a, double b) { return a / b; });
             break;
         case Op::kPow: binary([](double a, double b) { return std::pow(a, b); }); break;
+        case Op::kCAddX: pushWithX([c](double x) { return c + x; }); break;
+        case Op::kCSubX: pushWithX([c](double x) { return c - x; }); break;
+        case Op::kCMulX: pushWithX([c](double x) { return c * x; }); break;
+        case Op::kCDivX:
+            MarkZero(xs, n, bad);
+            pushWithX([c](double x) { return c / x; });
+            testTop();
+            break;
+        case Op::kCPowX:
+            pushWithX([c](double x) { return std::pow(c, x); });
+            testTop();
+            break;
+        case Op::kXAddC: pushWithX([c](double x) { return x + c; }); break;
+        case Op::kXSubC: pushWithX([c](double x) { return x - c; }); break;
+        case Op::kXMulC: pushWithX([c](double x) { return x * c; }); break;
+        case Op::kXDivC:
+            if (c == 0)
+                std::fill(bad, bad + n, ~Mask{0});
+            pushWithX([c](double x) { return x / c; });
+            testTop();
+            break;
+        case Op::kXPowC:
+            pushWithX([c](double x) { return std::pow(x, c); });
+            testTop();
+            break;
+        case Op::kMulXAddC: zipX([c](double a, double b) { return a * b + c; }); break;
         case Op::kRoot: binary([](double a, double b) { return std::pow(a, 1 / b); }); break;
         case Op::kLog: binary([](double a, double b) { return std::log(a) / std::log(b); }); break;
         case Op::kDivC:
@@ -188,7 +223,6 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
         case Op::kSqr: unary([](double v) { return v * v; }); break;
         case Op::kSqrt: unary([](double v) { return std::sqrt(v); }); break;
         case Op::kAbs: unary([](double v) { return std::fabs(v); }); break;
-        case Op::kEnd: break;
         }
     }
 
