@@ -40,11 +40,13 @@ void RecordingReporter::ReportRuns(const std::vector<Run>& runs)
         const double scale = run.time_unit == benchmark::kMillisecond   ? 1e6
                              : run.time_unit == benchmark::kMicrosecond ? 1e3
                                                                         : 1;
+        // By the registered name, without the "/repeats:N" of repeated runs.
+        const std::string& name = run.run_name.function_name;
         if (run.run_type == Run::RT_Aggregate) {
             if (run.aggregate_name == "median")
-                m_times[run.run_name.str()] = ns * scale;
-        } else if (m_times.find(run.run_name.str()) == m_times.end()) {
-            m_times[run.run_name.str()] = ns * scale;
+                m_times[name] = ns * scale;
+        } else if (m_times.find(name) == m_times.end()) {
+            m_times[name] = ns * scale;
         }
     }
 }

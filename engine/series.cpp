@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 // Sampling evaluates one program at many arguments. Here it runs a column at
 // a time: each instruction is applied to a block of arguments before the next
@@ -54,6 +55,33 @@ void MarkZero(const double* v, std::size_t n, Mask* bad)
 {
     for (std::size_t i = 0; i < n; ++i)
         bad[i] |= v[i] == 0 ? ~Mask{0} : 0;
+}
+
+// Arguments for which the function's result is NaN, whatever the library
+// would do on the way there (set errno, take its slow error path). The lane
+// fails on NaN anyway, so for them the call is skipped; every other argument
+// goes to the library, so the values are the library's own.
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+inline double GuardedLog(double v)
+{
+    return v < 0 ? kNaN : std::log(v);
+}
+
+inline double GuardedLog10(double v)
+{
+    return v < 0 ? kNaN : std::log10(v);
+}
+
+inline double GuardedPow(double a, double b)
+{
+    // A negative base needs a whole exponent (infinite ones included).
+    return a < 0 && std::isfinite(b) && b != std::trunc(b) ? kNaN : std::pow(a, b);
+}
+
+inline double GuardedArc(double v, double (*f)(double))
+{
+    return std::fabs(v) > 1 ? kNaN : f(v);
 }
 
 } // namespace
@@ -121,22 +149,50 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
             out[i] = f(x[i]);
         sources[depth++] = out;
     };
-    // Instructions other than +, -, * and negation: operands and result tested.
+    // Instructions other than +, -, * and negation: operands and result
+    // tested, in the same pass as the operation.
     auto unary = [&](auto f) {
-        testTop();
-        map(f);
-        testTop();
+        const double* __restrict in = sources[depth - 1];
+        double* __restrict out = column(depth - 1);
+        Mask* __restrict lanes = bad;
+        const std::size_t count = n;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double v = in[i];
+            const double result = f(v);
+            lanes[i] |= NonFinite(v) | NonFinite(result);
+            out[i] = result;
+        }
+        sources[depth - 1] = out;
     };
     auto binary = [&](auto f) {
-        MarkNonFinite(sources[depth - 2], n, bad);
-        testTop();
-        zip(f);
-        testTop();
+        const double* a = sources[depth - 2];
+        const double* b = sources[depth - 1];
+        double* out = column(depth - 2);
+        Mask* __restrict lanes = bad;
+        const std::size_t count = n;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double u = a[i];
+            const double v = b[i];
+            const double result = f(u, v);
+            lanes[i] |= NonFinite(u) | NonFinite(v) | NonFinite(result);
+            out[i] = result;
+        }
+        sources[depth - 2] = out;
+        --depth;
     };
     auto withX = [&](auto f) {
-        testTop();
-        zipX(f);
-        testTop();
+        const double* a = sources[depth - 1];
+        const double* __restrict x = xs;
+        double* out = column(depth - 1);
+        Mask* __restrict lanes = bad;
+        const std::size_t count = n;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double u = a[i];
+            const double result = f(u, x[i]);
+            lanes[i] |= NonFinite(u) | NonFinite(result);
+            out[i] = result;
+        }
+        sources[depth - 1] = out;
     };
 
     for (const Instruction& in : m_fast) {
@@ -165,7 +221,7 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
             MarkZero(sources[depth - 1], n, bad);
             binary([](double a, double b) { return a / b; });
             break;
-        case Op::kPow: binary([](double a, double b) { return std::pow(a, b); }); break;
+        case Op::kPow: binary([](double a, double b) { return GuardedPow(a, b); }); break;
         case Op::kCAddX: pushWithX([c](double x) { return c + x; }); break;
         case Op::kCSubX: pushWithX([c](double x) { return c - x; }); break;
         case Op::kCMulX: pushWithX([c](double x) { return c * x; }); break;
@@ -175,7 +231,7 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
             testTop();
             break;
         case Op::kCPowX:
-            pushWithX([c](double x) { return std::pow(c, x); });
+            pushWithX([c](double x) { return GuardedPow(c, x); });
             testTop();
             break;
         case Op::kXAddC: pushWithX([c](double x) { return x + c; }); break;
@@ -188,29 +244,29 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
             testTop();
             break;
         case Op::kXPowC:
-            pushWithX([c](double x) { return std::pow(x, c); });
+            pushWithX([c](double x) { return GuardedPow(x, c); });
             testTop();
             break;
         case Op::kMulXAddC: zipX([c](double a, double b) { return a * b + c; }); break;
-        case Op::kRoot: binary([](double a, double b) { return std::pow(a, 1 / b); }); break;
-        case Op::kLog: binary([](double a, double b) { return std::log(a) / std::log(b); }); break;
+        case Op::kRoot: binary([](double a, double b) { return GuardedPow(a, 1 / b); }); break;
+        case Op::kLog: binary([](double a, double b) { return GuardedLog(a) / GuardedLog(b); }); break;
         case Op::kDivC:
             if (c == 0)
                 std::fill(bad, bad + n, ~Mask{0});
             unary([c](double v) { return v / c; });
             break;
-        case Op::kPowC: unary([c](double v) { return std::pow(v, c); }); break;
+        case Op::kPowC: unary([c](double v) { return GuardedPow(v, c); }); break;
         case Op::kDivX:
             MarkZero(xs, n, bad);
             withX([](double a, double b) { return a / b; });
             break;
-        case Op::kPowX: withX([](double a, double b) { return std::pow(a, b); }); break;
+        case Op::kPowX: withX([](double a, double b) { return GuardedPow(a, b); }); break;
         case Op::kSin: unary([&](double v) { return std::sin(r(v)); }); break;
-        case Op::kAsin: unary([&](double v) { return d(std::asin(v)); }); break;
+        case Op::kAsin: unary([&](double v) { return d(GuardedArc(v, std::asin)); }); break;
         case Op::kSinh: unary([](double v) { return std::sinh(v); }); break;
         case Op::kCos: unary([&](double v) { return std::cos(r(v)); }); break;
         case Op::kCosh: unary([](double v) { return std::cosh(v); }); break;
-        case Op::kAcos: unary([&](double v) { return d(std::acos(v)); }); break;
+        case Op::kAcos: unary([&](double v) { return d(GuardedArc(v, std::acos)); }); break;
         case Op::kTan: unary([&](double v) { return std::tan(r(v)); }); break;
         case Op::kTanh: unary([](double v) { return std::tanh(v); }); break;
         case Op::kAtan: unary([&](double v) { return d(std::atan(v)); }); break;
@@ -218,8 +274,8 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
         case Op::kCtgh: unary([](double v) { return 1 / std::tanh(v); }); break;
         case Op::kArcctg: unary([&](double v) { return d(kPiValue * 0.5 - std::atan(v)); }); break;
         case Op::kExp: unary([](double v) { return std::exp(v); }); break;
-        case Op::kLog10: unary([](double v) { return std::log10(v); }); break;
-        case Op::kLn: unary([](double v) { return std::log(v); }); break;
+        case Op::kLog10: unary([](double v) { return GuardedLog10(v); }); break;
+        case Op::kLn: unary([](double v) { return GuardedLog(v); }); break;
         case Op::kSqr: unary([](double v) { return v * v; }); break;
         case Op::kSqrt: unary([](double v) { return std::sqrt(v); }); break;
         case Op::kAbs: unary([](double v) { return std::fabs(v); }); break;
