@@ -12,16 +12,19 @@ if [ -x build/app/osiowiec ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec build/app/osiowiec "$@"
 fi
 
+# Until the window exists, and on a machine without a display, the
+# command-line tool shows what the program draws.
 if [ -x build/app/osiowiec ]; then
   echo "No display: rendering a sample chart to sample.png instead."
-fi
-if build/cli/osiowiec-cli help 2>/dev/null | grep -q render; then
-  tmp=$(mktemp --suffix=.osw)
-  build/cli/osiowiec-cli new -f "sin(x)" -f "tan(x)" -f "x^3/6;2" -o "$tmp"
-  build/cli/osiowiec-cli render "$tmp" -o sample.png
-  rm -f "$tmp"
-  echo "Wrote sample.png"
 else
-  echo "The window is not built yet; the command-line tool is:"
-  build/cli/osiowiec-cli help
+  echo "The chart window is not built yet; rendering a sample chart to sample.png with the command-line tool."
 fi
+chart="${1:-}"
+if [ -z "$chart" ]; then
+  chart=$(mktemp --suffix=.osw)
+  trap 'rm -f "$chart"' EXIT
+  build/cli/osiowiec-cli new -f "sin(x)" -f "tan(x)" -f "x^3/6;2" -o "$chart"
+fi
+build/cli/osiowiec-cli render "$chart" -o sample.png
+echo "Wrote sample.png. The command-line tool:"
+build/cli/osiowiec-cli help
