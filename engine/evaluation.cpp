@@ -1,5 +1,6 @@
 #include "engine/function.h"
 
+#include "engine/angleunit.h"
 #include "engine/evaluationstack.h"
 #include "engine/functionexception.h"
 #include "engine/messages.h"
@@ -8,8 +9,6 @@
 
 namespace {
 
-constexpr double kPiValue = 3.141592653589793; // the double nearest to pi
-constexpr double kOneOver180 = 0.005555555555555556;
 
 // The one evaluation stack of the process. Each evaluation empties it but its
 // storage stays, so evaluation allocates nothing once it has grown.
@@ -44,8 +43,8 @@ double Function::Evaluate(double x)
     // The angle unit converts the argument of the direct and the result of
     // the inverse trigonometric functions only.
     const bool degrees = m_bDegrees;
-    auto r = [degrees](double v) { return degrees ? v * kPiValue * kOneOver180 : v; };
-    auto d = [degrees](double w) { return degrees ? (180.0 / kPiValue) * w : w; };
+    auto r = [degrees](double v) { return AngleArgument(v, degrees); };
+    auto d = [degrees](double w) { return AngleResult(w, degrees); };
 
     // Each instruction runs the codes it stands for and makes their checks in
     // their order: x is tested where it would be pushed, a divisor before the

@@ -1,12 +1,11 @@
 #include "engine/instruction.h"
 
+#include "engine/angleunit.h"
 #include "engine/function.h"
 
 #include <cmath>
 
 namespace {
-
-constexpr double kPiValue = 3.141592653589793;
 
 int32_t FunctionOp(int32_t code)
 {

@@ -1,5 +1,6 @@
 #include "engine/function.h"
 
+#include "engine/angleunit.h"
 #include "engine/evaluationstack.h"
 
 #include <algorithm>
@@ -29,8 +30,6 @@
 namespace {
 
 constexpr std::size_t kLanes = 256;
-constexpr double kPiValue = 3.141592653589793;
-constexpr double kOneOver180 = 0.005555555555555556;
 
 using Mask = uint64_t;
 
@@ -102,8 +101,8 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
     if (m_bUsesX)
         MarkNonFinite(xs, n, bad);
     const bool degrees = m_bDegrees;
-    auto r = [degrees](double v) { return degrees ? v * kPiValue * kOneOver180 : v; };
-    auto d = [degrees](double w) { return degrees ? (180.0 / kPiValue) * w : w; };
+    auto r = [degrees](double v) { return AngleArgument(v, degrees); };
+    auto d = [degrees](double w) { return AngleResult(w, degrees); };
 
     std::size_t depth = 0; // levels in use; the top is depth - 1
     auto column = [base](std::size_t level) { return base + level * kLanes; };
