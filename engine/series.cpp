@@ -30,6 +30,7 @@
 namespace {
 
 constexpr std::size_t kLanes = 256;
+constexpr std::size_t kDerivativePiece = 2048;
 
 using Mask = uint64_t;
 
@@ -305,18 +306,25 @@ void Function::SeriesOfOrder(const double* xs, std::size_t count, int32_t order,
     }
     // The two neighbours at each level, computed in double as the recursion
     // of EvaluateDerivative computes them; an argument fails when either does.
-    std::vector<double> shifted(count);
-    std::vector<double> left(count);
-    std::vector<uint8_t> leftFailed(count);
-    for (std::size_t i = 0; i < count; ++i)
-        shifted[i] = xs[i] - kStep;
-    SeriesOfOrder(shifted.data(), count, order - 1, left.data(), leftFailed.data());
-    for (std::size_t i = 0; i < count; ++i)
-        shifted[i] = xs[i] + kStep;
-    SeriesOfOrder(shifted.data(), count, order - 1, values, failed);
-    for (std::size_t i = 0; i < count; ++i) {
-        failed[i] |= leftFailed[i];
-        values[i] = failed[i] ? 0 : (values[i] - left[i]) * kFactor;
+    // A piece at a time, so the scratch stays small and in the cache.
+    const std::size_t piece = std::min(count, kDerivativePiece);
+    std::vector<double> shifted(piece);
+    std::vector<double> left(piece);
+    std::vector<uint8_t> leftFailed(piece);
+    for (std::size_t start = 0; start < count; start += piece) {
+        const std::size_t n = std::min(piece, count - start);
+        for (std::size_t i = 0; i < n; ++i)
+            shifted[i] = xs[start + i] - kStep;
+        SeriesOfOrder(shifted.data(), n, order - 1, left.data(), leftFailed.data());
+        for (std::size_t i = 0; i < n; ++i)
+            shifted[i] = xs[start + i] + kStep;
+        double* right = values + start;
+        uint8_t* rightFailed = failed + start;
+        SeriesOfOrder(shifted.data(), n, order - 1, right, rightFailed);
+        for (std::size_t i = 0; i < n; ++i) {
+            rightFailed[i] |= leftFailed[i];
+            right[i] = rightFailed[i] ? 0 : (right[i] - left[i]) * kFactor;
+        }
     }
 }
 
