@@ -49,8 +49,8 @@ public:
     /// samples over all visible curves (fewer steps are taken when a chart has
     /// so many visible functions that its steps would exceed it), and values of
     /// a value table of its own range (its step is widened to fit).
-    static constexpr std::size_t kMaxChartSamples = 1000000;
-    static constexpr std::size_t kMaxTableCells = 1000000;
+    static constexpr std::size_t kMaxChartSamples = 500000;
+    static constexpr std::size_t kMaxTableCells = 500000;
 
     FunctionContainer();
 
