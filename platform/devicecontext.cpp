@@ -102,19 +102,23 @@ void DeviceContext::Line(POINT from, POINT to)
 void DeviceContext::PolyPolyline(const std::vector<POINT>& points,
                                  const std::vector<uint32_t>& counts)
 {
+    // A curve has several samples to a device pixel. A point equal to the one
+    // before it adds no segment, so it is left out before the back end sees
+    // it; a polyline that shrinks to one point is that pixel.
     std::vector<std::vector<POINT>> polylines;
     std::size_t next = 0;
     for (uint32_t count : counts) {
         const std::size_t end = std::min(points.size(), next + count);
-        if (end - next == 1) {
-            DevicePixel(LogicalToDevice(points[next]), m_pen.color);
-        } else if (end > next) {
-            std::vector<POINT> device;
-            device.reserve(end - next);
-            for (std::size_t i = next; i < end; ++i)
-                device.push_back(LogicalToDevice(points[i]));
-            polylines.push_back(std::move(device));
+        std::vector<POINT> device;
+        for (std::size_t i = next; i < end; ++i) {
+            const POINT p = LogicalToDevice(points[i]);
+            if (device.empty() || !(device.back() == p))
+                device.push_back(p);
         }
+        if (device.size() == 1)
+            DevicePixel(device[0], m_pen.color);
+        else if (device.size() > 1)
+            polylines.push_back(std::move(device));
         next = end;
     }
     if (!polylines.empty())
