@@ -83,7 +83,7 @@ int RunEval(int argc, char** argv)
     if (program) {
         std::string line = "program:";
         for (int32_t code : function.GetProgram())
-            line += " " + std::to_string(code);
+            line.append(" ").append(std::to_string(code));
         std::printf("%s\n", line.c_str());
         std::printf("constants:");
         for (double c : function.GetConstants())

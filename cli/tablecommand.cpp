@@ -49,7 +49,7 @@ int RunTable(int argc, char** argv)
         chart.SetCurrent(i);
         if (!chart.IsVisible())
             continue;
-        line += "," + CsvField(Cp1250::ToUtf8(chart.GetLegendLabel()));
+        line.append(",").append(CsvField(Cp1250::ToUtf8(chart.GetLegendLabel())));
         columns.push_back(&functions[static_cast<std::size_t>(i)]);
     }
     std::printf("%s\n", line.c_str());
@@ -61,7 +61,7 @@ int RunTable(int argc, char** argv)
     for (std::size_t row = 0; row < rows; ++row) {
         line = FormatG(x);
         for (const FunctionEntry* f : columns)
-            line += "," + (row < f->m_samples.size() ? FormatG(f->m_samples[row]) : std::string());
+            line.append(",").append(row < f->m_samples.size() ? FormatG(f->m_samples[row]) : "");
         std::printf("%s\n", line.c_str());
         x = x + s.m_tableStep;
     }
