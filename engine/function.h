@@ -128,6 +128,8 @@ private:
     void RunBlock(const double* xs, std::size_t count, double* values, uint8_t* failed) const;
     void SeriesOfOrder(const double* xs, std::size_t count, int32_t order, double* values,
                        uint8_t* failed);
+    void SecondDerivativeSeries(const double* xs, std::size_t count, double* values,
+                                uint8_t* failed);
 
     std::map<std::string, int32_t> m_functionNames;
     std::map<char, int32_t> m_operators;

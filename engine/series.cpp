@@ -304,6 +304,10 @@ void Function::SeriesOfOrder(const double* xs, std::size_t count, int32_t order,
         }
         return;
     }
+    if (order == 2) {
+        SecondDerivativeSeries(xs, count, values, failed);
+        return;
+    }
     // The two neighbours at each level, computed in double as the recursion
     // of EvaluateDerivative computes them; an argument fails when either does.
     // A piece at a time, so the scratch stays small and in the cache.
@@ -324,6 +328,69 @@ void Function::SeriesOfOrder(const double* xs, std::size_t count, int32_t order,
         for (std::size_t i = 0; i < n; ++i) {
             rightFailed[i] |= leftFailed[i];
             right[i] = rightFailed[i] ? 0 : (right[i] - left[i]) * kFactor;
+        }
+    }
+}
+
+// The second derivative evaluates the function at (x-h)-h, (x-h)+h, (x+h)-h
+// and (x+h)+h. The two middle arguments are almost always the same double,
+// and the same argument gives the same value, so the third evaluation is made
+// only where they differ. The differences are combined as EvaluateDerivative
+// combines them, and an argument fails when any of its four points does.
+void Function::SecondDerivativeSeries(const double* xs, std::size_t count, double* values,
+                                      uint8_t* failed)
+{
+    const std::size_t piece = std::min(count, kDerivativePiece);
+    std::vector<double> points[4];
+    std::vector<double> f[4];
+    std::vector<uint8_t> bad[4];
+    for (int k = 0; k < 4; ++k) {
+        points[k].resize(piece);
+        f[k].resize(piece);
+        bad[k].resize(piece);
+    }
+    std::vector<double> differing;
+    std::vector<std::size_t> where;
+    for (std::size_t start = 0; start < count; start += piece) {
+        const std::size_t n = std::min(piece, count - start);
+        for (std::size_t i = 0; i < n; ++i) {
+            const double left = xs[start + i] - kStep;
+            const double right = xs[start + i] + kStep;
+            points[0][i] = left - kStep;
+            points[1][i] = left + kStep;
+            points[2][i] = right - kStep;
+            points[3][i] = right + kStep;
+        }
+        for (int k : {0, 1, 3})
+            SeriesOfOrder(points[k].data(), n, 0, f[k].data(), bad[k].data());
+
+        differing.clear();
+        where.clear();
+        for (std::size_t i = 0; i < n; ++i) {
+            if (std::memcmp(&points[2][i], &points[1][i], sizeof(double)) == 0) {
+                f[2][i] = f[1][i];
+                bad[2][i] = bad[1][i];
+            } else {
+                differing.push_back(points[2][i]);
+                where.push_back(i);
+            }
+        }
+        if (!differing.empty()) {
+            std::vector<double> value(differing.size());
+            std::vector<uint8_t> fail(differing.size());
+            SeriesOfOrder(differing.data(), differing.size(), 0, value.data(), fail.data());
+            for (std::size_t j = 0; j < where.size(); ++j) {
+                f[2][where[j]] = value[j];
+                bad[2][where[j]] = fail[j];
+            }
+        }
+
+        for (std::size_t i = 0; i < n; ++i) {
+            const bool fails = bad[0][i] | bad[1][i] | bad[2][i] | bad[3][i];
+            const double left = (f[1][i] - f[0][i]) * kFactor;
+            const double right = (f[3][i] - f[2][i]) * kFactor;
+            failed[start + i] = fails;
+            values[start + i] = fails ? 0 : (right - left) * kFactor;
         }
     }
 }

@@ -169,6 +169,18 @@ std::vector<double> Arguments(std::mt19937& random)
     double x = -5;
     for (int i = 0; i < 300; ++i, x = x + 0.01)
         xs.push_back(x);
+    // Arguments whose second derivative has two different middle points,
+    // (x - h) + h and (x + h) - h, which are rare.
+    const double h = Function::kStep;
+    std::size_t found = 0;
+    for (int i = 0; found < 40 && i < 10000000; ++i) {
+        const double candidate = wide(random);
+        if ((candidate - h) + h != (candidate + h) - h) {
+            xs.push_back(candidate);
+            ++found;
+        }
+    }
+    EXPECT_EQ(found, 40u);
     return xs;
 }
 
