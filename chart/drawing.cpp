@@ -11,8 +11,6 @@
 
 namespace {
 
-using L = FunctionContainer;
-
 // A chart font on this device: the stored height is in points.
 LOGFONTA DeviceFont(const LOGFONTA& font, const DeviceContext& dc)
 {
@@ -47,7 +45,7 @@ std::vector<double> TickOffsets(double min, double max, double spacing, int32_t 
 
 void SetPlotMapping(DeviceContext& dc, const RECT& r)
 {
-    dc.SetWindowExt(L::kLogicalWidth, L::kLogicalHeight);
+    dc.SetWindowExt(FunctionContainer::kLogicalWidth, FunctionContainer::kLogicalHeight);
     dc.SetViewportOrg(r.left, r.bottom - 1);
     dc.SetViewportExt(r.right - r.left - 1, -(r.bottom - r.top - 1));
 }
