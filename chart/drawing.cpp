@@ -72,7 +72,6 @@ void FunctionContainer::Draw(DeviceContext& dc, const RECT& target)
     const Pen oldPen = dc.CurrentPen();
     const Brush oldBrush = dc.CurrentBrush();
     const LOGFONTA oldFont = dc.CurrentFont();
-    dc.SetTransparentBackground();
     RECT r = target;
 
     if (s.m_bHeaderVisible || s.m_bCaptionVisible)

@@ -89,8 +89,8 @@ public:
     void SetTextAlign(uint32_t align) { m_textAlign = align; }
     void SetTextColor(COLORREF color) { m_textColor = color; }
     COLORREF GetTextColor() const { return m_textColor; }
-    /// Text is always drawn without a background box.
-    void SetTransparentBackground() {}
+    /// Text at a logical point, aligned as set; always without a background
+    /// box (the transparent mode, the only one a chart uses).
     void TextOut(int32_t x, int32_t y, std::string_view text);
 
     // Drawing in logical coordinates with the selected pen and brush.
