@@ -8,17 +8,14 @@
 #include "platform/cp1250.h"
 #include "platform/fileio.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace {
 
 [[noreturn]] void Fail(const char* format, const std::string& path)
 {
-    const std::string name = Cp1250::FromUtf8(path);
-    std::string message(std::snprintf(nullptr, 0, format, name.c_str()), '\0');
-    std::snprintf(message.data(), message.size() + 1, format, name.c_str());
-    throw FunctionContainerException(message);
+    throw FunctionContainerException(
+        ChartMessage::Format(format, Cp1250::FromUtf8(path).c_str()));
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include "platform/cp1250.h"
 
+#include <cstdio>
+#include <string>
+
 // The chart model's messages, held as code page 1250.
 namespace ChartMessage {
 
@@ -34,5 +37,17 @@ inline constexpr auto kNotAChart = Cp1250::Text(u8"'%s' nie jest plikiem program
 // "odcztać" is the program's own spelling.
 inline constexpr auto kReadFailed = Cp1250::Text(u8"Nie udało się odcztać pliku '%s'");
 inline constexpr auto kWriteFailed = Cp1250::Text(u8"Nie udało się zapisać pliku '%s'");
+
+/// A message made from one of the formats above, as printf makes it.
+template <typename... Args>
+std::string Format(const char* format, Args... args)
+{
+    const int length = std::snprintf(nullptr, 0, format, args...);
+    if (length <= 0)
+        return std::string();
+    std::string text(static_cast<std::size_t>(length), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, args...);
+    return text;
+}
 
 } // namespace ChartMessage

@@ -6,7 +6,6 @@
 #include "engine/functionexception.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -90,12 +89,10 @@ double FunctionContainer::EvaluateSetting(const std::string& text, const char* p
     try {
         return m_evaluator.SetFormula(text).Evaluate(0);
     } catch (const FunctionException& e) {
-        const int length = std::snprintf(nullptr, 0, ChartMessage::kSettingFormat, prefix,
-                                         e.m_strMessage.c_str(), e.m_nPosition);
-        std::string message(static_cast<std::size_t>(std::max(length, 0)), '\0');
-        std::snprintf(message.data(), message.size() + 1, ChartMessage::kSettingFormat, prefix,
-                      e.m_strMessage.c_str(), e.m_nPosition);
-        throw FunctionContainerException(message, e.m_nPosition);
+        throw FunctionContainerException(
+            ChartMessage::Format(ChartMessage::kSettingFormat, prefix, e.m_strMessage.c_str(),
+                                 e.m_nPosition),
+            e.m_nPosition);
     }
 }
 
