@@ -25,6 +25,10 @@ std::string MuParserFormula(const std::string& formula)
         if (code >= Function::kPlus && code <= Function::kPower) {
             b = pop();
             a = pop();
+            // muparser's optimiser turns x^2, x^3 and x^4 into products, which
+            // are other numbers than pow gives; x*1 is x and keeps it pow.
+            if (code == Function::kPower && a == "x")
+                a = "(x*1)";
             static const char ops[] = "+-*/^";
             stack.push_back("(" + a + ops[code - Function::kPlus] + b + ")");
             continue;
@@ -58,7 +62,11 @@ std::string MuParserFormula(const std::string& formula)
         case Function::kSqr: a = pop(); stack.push_back("(" + a + "*" + a + ")"); break;
         case Function::kSqrt: stack.push_back("sqrt(" + pop() + ")"); break;
         case Function::kAbs: stack.push_back("abs(" + pop() + ")"); break;
-        case Function::kPow: b = pop(); a = pop(); stack.push_back("(" + a + "^" + b + ")"); break;
+        case Function::kPow:
+            b = pop();
+            a = pop();
+            stack.push_back("(" + (a == "x" ? std::string("(x*1)") : a) + "^" + b + ")");
+            break;
         case Function::kRoot: b = pop(); a = pop(); stack.push_back("(" + a + "^(1/" + b + "))"); break;
         case Function::kLog: b = pop(); a = pop(); stack.push_back("(ln(" + a + ")/ln(" + b + "))"); break;
         }
