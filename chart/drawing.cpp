@@ -11,13 +11,39 @@
 
 namespace {
 
+// Sizes that a record from a file may hold but no layout can use: fonts are
+// at most 1000 points, and the text sizes the device reports are bounded so
+// the layout's integer arithmetic cannot overflow.
+constexpr int32_t kMaxFontPoints = 1000;
+constexpr int32_t kMaxTextSize = 1 << 24;
+
 // A chart font on this device: the stored height is in points.
 LOGFONTA DeviceFont(const LOGFONTA& font, const DeviceContext& dc)
 {
     LOGFONTA device = font;
-    device.lfHeight = -MulDiv(font.lfHeight, dc.DpiY(), 72);
+    device.lfHeight = -MulDiv(std::clamp(font.lfHeight, -kMaxFontPoints, kMaxFontPoints), dc.DpiY(), 72);
     device.lfWidth = 0;
     return device;
+}
+
+int32_t Bounded(int32_t size)
+{
+    return std::clamp(size, 0, kMaxTextSize);
+}
+
+TextMetrics Metrics(const DeviceContext& dc)
+{
+    TextMetrics tm = dc.GetTextMetrics();
+    tm.tmHeight = Bounded(tm.tmHeight);
+    tm.tmExternalLeading = Bounded(tm.tmExternalLeading);
+    tm.tmAveCharWidth = Bounded(tm.tmAveCharWidth);
+    return tm;
+}
+
+TextSize Extent(const DeviceContext& dc, std::string_view text)
+{
+    const TextSize size = dc.GetTextExtent(text);
+    return {Bounded(size.cx), Bounded(size.cy)};
 }
 
 Pen SolidPen(int32_t width, COLORREF color)
@@ -103,7 +129,7 @@ void FunctionContainer::DrawTitles(DeviceContext& dc, RECT& r) const
     const ChartSettings& s = m_settings;
     const LOGFONTA oldFont = dc.SelectFont(DeviceFont(s.m_lfHeader, dc));
     dc.SetTextColor(s.m_crHeaderText);
-    const TextMetrics tm = dc.GetTextMetrics();
+    const TextMetrics tm = Metrics(dc);
     const int32_t h = tm.tmHeight;
     const int32_t e = tm.tmExternalLeading;
     // Centred on the target rectangle, wherever it lies on the device.
@@ -129,7 +155,7 @@ void FunctionContainer::DrawScales(DeviceContext& dc, RECT& r, const RECT& targe
     const Pen oldPen = dc.SelectPen(SolidPen(1, s.m_crFrame));
     const LOGFONTA oldFont = dc.SelectFont(DeviceFont(s.m_lfScale, dc));
     dc.SetTextColor(s.m_crScaleText);
-    const TextMetrics tm = dc.GetTextMetrics();
+    const TextMetrics tm = Metrics(dc);
     const int32_t h = tm.tmHeight;
     const int32_t third = h / 3;
 
@@ -146,7 +172,7 @@ void FunctionContainer::DrawScales(DeviceContext& dc, RECT& r, const RECT& targe
         const double p = (r.bottom - r.top - 1) / (s.m_yMax - s.m_yMin);
         int32_t widest = 0;
         for (double v : ticks)
-            widest = std::max(widest, dc.GetTextExtent(label(v + s.m_yMin)).cx);
+            widest = std::max(widest, Extent(dc, label(v + s.m_yMin)).cx);
         r.right -= tm.tmAveCharWidth;
         r.left += widest + 2 * third;
 
@@ -279,7 +305,7 @@ void FunctionContainer::DrawLegend(DeviceContext& dc, const RECT& r)
         m_nCurrent = i;
         if (!IsVisible())
             continue;
-        const TextSize size = dc.GetTextExtent(GetLegendLabel());
+        const TextSize size = Extent(dc, GetLegendLabel());
         width = std::max(width, size.cx);
         height += size.cy;
         last = size.cy;
@@ -295,7 +321,7 @@ void FunctionContainer::DrawLegend(DeviceContext& dc, const RECT& r)
             continue;
         dc.SelectPen(SolidPen(3, GetColor()));
         const std::string text = GetLegendLabel();
-        const TextSize size = dc.GetTextExtent(text);
+        const TextSize size = Extent(dc, text);
         dc.Line({box.left + m, y + size.cy / 2}, {box.left + 4 * m, y + size.cy / 2});
         dc.TextOut(box.left + 5 * m, y, text);
         y += size.cy;

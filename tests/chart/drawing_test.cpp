@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 namespace {
 
@@ -270,6 +271,40 @@ TEST(Drawing, TinySpacingsDrawNoLinesInsteadOfHanging)
     }
     EXPECT_EQ(vertical, 0);
     EXPECT_EQ(horizontal, 11);
+}
+
+} // namespace
+
+namespace {
+
+// Records of random bytes, loaded as a file would bring them, always draw
+// within bounded time and never outside what the device can address.
+TEST(Drawing, RandomRecordsDraw)
+{
+    std::mt19937_64 random(11);
+    FunctionContainer chart;
+    chart.BeginEdit();
+    chart.SetFunction("sin(x)", 0, true, 0);
+    chart.SetCurrent(-1);
+    chart.SetFunction("1/x", 1, true, RGB(255, 0, 0));
+    chart.CommitEdit();
+    for (int i = 0; i < 400; ++i) {
+        ChartSettings s{};
+        auto* bytes = reinterpret_cast<unsigned char*>(&s);
+        for (std::size_t b = 0; b < sizeof s; ++b)
+            bytes[b] = static_cast<unsigned char>(random());
+        if (i % 2 == 0) {
+            s.m_nPoints %= 500;
+            // Plausible fonts half the time, so text is laid out too.
+            for (LOGFONTA* font : {&s.m_lfScale, &s.m_lfLegend, &s.m_lfHeader})
+                font->lfHeight = static_cast<int32_t>(random() % 40);
+        }
+        chart.ReplaceSettings(s);
+        chart.Recalculate(i % 3 == 0);
+        RecordingDeviceContext dc(i % 5 == 0 ? 600 : 96);
+        chart.Draw(dc, {0, 0, 640, 480});
+        ASSERT_LT(dc.m_entries.size(), 20000u);
+    }
 }
 
 } // namespace

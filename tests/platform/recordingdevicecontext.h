@@ -3,6 +3,8 @@
 #include "platform/devicecontext.h"
 
 #include <cstdio>
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -35,13 +37,14 @@ public:
 
     TextMetrics GetTextMetrics() const override
     {
-        const int32_t size = std::abs(CurrentFont().lfHeight);
+        const int32_t size = std::min(std::abs(CurrentFont().lfHeight), 1 << 28);
         return {size + 2, size, 2, 1, size / 2};
     }
     TextSize GetTextExtent(std::string_view text) const override
     {
         const TextMetrics tm = GetTextMetrics();
-        return {static_cast<int32_t>(text.size()) * tm.tmAveCharWidth, tm.tmHeight};
+        const int64_t width = static_cast<int64_t>(text.size()) * tm.tmAveCharWidth;
+        return {static_cast<int32_t>(std::min<int64_t>(width, INT32_MAX)), tm.tmHeight};
     }
 
     std::vector<Entry> m_entries;
