@@ -168,7 +168,7 @@ private:
     std::size_t VisibleCount() const;
     void SampleCurves(bool fitRangeY, int32_t points, double step);
     void BuildCurves(double step);
-    void SettleTable(double step);
+    void SettleTable(double step, std::size_t visible);
     std::vector<double> SampleFunction(const FunctionEntry& entry, double first, double last,
                                        double step, std::size_t limit, bool markErrors);
 

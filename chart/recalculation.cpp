@@ -94,7 +94,8 @@ void FunctionContainer::Recalculate(bool keepRanges)
     ChartSettings& s = m_settings;
 
     MendRange(s.m_xMin, s.m_xMax);
-    const int32_t points = SamplingPoints(s.m_nPoints, VisibleCount());
+    const std::size_t visible = VisibleCount();
+    const int32_t points = SamplingPoints(s.m_nPoints, visible);
     const double step = RaiseTiny((s.m_xMax - s.m_xMin) / points);
 
     m_evaluator.m_bDegrees = s.m_bDegrees != 0;
@@ -127,7 +128,7 @@ void FunctionContainer::Recalculate(bool keepRanges)
     settle(s.m_scaleStepX, s.m_bAutoScaleX, s.m_xMin, s.m_xMax);
     settle(s.m_scaleStepY, s.m_bAutoScaleY, s.m_yMin, s.m_yMax);
 
-    SettleTable(step);
+    SettleTable(step, visible);
 }
 
 std::size_t FunctionContainer::VisibleCount() const
@@ -182,7 +183,7 @@ void FunctionContainer::BuildCurves(double step)
     }
 }
 
-void FunctionContainer::SettleTable(double step)
+void FunctionContainer::SettleTable(double step, std::size_t visible)
 {
     ChartSettings& s = m_settings;
     const bool sync = s.m_bTableSync != 0;
@@ -201,7 +202,6 @@ void FunctionContainer::SettleTable(double step)
     // A table of its own range is resampled after every recalculation, so its
     // rows and arguments always agree. A step that is not positive, or too
     // small for the range, is widened so the table stays within its rows.
-    const std::size_t visible = VisibleCount();
     const std::size_t rows =
         std::max<std::size_t>(3, std::min(kMaxTableRows, kMaxTableCells / std::max<std::size_t>(visible, 1)));
     const double width = s.m_tableXMax - s.m_tableXMin;

@@ -109,46 +109,30 @@ double Function::Evaluate(double x)
                 return Fail(EngineMessage::kDomainError);
             top = std::pow(top, x);
             break;
+        // A push of a constant and x combined: x is tested where the codes
+        // would push it, the divisor (the second operand) before dividing.
         case Op::kCAddX:
         case Op::kCSubX:
         case Op::kCMulX:
         case Op::kCDivX:
         case Op::kCPowX:
-            if (!std::isfinite(x))
-                return Fail(EngineMessage::kDomainError);
-            *sp++ = top;
-            switch (in.op) {
-            case Op::kCAddX: top = c + x; break;
-            case Op::kCSubX: top = c - x; break;
-            case Op::kCMulX: top = c * x; break;
-            case Op::kCDivX:
-                if (x == 0)
-                    return Fail(EngineMessage::kDivisionByZero);
-                top = c / x;
-                break;
-            default: top = std::pow(c, x); break;
-            }
-            break;
         case Op::kXAddC:
         case Op::kXSubC:
         case Op::kXMulC:
         case Op::kXDivC:
-        case Op::kXPowC:
+        case Op::kXPowC: {
             if (!std::isfinite(x))
                 return Fail(EngineMessage::kDomainError);
+            const bool constantFirst = in.op <= Op::kCPowX;
+            const int32_t op = in.op - (constantFirst ? Op::kCAddX : Op::kXAddC) + Op::kAdd;
+            const double a = constantFirst ? c : x;
+            const double b = constantFirst ? x : c;
+            if (op == Op::kDiv && b == 0)
+                return Fail(EngineMessage::kDivisionByZero);
             *sp++ = top;
-            switch (in.op) {
-            case Op::kXAddC: top = x + c; break;
-            case Op::kXSubC: top = x - c; break;
-            case Op::kXMulC: top = x * c; break;
-            case Op::kXDivC:
-                if (c == 0)
-                    return Fail(EngineMessage::kDivisionByZero);
-                top = x / c;
-                break;
-            default: top = std::pow(x, c); break;
-            }
+            top = Arithmetic(op, a, b);
             break;
+        }
         case Op::kMulXAddC:
             if (!std::isfinite(x))
                 return Fail(EngineMessage::kDomainError);

@@ -34,18 +34,6 @@ int32_t FunctionOp(int32_t code)
     }
 }
 
-// The arithmetic of the operators, done here exactly as evaluation does it.
-double Apply(int32_t op, double a, double b)
-{
-    switch (op) {
-    case Op::kAdd: return a + b;
-    case Op::kSub: return a - b;
-    case Op::kMul: return a * b;
-    case Op::kDiv: return a / b;
-    default: return std::pow(a, b);
-    }
-}
-
 bool Propagates(int32_t op)
 {
     switch (op) {
@@ -106,7 +94,7 @@ std::vector<Instruction> FuseProgram(const std::vector<int32_t>& program,
             if (n >= 2 && Foldable(out[n - 1]) && Foldable(out[n - 2])) {
                 const double a = out[n - 2].value;
                 const double b = out[n - 1].value;
-                const double result = Apply(op, a, b);
+                const double result = Arithmetic(op, a, b);
                 // Folded only where running it could not fail.
                 if (std::isfinite(result) && !(op == Op::kDiv && b == 0)) {
                     out.pop_back();

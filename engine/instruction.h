@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -79,6 +80,19 @@ struct Instruction
     /// it with the same message, and no other test comes between.
     bool check = true;
 };
+
+/// The arithmetic of the operators Op::kAdd ... Op::kPow on two values, as
+/// evaluation does it (the divisor is tested for zero by the caller).
+inline double Arithmetic(int32_t op, double a, double b)
+{
+    switch (op) {
+    case Op::kAdd: return a + b;
+    case Op::kSub: return a - b;
+    case Op::kMul: return a * b;
+    case Op::kDiv: return a / b;
+    default: return std::pow(a, b);
+    }
+}
 
 /// Makes the running form of a compiled program (codes ending with the end
 /// code, and their constant pool). The end code has no instruction: the
