@@ -92,6 +92,9 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
     const std::size_t levels = static_cast<std::size_t>(std::max(m_nMaxDepth, 1));
     if (stack.size() < levels * kLanes)
         stack.resize(levels * kLanes);
+    // Where each level's values are read from: its column, or the arguments
+    // for a pushed x. Kept between calls, like the stack, as evaluations
+    // never overlap.
     static std::vector<const double*> sources;
     if (sources.size() < levels)
         sources.resize(levels);
