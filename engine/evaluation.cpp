@@ -4,6 +4,7 @@
 #include "engine/evaluationstack.h"
 #include "engine/functionexception.h"
 #include "engine/messages.h"
+#include "engine/wholepower.h"
 
 #include <cmath>
 
@@ -71,7 +72,7 @@ double Function::Evaluate(double x)
                 return Fail(EngineMessage::kDivisionByZero);
             top = *--sp / top;
             break;
-        case Op::kPow: top = std::pow(*--sp, top); break;
+        case Op::kPow: top = WholePower::Pow(*--sp, top); break;
         case Op::kAddC: top = top + c; break;
         case Op::kSubC: top = top - c; break;
         case Op::kMulC: top = top * c; break;
@@ -80,7 +81,7 @@ double Function::Evaluate(double x)
                 return Fail(EngineMessage::kDivisionByZero);
             top = top / c;
             break;
-        case Op::kPowC: top = std::pow(top, c); break;
+        case Op::kPowC: top = WholePower::Pow(top, c); break;
         // x is tested where the codes would push it.
         case Op::kAddX:
             if (!std::isfinite(x))
@@ -107,7 +108,7 @@ double Function::Evaluate(double x)
         case Op::kPowX:
             if (!std::isfinite(x))
                 return Fail(EngineMessage::kDomainError);
-            top = std::pow(top, x);
+            top = WholePower::Pow(top, x);
             break;
         // A push of a constant and x combined: x is tested where the codes
         // would push it, the divisor (the second operand) before dividing.
@@ -138,7 +139,7 @@ double Function::Evaluate(double x)
                 return Fail(EngineMessage::kDomainError);
             top = top * x + c;
             break;
-        case Op::kRoot: top = std::pow(*--sp, 1 / top); break;
+        case Op::kRoot: top = WholePower::Pow(*--sp, 1 / top); break;
         case Op::kLog: top = std::log(*--sp) / std::log(top); break;
         case Op::kSin: top = std::sin(r(top)); break;
         case Op::kAsin: top = d(std::asin(top)); break;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/wholepower.h"
+
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -90,7 +92,7 @@ inline double Arithmetic(int32_t op, double a, double b)
     case Op::kSub: return a - b;
     case Op::kMul: return a * b;
     case Op::kDiv: return a / b;
-    default: return std::pow(a, b);
+    default: return WholePower::Pow(a, b);
     }
 }
 

@@ -129,7 +129,7 @@ private:
 
     std::string Number()
     {
-        static const char* const numbers[] = {"1", "2", "0.5", "3.25", "10", "7d2", "0.1", "180"};
+        static const char* const numbers[] = {"1", "2", "3", "0.5", "3.25", "10", "16", "7d2", "0.1", "180"};
         static const char* const special[] = {"0", "1e308", "1e-320", "1e400"};
         if (Pick(8) == 0)
             return special[Pick(std::size(special))];
