@@ -103,8 +103,10 @@ public:
     {
         std::string text = Pick(4) == 0 ? "-" : "";
         text += Term(depth);
-        for (int n = Pick(3); n > 0; --n)
-            text += (Pick(2) ? "+" : "-") + Term(depth);
+        for (int n = Pick(3); n > 0; --n) {
+            text += Pick(2) ? "+" : "-";
+            text += Term(depth);
+        }
         return text;
     }
 
@@ -114,16 +116,20 @@ private:
     std::string Term(int depth)
     {
         std::string text = Power(depth);
-        for (int n = Pick(3); n > 0; --n)
-            text += (Pick(2) ? "*" : "/") + Power(depth);
+        for (int n = Pick(3); n > 0; --n) {
+            text += Pick(2) ? "*" : "/";
+            text += Power(depth);
+        }
         return text;
     }
 
     std::string Power(int depth)
     {
         std::string text = Factor(depth);
-        if (Pick(5) == 0)
-            text += "^" + Factor(depth);
+        if (Pick(5) == 0) {
+            text += "^";
+            text += Factor(depth);
+        }
         return text;
     }
 
@@ -134,6 +140,20 @@ private:
         if (Pick(8) == 0)
             return special[Pick(std::size(special))];
         return numbers[Pick(std::size(numbers))];
+    }
+
+    // Built by appending: GCC 12 at -O3 warns falsely on "(" + std::string.
+    static std::string Call(const char* name, std::initializer_list<std::string> arguments)
+    {
+        std::string text = name;
+        text += '(';
+        for (const std::string& argument : arguments) {
+            if (text.back() != '(')
+                text += ',';
+            text += argument;
+        }
+        text += ')';
+        return text;
     }
 
     std::string Factor(int depth)
@@ -147,11 +167,13 @@ private:
         case 0: case 1: return "x";
         case 2: return Number();
         case 3: return Pick(2) ? "pi" : Number() + "x";
-        case 4: case 5: return "(" + Expression(depth - 1) + ")";
-        case 6: return std::string(unary[Pick(std::size(unary))]) + "(" + Expression(depth - 1) + ")";
-        default:
-            return std::string(binary[Pick(std::size(binary))]) + "(" + Expression(depth - 1) +
-                   "," + Expression(depth - 1) + ")";
+        case 4: case 5: return Call("", {Expression(depth - 1)});
+        case 6: return Call(unary[Pick(std::size(unary))], {Expression(depth - 1)});
+        default: {
+            const char* name = binary[Pick(std::size(binary))];
+            std::string first = Expression(depth - 1);
+            return Call(name, {std::move(first), Expression(depth - 1)});
+        }
         }
     }
 
