@@ -92,6 +92,36 @@ TEST_F(QtSurface, ChartFrameOnThePlotRectangle)
     EXPECT_FALSE(Black(image, plot.left - 1, y));
 }
 
+// The surface clips an image to its own rectangle, for speed; curves that
+// leave the image, wide pens and the frame at the edges come out as without.
+TEST_F(QtSurface, ClippingToTheImageChangesNoPixel)
+{
+    FunctionContainer chart;
+    chart.BeginEdit();
+    chart.SetFunction("tan(x)", 0, true, RGB(255, 0, 0));
+    chart.SetCurrent(-1);
+    chart.SetFunction("x^3", 1, true, RGB(0, 0, 255));
+    chart.SetCurrent(-1);
+    chart.SetFunction("sin(7*x)", 2, true, 0);
+    chart.SetRange(false, false, "-6", "6", "-3", "3");
+    chart.CommitEdit();
+
+    auto draw = [&](bool clipped) {
+        QImage image = White(500, 300);
+        QPainter painter(&image);
+        QtDeviceContext dc(painter);
+        EXPECT_TRUE(painter.hasClipping());
+        painter.setClipping(clipped);
+        chart.Draw(dc, {-3, -2, 505, 304});
+        dc.ResetMapping();
+        dc.SelectPen({Pen::kSolid, 5, RGB(0, 128, 0)});
+        dc.PolyPolyline({{-20, 150}, {250, -40}, {520, 150}, {250, 299}, {499, 0}}, {5});
+        painter.end();
+        return image;
+    };
+    EXPECT_EQ(draw(true), draw(false));
+}
+
 TEST_F(QtSurface, ImageAndSvgLayTheChartOutAlike)
 {
     FunctionContainer chart;
