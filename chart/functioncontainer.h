@@ -169,8 +169,8 @@ private:
     void SampleCurves(bool fitRangeY, int32_t points, double step);
     void BuildCurves(double step);
     void SettleTable(double step, std::size_t visible);
-    std::vector<double> SampleFunction(const FunctionEntry& entry, double first, double last,
-                                       double step, std::size_t limit, bool markErrors);
+    std::vector<double> SampleFunction(const FunctionEntry& entry, const std::vector<double>& xs,
+                                       bool markErrors);
 
     Function m_evaluator;
     std::vector<double> m_zoomHistory;

@@ -51,6 +51,7 @@ int32_t ClampedOrder(int32_t order)
 std::vector<double> RunningArguments(double first, double last, double step, std::size_t limit)
 {
     std::vector<double> xs;
+    xs.reserve(limit);
     for (double x = first; x <= last && xs.size() < limit; x = x + step)
         xs.push_back(x);
     return xs;
@@ -58,14 +59,13 @@ std::vector<double> RunningArguments(double first, double last, double step, std
 
 } // namespace
 
-std::vector<double> FunctionContainer::SampleFunction(const FunctionEntry& entry, double first,
-                                                      double last, double step,
-                                                      std::size_t limit, bool markErrors)
+std::vector<double> FunctionContainer::SampleFunction(const FunctionEntry& entry,
+                                                      const std::vector<double>& xs,
+                                                      bool markErrors)
 {
     m_evaluator.m_bThrowSyntaxErrors = false;
     m_evaluator.m_bThrowEvalErrors = false;
     m_evaluator.SetFormula(entry.m_strFormula);
-    const std::vector<double> xs = RunningArguments(first, last, step, limit);
     std::vector<double> samples(xs.size());
     std::vector<uint8_t> failed(xs.size());
     // The whole row at once: the same values as EvaluateDerivative point by
@@ -73,10 +73,8 @@ std::vector<double> FunctionContainer::SampleFunction(const FunctionEntry& entry
     m_evaluator.EvaluateSeries(xs.data(), xs.size(), ClampedOrder(entry.m_nDerivative),
                                samples.data(), failed.data());
     if (markErrors) {
-        for (std::size_t i = 0; i < samples.size(); ++i) {
-            if (failed[i])
-                samples[i] = kErrorValue;
-        }
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = failed[i] ? kErrorValue : samples[i];
     }
     return samples;
 }
@@ -143,11 +141,12 @@ void FunctionContainer::SampleCurves(bool fitRangeY, int32_t points, double step
     // A few samples more than the steps allow for rounding of the running x;
     // the bound also ends the loop where x + step == x.
     const std::size_t limit = static_cast<std::size_t>(points) + 2;
+    const std::vector<double> xs = RunningArguments(s.m_xMin, s.m_xMax, step, limit);
     bool boundSet = false;
     for (FunctionEntry& entry : m_functions) {
         if (!entry.m_bVisible)
             continue;
-        entry.m_samples = SampleFunction(entry, s.m_xMin, s.m_xMax, step, limit, true);
+        entry.m_samples = SampleFunction(entry, xs, true);
         if (!fitRangeY)
             continue;
         // A sample is a candidate for the y range only when it continues the
@@ -209,11 +208,13 @@ void FunctionContainer::SettleTable(double step, std::size_t visible)
         s.m_tableStep = RaiseTiny(width / ClampedPoints(s.m_nPoints));
     if (width / s.m_tableStep >= static_cast<double>(rows - 1))
         s.m_tableStep = width / static_cast<double>(rows - 2);
+    if (visible == 0)
+        return;
+    const std::vector<double> xs =
+        RunningArguments(s.m_tableXMin, s.m_tableXMax, s.m_tableStep, rows);
     for (FunctionEntry& entry : m_functions) {
-        if (entry.m_bVisible) {
-            entry.m_samples = SampleFunction(entry, s.m_tableXMin, s.m_tableXMax, s.m_tableStep,
-                                             rows, false);
-        }
+        if (entry.m_bVisible)
+            entry.m_samples = SampleFunction(entry, xs, false);
     }
 }
 
