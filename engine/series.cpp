@@ -12,9 +12,9 @@
 
 // Sampling runs the program a column at a time, over blocks of arguments; the
 // block's code is in blockprogram.inc, compiled here for the baseline
-// instruction set and, on x86-64, for AVX2 as well, which runs where the
-// processor has it. Both compute the same numbers: the operations are the
-// same, each rounded once (no contraction into fused multiply-adds).
+// instruction set and, on x86-64, for AVX2 and FMA as well, which runs where
+// the processor has them. Both compute the same numbers: the operations are
+// the same, each rounded once (no contraction into fused multiply-adds).
 
 namespace {
 
@@ -22,18 +22,20 @@ constexpr std::size_t kLanes = 256;
 constexpr std::size_t kDerivativePiece = 2048;
 
 namespace baseline {
+constexpr bool kFusedMultiplyAdd = false;
 #include "engine/blockprogram.inc"
 } // namespace baseline
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #define OSIOWIEC_AVX2_BLOCKS 1
 #if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
 #else
 #pragma GCC push_options
-#pragma GCC target("avx2")
+#pragma GCC target("avx2,fma")
 #endif
 namespace avx2 {
+constexpr bool kFusedMultiplyAdd = true;
 #include "engine/blockprogram.inc"
 } // namespace avx2
 #if defined(__clang__)
@@ -45,14 +47,14 @@ namespace avx2 {
 
 using BlockRunner = decltype(&baseline::RunProgram);
 
-// The AVX2 code where the processor has it, unless OSIOWIEC_SAMPLING is
+// The AVX2 code where the processor has AVX2 and FMA, unless OSIOWIEC_SAMPLING is
 // "baseline" (so the tests can run both on one machine).
 BlockRunner ChooseBlockRunner()
 {
 #ifdef OSIOWIEC_AVX2_BLOCKS
     const char* choice = std::getenv("OSIOWIEC_SAMPLING");
     const bool baselineAsked = choice != nullptr && std::strcmp(choice, "baseline") == 0;
-    if (!baselineAsked && __builtin_cpu_supports("avx2"))
+    if (!baselineAsked && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
         return avx2::RunProgram;
 #endif
     return baseline::RunProgram;

@@ -12,8 +12,8 @@
 // x^n lies within 0.45 units of a double that is not a power of two, whose
 // neighbours are then more than 0.54 units away on both sides, that double is
 // the only value pow may return. Here x^n is computed as an unevaluated sum
-// hi + lo (Dekker's exact product, no fused multiply-add needed; the relative
-// error stays below 2^-100 for these n), which gives both that double and how
+// hi + lo (exact products from Dekker's algorithm or a fused multiply-add;
+// the relative error stays below 2^-100 for these n), which gives both that double and how
 // far the exact power lies from it. Everything else goes to pow: arguments
 // whose power lies near a rounding boundary or is a power of two, arguments
 // outside 2^-30 ... 2^30 (where the products could overflow or lose bits), NaN
@@ -51,6 +51,18 @@ inline void MultiplyStep(double& hi, double& lo, double x, Split parts)
     const double error = ((h.high * parts.high - product) + h.high * parts.low + h.low * parts.high) +
                          h.low * parts.low;
     const double tail = lo * x + error;
+    const double sum = product + tail;
+    lo = tail - (sum - product);
+    hi = sum;
+}
+
+/// The same step with the exact product error from a fused multiply-add;
+/// fast only where the processor has one.
+inline void MultiplyStepFused(double& hi, double& lo, double x)
+{
+    const double product = hi * x;
+    const double error = std::fma(hi, x, -product);
+    const double tail = std::fma(lo, x, error);
     const double sum = product + tail;
     lo = tail - (sum - product);
     hi = sum;
