@@ -134,6 +134,12 @@ double Function::Evaluate(double x)
             top = Arithmetic(op, a, b);
             break;
         }
+        case Op::kCMulXAddC:
+            if (!std::isfinite(x))
+                return Fail(EngineMessage::kDomainError);
+            *sp++ = top;
+            top = c * x + in.addend;
+            break;
         case Op::kMulXAddC:
             if (!std::isfinite(x))
                 return Fail(EngineMessage::kDomainError);

@@ -117,12 +117,18 @@ std::vector<Instruction> FuseProgram(const std::vector<int32_t>& program,
             } else {
                 out.push_back({op, 0});
             }
-            // Horner: top * x, then + constant.
+            // Horner: top * x, then + constant; its first step pushes
+            // constant * x, then + constant.
             const std::size_t m = out.size();
             if (m >= 2 && out[m - 1].op == Op::kAddC && out[m - 2].op == Op::kMulX) {
                 const double c = out[m - 1].value;
                 out.pop_back();
                 out.back() = {Op::kMulXAddC, c};
+            } else if (m >= 2 && out[m - 1].op == Op::kAddC && out[m - 2].op == Op::kCMulX) {
+                const double c = out[m - 1].value;
+                out.pop_back();
+                out.back().op = Op::kCMulXAddC;
+                out.back().addend = c;
             }
             break;
         }

@@ -14,7 +14,8 @@
 //    instruction instead of the stack ("top * 2", "top - x");
 //  - a constant or x pushed and at once combined with x or a constant is one
 //    push ("push 2 * x", "push x ^ 2");
-//  - "top * x + constant", the step of a polynomial in Horner form, is one;
+//  - "top * x + constant", the step of a polynomial in Horner form, is one,
+//    and so is its first step "push constant * x + constant";
 //  - arithmetic on constants alone is done at once when its result is finite.
 // Each instruction stands for one or more codes whose checks it still makes in
 // the same order, so values and errors are those of running the codes.
@@ -49,6 +50,7 @@ enum : int32_t {
     kXDivC,
     kXPowC,
     kMulXAddC, ///< top * x + value
+    kCMulXAddC, ///< push value * x + addend
     kRoot,   ///< next to top raised to 1 / top
     kLog,    ///< ln(next to top) / ln(top)
     kSin,    ///< functions of one argument, in the order of their codes
@@ -81,6 +83,7 @@ struct Instruction
     /// goes through those unchanged in kind, so that instruction's test finds
     /// it with the same message, and no other test comes between.
     bool check = true;
+    double addend = 0; ///< the second constant of kCMulXAddC
 };
 
 /// The arithmetic of the operators Op::kAdd ... Op::kPow on two values, as
