@@ -75,7 +75,7 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
     static std::vector<const double*> sources;
     if (sources.size() < levels)
         sources.resize(levels);
-    run(m_fast, m_bDegrees, xs, n, stack.data(), sources.data(), values, failed);
+    run(m_fast, m_bUsesX, m_bDegrees, xs, n, stack.data(), sources.data(), values, failed);
 }
 
 void Function::SeriesOfOrder(const double* xs, std::size_t count, int32_t order, double* values,

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -183,7 +184,9 @@ private:
 std::vector<double> Arguments(std::mt19937& random)
 {
     std::vector<double> xs = {0, 1e-5, -1e-5, 2e-5, 1e-320, -0.0, 1, -1, 0.5, 3.141592653589793,
-                              90, 1e308, -1e308, 700, 1e-10, 2, -2};
+                              90, 1e308, -1e308, 700, 1e-10, 2, -2,
+                              std::numeric_limits<double>::quiet_NaN(),
+                              std::numeric_limits<double>::infinity()};
     std::uniform_real_distribution<double> wide(-10, 10);
     for (int i = 0; i < 600; ++i)
         xs.push_back(wide(random));
@@ -265,6 +268,21 @@ TEST(FastPaths, SeriesEqualsPointByPointOnTheBenchmarkFormulas)
             for (int order = 0; order <= 2; ++order)
                 ExpectSeriesEqualsPointByPoint(f, xs, order);
         }
+    }
+}
+
+// A formula without x does not fail where x is NaN or infinite.
+TEST(FastPaths, SeriesOfAFormulaWithoutXIgnoresX)
+{
+    std::mt19937 random(6);
+    const std::vector<double> xs = Arguments(random);
+    Function f;
+    f.m_bThrowSyntaxErrors = false;
+    for (const char* formula : {"sin(2)", "pi", "2^0.5*3", "1/0", "ln(0-1)", "7d2+1e400"}) {
+        SCOPED_TRACE(formula);
+        f.SetFormula(formula);
+        for (int order = 0; order <= 2; ++order)
+            ExpectSeriesEqualsPointByPoint(f, xs, order);
     }
 }
 
