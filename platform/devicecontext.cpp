@@ -6,31 +6,61 @@
 
 namespace {
 
-// round(value * numerator / denominator), halves away from zero, saturated
-// to int32: the integer scaling of the Windows mapping.
-int32_t Scale(int64_t value, int64_t numerator, int64_t denominator)
-{
-    if (denominator == 0)
-        denominator = 1;
-    if (denominator < 0) {
-        denominator = -denominator;
-        numerator = -numerator;
-    }
-    // |value| < 2^31 and |numerator| < 2^31, so the product fits in 63 bits.
-    const int64_t product = value * numerator;
-    const int64_t half = denominator / 2;
-    const int64_t quotient = product >= 0 ? (product + half) / denominator
-                                          : -((-product + half) / denominator);
-    return static_cast<int32_t>(std::clamp<int64_t>(quotient, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
-
 int32_t Add(int32_t a, int32_t b)
 {
     return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(a) + b,
                                                     std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
 }
+
+// One axis of the mapping: round(value * numerator / denominator), halves
+// away from zero, saturated to int32, plus the origin, saturated again (the
+// integer scaling of the Windows mapping). Made once for the many points of
+// a polyline: the division is done in double where that gives the integer
+// quotient, as integer division is slow.
+class AxisMapping
+{
+public:
+    AxisMapping(int64_t numerator, int64_t denominator, int32_t origin)
+        : m_numerator(numerator), m_denominator(denominator), m_origin(origin)
+    {
+        if (m_denominator == 0)
+            m_denominator = 1;
+        if (m_denominator < 0) {
+            m_denominator = -m_denominator;
+            m_numerator = -m_numerator;
+        }
+        m_half = static_cast<uint64_t>(m_denominator) / 2;
+        m_divisor = static_cast<double>(m_denominator);
+    }
+
+    int32_t operator()(int32_t value) const
+    {
+        // |value| < 2^31 and |numerator| <= 2^31, so the product fits in 63 bits.
+        const int64_t product = value * m_numerator;
+        const uint64_t dividend =
+            (product < 0 ? -static_cast<uint64_t>(product) : static_cast<uint64_t>(product)) + m_half;
+        const uint64_t divisor = static_cast<uint64_t>(m_denominator);
+        // Below 2^52 the dividend is exact in double and the rounded quotient
+        // lies within n / d * 2^-53 < 1 / (2d) of the true one, closer than
+        // any fraction r / d is to the next whole number: truncating it
+        // gives the integer quotient.
+        const uint64_t quotient = dividend < (uint64_t{1} << 52)
+                                      ? static_cast<uint64_t>(static_cast<double>(dividend) / m_divisor)
+                                      : dividend / divisor;
+        const int64_t scaled = product < 0 ? -static_cast<int64_t>(quotient) : static_cast<int64_t>(quotient);
+        const int64_t clamped = std::clamp<int64_t>(scaled, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max());
+        return Add(static_cast<int32_t>(clamped), m_origin);
+    }
+
+private:
+    int64_t m_numerator;
+    int64_t m_denominator;
+    int32_t m_origin;
+    uint64_t m_half = 0;
+    double m_divisor = 1;
+};
 
 } // namespace
 
@@ -63,8 +93,9 @@ void DeviceContext::ResetMapping()
 
 POINT DeviceContext::LogicalToDevice(POINT p) const
 {
-    return {Add(Scale(p.x, m_viewportExtX, m_windowExtX), m_viewportOrgX),
-            Add(Scale(p.y, m_viewportExtY, m_windowExtY), m_viewportOrgY)};
+    const AxisMapping mapX(m_viewportExtX, m_windowExtX, m_viewportOrgX);
+    const AxisMapping mapY(m_viewportExtY, m_windowExtY, m_viewportOrgY);
+    return {mapX(p.x), mapY(p.y)};
 }
 
 Pen DeviceContext::SelectPen(const Pen& pen)
@@ -105,13 +136,15 @@ void DeviceContext::PolyPolyline(const std::vector<POINT>& points,
     // A curve has several samples to a device pixel. A point equal to the one
     // before it adds no segment, so it is left out before the back end sees
     // it; a polyline that shrinks to one point is that pixel.
+    const AxisMapping mapX(m_viewportExtX, m_windowExtX, m_viewportOrgX);
+    const AxisMapping mapY(m_viewportExtY, m_windowExtY, m_viewportOrgY);
     std::vector<std::vector<POINT>> polylines;
     std::size_t next = 0;
     for (uint32_t count : counts) {
         const std::size_t end = std::min(points.size(), next + count);
         std::vector<POINT> device;
         for (std::size_t i = next; i < end; ++i) {
-            const POINT p = LogicalToDevice(points[i]);
+            const POINT p = {mapX(points[i].x), mapY(points[i].y)};
             if (device.empty() || !(device.back() == p))
                 device.push_back(p);
         }

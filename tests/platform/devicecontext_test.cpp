@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -30,6 +33,68 @@ TEST(DeviceContext, AnisotropicMappingRoundsAndSaturates)
     dc.SetWindowExt(0, 0); // a zero extent is taken as 1, not divided by
     dc.ResetMapping();
     EXPECT_EQ(dc.LogicalToDevice({5, 6}), (POINT{5, 6}));
+}
+
+// The mapping divides in double where that is exact enough; it must give
+// what plain integer arithmetic gives, halves and saturation included, for
+// points and for the polylines that map many points at once.
+TEST(DeviceContext, MappingEqualsIntegerArithmetic)
+{
+    auto reference = [](int32_t value, int32_t numerator, int32_t denominator, int32_t origin) {
+        int64_t n = numerator;
+        int64_t d = denominator == 0 ? 1 : denominator;
+        if (d < 0) {
+            d = -d;
+            n = -n;
+        }
+        const int64_t product = value * n;
+        const int64_t q = product >= 0 ? (product + d / 2) / d : -((-product + d / 2) / d);
+        const int64_t lo = std::numeric_limits<int32_t>::min();
+        const int64_t hi = std::numeric_limits<int32_t>::max();
+        return static_cast<int32_t>(std::clamp<int64_t>(std::clamp(q, lo, hi) + origin, lo, hi));
+    };
+    std::mt19937 random(11);
+    auto any = [&] { return static_cast<int32_t>(random()); };
+    auto small = [&] { return static_cast<int32_t>(random() % 20001) - 10000; };
+    RecordingDeviceContext dc;
+    for (int round = 0; round < 3000; ++round) {
+        // Every fourth round maps x by 1 / windowX (or its negative) from an
+        // even extent, so the points below fall on exact halves.
+        const bool halves = round % 4 == 1;
+        const int32_t windowX = (round % 3 ? small() : any()) & (halves ? ~1 : ~0);
+        const int32_t windowY = round % 5 ? small() : any();
+        const int32_t viewportX = halves ? (round % 8 == 1 ? 1 : -1) : round % 7 ? small() : any();
+        const int32_t viewportY = small();
+        const int32_t originX = small();
+        const int32_t originY = round % 11 ? small() : any();
+        dc.SetWindowExt(windowX, windowY);
+        dc.SetViewportExt(viewportX, viewportY);
+        dc.SetViewportOrg(originX, originY);
+        std::vector<POINT> points;
+        for (int i = 0; i < 20; ++i) {
+            POINT p = {round % 2 ? any() : small(), small()};
+            if (halves && i % 2 == 0) // a half exactly, or next to one
+                p.x = static_cast<int32_t>(std::clamp<int64_t>(
+                    (static_cast<int64_t>(2 * (i % 9) + 1) * windowX) / 2 + i % 3 - 1,
+                    std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+            const POINT expected = {reference(p.x, viewportX, windowX, originX),
+                                    reference(p.y, viewportY, windowY, originY)};
+            ASSERT_EQ(dc.LogicalToDevice(p), expected) << p.x << ", " << p.y << " round " << round;
+            points.push_back(p);
+        }
+        std::vector<POINT> device;
+        for (const POINT& p : points) {
+            const POINT mapped = dc.LogicalToDevice(p);
+            if (device.empty() || !(device.back() == mapped))
+                device.push_back(mapped);
+        }
+        dc.m_entries.clear();
+        dc.PolyPolyline(points, {static_cast<uint32_t>(points.size())});
+        ASSERT_EQ(dc.m_entries.size(), 1u);
+        if (device.size() > 1) {
+            ASSERT_EQ(dc.m_entries[0].points, std::vector<std::vector<POINT>>{device});
+        }
+    }
 }
 
 TEST(DeviceContext, PolylinesLeaveOutRepeatedDevicePoints)
