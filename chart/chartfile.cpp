@@ -18,17 +18,23 @@ namespace {
         ChartMessage::Format(format, Cp1250::FromUtf8(path).c_str()));
 }
 
-} // namespace
+ChartParse Verdict(const std::vector<uint8_t>& bytes, FunctionContainer* chart)
+{
+    ArchiveReader reader(bytes);
+    if (chart)
+        return chart->Load(reader);
+    ChartImage image;
+    return ParseChart(reader, image, true);
+}
 
-void LoadChartFile(FunctionContainer& chart, const std::string& path)
+std::vector<uint8_t> ReadChart(FunctionContainer* chart, const std::string& path)
 {
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(path, kMaxChartBytes, bytes))
         Fail(ChartMessage::kReadFailed, path);
-    ArchiveReader reader(bytes);
-    switch (chart.Load(reader)) {
+    switch (Verdict(bytes, chart)) {
     case ChartParse::kComplete:
-        return;
+        return bytes;
     case ChartParse::kNotAChart:
         Fail(ChartMessage::kNotAChart, path);
     case ChartParse::kIncomplete:
@@ -36,6 +42,18 @@ void LoadChartFile(FunctionContainer& chart, const std::string& path)
         break;
     }
     Fail(ChartMessage::kReadFailed, path);
+}
+
+} // namespace
+
+std::vector<uint8_t> ReadChartFile(const std::string& path)
+{
+    return ReadChart(nullptr, path);
+}
+
+void LoadChartFile(FunctionContainer& chart, const std::string& path)
+{
+    ReadChart(&chart, path);
 }
 
 void SaveChartFile(const FunctionContainer& chart, const std::string& path)
