@@ -2,6 +2,10 @@
 
 #include "framework/qtstring.h"
 
+#include <QAbstractButton>
+
+#include <utility>
+
 QString AppTitle()
 {
     return QStringLiteral("Osiowiec");
@@ -19,5 +23,12 @@ QMessageBox::StandardButton AskQuestion(QWidget* parent, const QString& text,
 {
     QMessageBox box(QMessageBox::Question, AppTitle(), text, buttons, parent);
     box.setDefaultButton(defaultButton);
+    // The program speaks Polish whatever translations the machine has.
+    const std::pair<QMessageBox::StandardButton, const char*> names[] = {
+        {QMessageBox::Yes, "&Tak"}, {QMessageBox::No, "&Nie"}, {QMessageBox::Cancel, "Anuluj"}};
+    for (const auto& [button, name] : names) {
+        if (QAbstractButton* b = box.button(button))
+            b->setText(QString::fromUtf8(name));
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

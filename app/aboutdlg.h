@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QDialog>
+
+/// "O programie": the program's name, version and author.
+class CAboutDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+};

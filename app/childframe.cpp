@@ -1,0 +1,186 @@
+#include "app/childframe.h"
+
+#include "app/mainframe.h"
+#include "views/graphview.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+CChildFrame::CChildFrame(CZeltra20Doc& document, CMainFrame& mainFrame, QWidget* parent)
+    : QWidget(parent), m_document(document), m_mainFrame(mainFrame)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_wndSplitter = new QSplitter(Qt::Horizontal, this);
+    m_wndSplitter->setChildrenCollapsible(true);
+    m_wndSplitter->setOpaqueResize(true);
+    layout->addWidget(m_wndSplitter);
+
+    m_pTableView = new QTableView(m_wndSplitter);
+    m_pGraphView = new CZeltra20View(document, mainFrame, m_wndSplitter);
+    m_wndSplitter->addWidget(m_pTableView);
+    m_wndSplitter->addWidget(m_pGraphView);
+    m_wndSplitter->setStretchFactor(0, 0);
+    m_wndSplitter->setStretchFactor(1, 1);
+    connect(m_wndSplitter, &QSplitter::splitterMoved, this, [this](int pos, int) {
+        m_nTableWidth = pos;
+    });
+    m_bSplitterReady = true;
+
+    m_document.AttachWindow(this);
+    m_nTableWidth = document.GetChart().GetTableWidth();
+    resize(640, 480);
+    SetTableWidth(document.GetChart().GetTableWidth());
+    UpdateLayout();
+}
+
+CChildFrame::~CChildFrame()
+{
+    m_document.DetachWindow(this);
+    // The views leave the document before the main window may close it.
+    delete m_wndSplitter;
+    m_wndSplitter = nullptr;
+    m_mainFrame.OnFrameDestroyed(m_document);
+}
+
+int CChildFrame::GetTableWidth() const
+{
+    if (!m_bSplitterReady)
+        return 0;
+    if (m_pTableView->isVisibleTo(const_cast<CChildFrame*>(this)) && isVisible())
+        return m_wndSplitter->sizes().value(0);
+    return m_nTableWidth;
+}
+
+void CChildFrame::SetTableWidth(int cx)
+{
+    // A width from a file or the network is only a wish: never wider than
+    // the window, never negative.
+    m_nTableWidth = std::clamp(cx, 0, std::max(0, width()));
+    const int total = std::max(m_wndSplitter->width(), width());
+    m_wndSplitter->setSizes({m_nTableWidth, std::max(0, total - m_nTableWidth)});
+}
+
+void CChildFrame::UpdateLayout()
+{
+    if (!m_bSplitterReady)
+        return;
+    const bool show = m_document.GetChart().IsTableVisible();
+    if (show == m_pTableView->isVisibleTo(this))
+        return;
+    if (show) {
+        m_pTableView->show();
+        SetTableWidth(m_nTableWidth);
+    } else {
+        if (isVisible())
+            m_nTableWidth = m_wndSplitter->sizes().value(0);
+        m_pTableView->hide();
+    }
+}
+
+void CChildFrame::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    UpdateLayout();
+}
+
+void CChildFrame::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    UpdateLayout();
+    emit visibilityChanged();
+}
+
+void CChildFrame::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    emit visibilityChanged();
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_mainFrame.CanCloseFrame(*this))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void CChildFrame::OnNextPane()
+{
+    if (m_pTableView->isVisible() && m_pGraphView->hasFocus())
+        m_pTableView->setFocus(Qt::ShortcutFocusReason);
+    else
+        m_pGraphView->setFocus(Qt::ShortcutFocusReason);
+}
+
+void CChildFrame::OnSplitBar()
+{
+    if (!m_pTableView->isVisible() || m_bSplitTracking)
+        return;
+    m_bSplitTracking = true;
+    m_nSplitTrackingStart = m_wndSplitter->sizes().value(0);
+    QSplitterHandle* handle = m_wndSplitter->handle(1);
+    QCursor::setPos(handle->mapToGlobal(handle->rect().center()));
+    qApp->installEventFilter(this);
+    QApplication::setOverrideCursor(Qt::SplitHCursor);
+}
+
+void CChildFrame::EndSplitTracking(bool confirm)
+{
+    m_bSplitTracking = false;
+    qApp->removeEventFilter(this);
+    QApplication::restoreOverrideCursor();
+    if (!confirm)
+        SetTableWidth(m_nSplitTrackingStart);
+    else
+        m_nTableWidth = m_wndSplitter->sizes().value(0);
+}
+
+bool CChildFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!m_bSplitTracking)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int step = (key->modifiers() & Qt::ControlModifier) ? 1 : 8;
+        const int current = m_wndSplitter->sizes().value(0);
+        switch (key->key()) {
+        case Qt::Key_Left:
+            SetTableWidth(current - step);
+            return true;
+        case Qt::Key_Right:
+            SetTableWidth(current + step);
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            EndSplitTracking(true);
+            return true;
+        case Qt::Key_Escape:
+            EndSplitTracking(false);
+            return true;
+        default:
+            return true;
+        }
+    }
+    case QEvent::MouseMove: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        SetTableWidth(m_wndSplitter->mapFromGlobal(mouse->globalPosition().toPoint()).x());
+        return false;
+    }
+    case QEvent::MouseButtonPress:
+        EndSplitTracking(true);
+        return true;
+    case QEvent::ShortcutOverride:
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "chart/zeltra20doc.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class CMainFrame;
+class CZeltra20View;
+class QSplitter;
+
+/// One chart window: the value table on the left and the graph on the right
+/// of a splitter. The table pane is hidden unless the chart says it is shown;
+/// the graph then fills the window.
+class CChildFrame : public QWidget, public CChartWindow
+{
+    Q_OBJECT
+
+public:
+    CChildFrame(CZeltra20Doc& document, CMainFrame& mainFrame, QWidget* parent = nullptr);
+    ~CChildFrame() override;
+
+    CZeltra20Doc& GetDocument() const { return m_document; }
+    CZeltra20View* GetGraphView() const { return m_pGraphView; }
+    QWidget* GetTableView() const { return m_pTableView; }
+
+    int GetTableWidth() const override;
+    /// Sets the table pane's width, taken within 0 ... the window's width.
+    void SetTableWidth(int cx);
+    void UpdateLayout() override;
+
+    /// Starts moving the split line with the arrow keys or the mouse; Enter
+    /// or a click confirms, Escape restores the old position.
+    void OnSplitBar();
+    /// Moves the keyboard focus between the table and the graph (F6).
+    void OnNextPane();
+
+signals:
+    /// The window was shown or hidden: a listening server sends the chart.
+    void visibilityChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void EndSplitTracking(bool confirm);
+
+    CZeltra20Doc& m_document;
+    CMainFrame& m_mainFrame;
+    QSplitter* m_wndSplitter = nullptr;
+    QWidget* m_pTableView = nullptr;
+    CZeltra20View* m_pGraphView = nullptr;
+    bool m_bSplitterReady = false;
+    /// The width the table pane had when it was last laid out, kept while it
+    /// is hidden.
+    int m_nTableWidth = 0;
+    bool m_bSplitTracking = false;
+    int m_nSplitTrackingStart = 0;
+};

@@ -1,0 +1,747 @@
+#include "app/mainframe.h"
+
+#include "app/aboutdlg.h"
+#include "app/childframe.h"
+#include "chart/zeltra20doc.h"
+#include "framework/docmanager.h"
+#include "framework/messagebox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <algorithm>
+
+namespace {
+
+// A command as the menus, the toolbar and the status bar show it.
+struct CommandText
+{
+    int id;
+    const char* text;   ///< menu text with its mnemonic
+    const char* keys;   ///< shortcut, empty for none
+    const char* prompt; ///< status-bar prompt, a line break, the tooltip
+    bool checkable;
+};
+
+// clang-format off
+const CommandText kCommands[] = {
+    {Cmd::kFileNew, "&Nowy", "Ctrl+N", "Utwórz nowy wykrest\nNowy", false},
+    {Cmd::kFileOpen, "&Otwórz...", "Ctrl+O", "Otwórz istniejący wykres\nOtwórz", false},
+    {Cmd::kFileClose, "Za&mknij", "", "Zamknij aktywne okno\nZamknij", false},
+    {Cmd::kFileSave, "&Zapisz", "Ctrl+S", "Zapisz aktywny wykres\nZapisz", false},
+    {Cmd::kFileSaveAs, "Z&apisz jako...", "", "Zapisz aktywny wykres pod nową nazwą\nZapisz jako...", false},
+    {Cmd::kFilePrint, "&Drukuj...", "Ctrl+P", "Drukuj aktywny wykres\nDrukuj", false},
+    {Cmd::kFilePrintPreview, "&Podgląd wydruku", "", "Podgląd wydruku\nPodgląd wydruku", false},
+    {Cmd::kFilePrintSetup, "&Ustawienia wydruku...", "", "Zmień ustawienia wydruku\nUstawienia wydruku", false},
+    {Cmd::kAppExit, "Za&kończ", "", "Zakończ program\nZakończ", false},
+    {Cmd::kAddFunction, "&Dodaj funkcję...", "Ctrl+D", "Dodaj nową funkcję\nDodaj nową funkcję", false},
+    {Cmd::kProperties, "&Właściwości...", "Ctrl+W", "Edytuj ustawienia wykresu\nWłaściwości", false},
+    {Cmd::kZoomIn, "&Powiększ", "Ctrl+I", "Powiększ wykres\nPowiększ", false},
+    {Cmd::kZoomOut, "P&omniejsz", "Ctrl+U", "Pomniejsz wykres\nPomniejsz", false},
+    {Cmd::kUndoZoom, "&Cofnij", "Ctrl+Z", "Cofnij ostatnie powiększenie lub pomniejszenie\nCofnij", false},
+    {Cmd::kModePoint, "Ws&kazywanie", "", "Ustaw tryb wskazywania\nWskazywanie", true},
+    {Cmd::kModePan, "&Przesuwanie", "", "Ustaw tryb przesuwania\nPrzesuwanie", true},
+    {Cmd::kModeZoom, "P&owiększanie", "", "Ustaw tryb powiększania\nPowiększanie", true},
+    {Cmd::kToolBar, "Pasek &narzędzi", "", "Pokaż lub ukryj pasek narzędzi\nPasek narzędzi", true},
+    {Cmd::kStatusBar, "Pasek &stanu", "", "Pokaż lub ukryj pasek stanu\nPasek stanu", true},
+    {Cmd::kToggleTable, "&Tabela wartości", "", "Pokaż lub ukryj tabelę wartości\nTabela wartości", true},
+    {Cmd::kGuides, "P&rowadnice", "", "Pokaż lub ukryj prowadnice\nProwadnice", true},
+    {Cmd::kServer, "&Serwer", "", "Otwórz okno serwera\nSerwer", false},
+    {Cmd::kClient, "&Klient", "", "Otwórz okno klienta\nKlient", false},
+    {Cmd::kNewWindow, "&Nowe okno", "", "Otwórz kolejne okno dla aktywnego dokumentu\nNowe okno", false},
+    {Cmd::kCascade, "Ustaw &kaskadowo", "", "Ustaw okna kaskadowo\nUstaw kaskadowo", false},
+    {Cmd::kTile, "Ustaw &sąsiadująco", "", "Ustaw okna sąsiadująco\nUstaw sąsiadująco", false},
+    {Cmd::kArrangeIcons, "P&oukładaj kony", "", "Poukładaj ikony w oknie\nPoukładaj ikony", false},
+    {Cmd::kSplitBar, "&Podziel", "", "Przesuń linię podziału\nLinia podziału", false},
+    {Cmd::kCloseAll, "Zamknij &wszystkie", "", "Zamknij wszystkie okna\nZamknij wszystkie", false},
+    {Cmd::kAppAbout, "&O programie...", "", "Wyświetl informacje o programie\nO programie", false},
+    {Cmd::kContextHelp, "Pomoc", "", "Wyświetl pomoc dla wybranego elementu\nPomoc", false},
+    // Commands of the settings sheet's pages, reached from the context menu.
+    {Cmd::kFunctions, "&Funkcje...", "", "", false},
+    {Cmd::kRange, "&Zakres....", "", "", false},
+    {Cmd::kScale, "&Podziałka...", "", "", false},
+    {Cmd::kGridAxes, "&Siatka i osie...", "", "", false},
+    {Cmd::kDescriptions, "&Opisy...", "", "", false},
+    {Cmd::kComputation, "O&bliczenia...", "", "", false},
+    {Cmd::kTableSettings, "&Tabela wartości...", "", "", false},
+    // Keys without a menu item.
+    {Cmd::kNextPane, "", "F6", "", false},
+    {Cmd::kPrevPane, "", "Shift+F6", "", false},
+};
+// clang-format on
+
+// Toolbar 100; 0 is a separator.
+const int kToolBarButtons[] = {
+    Cmd::kFileNew,   Cmd::kFileOpen,    Cmd::kFileSave,   0,
+    Cmd::kFilePrint, Cmd::kFilePrintPreview,              0,
+    Cmd::kAddFunction, Cmd::kProperties,                  0,
+    Cmd::kZoomIn,    Cmd::kZoomOut,     Cmd::kUndoZoom,   0,
+    Cmd::kModePoint, Cmd::kModePan,     Cmd::kModeZoom,   0,
+    Cmd::kToggleTable, Cmd::kGuides,                      0,
+    Cmd::kServer,    Cmd::kClient,                        0,
+    Cmd::kAppAbout,  Cmd::kContextHelp,
+};
+
+constexpr char kIdleText[] = "Aby uzyskać pomoc, wciśnij F1";
+
+Qt::CursorShape CursorOf(int mode)
+{
+    switch (mode) {
+    case Cmd::kModePan:
+        return Qt::SizeAllCursor;
+    case Cmd::kModeZoom:
+        return Qt::CrossCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+QString Utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+CMainFrame::CMainFrame()
+{
+    setWindowTitle(AppTitle());
+    setAcceptDrops(true);
+    m_printer.setPageOrientation(QPageLayout::Landscape);
+
+    m_pMdiArea = new QMdiArea(this);
+    m_pMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_pMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_pMdiArea);
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (window == nullptr)
+            return;
+        if (auto* frame = qobject_cast<CChildFrame*>(window->widget()))
+            frame->GetDocument().ActivateWindow(frame);
+        UpdateTitles();
+        UpdateActions();
+    });
+
+    m_pDocManager = std::make_unique<CDocManager>(
+        this, QStringLiteral("Wykres"), QStringLiteral("Osiowiec (*.osw)"), QStringLiteral(".osw"),
+        [] { return std::make_unique<CZeltra20Doc>(); },
+        [this](CDocument& document) {
+            auto& chart = static_cast<CZeltra20Doc&>(document);
+            const std::vector<CChildFrame*> frames = FramesOf(chart);
+            if (frames.empty())
+                OpenFrame(chart);
+            else
+                m_pMdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(frames.front()->parentWidget()));
+        });
+    connect(m_pDocManager.get(), &CDocManager::documentsChanged, this, &CMainFrame::UpdateActions);
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    UpdateActions();
+    resize(1024, 768);
+}
+
+CMainFrame::~CMainFrame()
+{
+    // Chart windows go first: they reach back here while they close.
+    m_pMdiArea->closeAllSubWindows();
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList())
+        delete window;
+}
+
+QAction* CMainFrame::GetAction(int command) const
+{
+    const auto it = m_actions.find(command);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::CreateActions()
+{
+    for (const CommandText& c : kCommands) {
+        auto* action = new QAction(Utf8(c.text), this);
+        const QString prompt = Utf8(c.prompt);
+        const int lineBreak = prompt.indexOf('\n');
+        if (lineBreak >= 0) {
+            action->setStatusTip(prompt.left(lineBreak));
+            action->setToolTip(prompt.mid(lineBreak + 1));
+        }
+        if (*c.keys)
+            action->setShortcut(QKeySequence(QString::fromLatin1(c.keys)));
+        action->setCheckable(c.checkable);
+        const int id = c.id;
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        // On the window itself, so the keys work whichever menu bar is shown.
+        addAction(action);
+        m_actions[id] = action;
+    }
+    // Help has no file to show; its key does nothing.
+    m_actions[Cmd::kContextHelp]->setEnabled(false);
+    for (int i = 0; i < 2; ++i) {
+        for (int n = 0; n < CDocManager::kRecentFiles; ++n) {
+            auto* action = new QAction(this);
+            connect(action, &QAction::triggered, this,
+                    [this, n] { m_pDocManager->OpenRecentFile(n); });
+            m_recentActions[i].push_back(action);
+        }
+    }
+}
+
+QAction* CMainFrame::Alias(int command, const QString& text)
+{
+    auto* action = new QAction(text, this);
+    QAction* primary = GetAction(command);
+    action->setStatusTip(primary->statusTip());
+    action->setToolTip(primary->toolTip());
+    connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
+    m_aliases.emplace_back(command, action);
+    return action;
+}
+
+void CMainFrame::CreateMenus()
+{
+    auto menu = [this](const char* title, std::vector<QMenu*>& set) {
+        auto* m = new QMenu(Utf8(title), this);
+        set.push_back(m);
+        return m;
+    };
+    auto add = [this](QMenu* m, std::initializer_list<int> commands) {
+        for (int command : commands) {
+            if (command == 0)
+                m->addSeparator();
+            else
+                m->addAction(GetAction(command));
+        }
+    };
+
+    // Menu 100, while no chart is open.
+    QMenu* file = menu("&Plik", m_menusNoChart);
+    connect(file, &QMenu::aboutToShow, this, [this, file] { FillFileMenu(file, false); });
+    FillFileMenu(file, false);
+    add(menu("&Widok", m_menusNoChart), {Cmd::kToolBar, Cmd::kStatusBar});
+    add(menu("Pomo&c", m_menusNoChart), {Cmd::kAppAbout});
+
+    // Menu 101, while one is.
+    file = menu("&Plik", m_menusChart);
+    connect(file, &QMenu::aboutToShow, this, [this, file] { FillFileMenu(file, true); });
+    FillFileMenu(file, true);
+    add(menu("W&ykres", m_menusChart),
+        {Cmd::kAddFunction, Cmd::kProperties, 0, Cmd::kZoomIn, Cmd::kZoomOut, Cmd::kUndoZoom, 0,
+         Cmd::kModePoint, Cmd::kModePan, Cmd::kModeZoom});
+    add(menu("&Widok", m_menusChart),
+        {Cmd::kToolBar, Cmd::kStatusBar, Cmd::kToggleTable, Cmd::kGuides});
+    add(menu("&Komunikacja", m_menusChart), {Cmd::kServer, Cmd::kClient});
+    m_pWindowMenu = menu("&Okno", m_menusChart);
+    connect(m_pWindowMenu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
+    FillWindowMenu();
+    add(menu("Pomo&c", m_menusChart), {Cmd::kAppAbout});
+
+    // Menu 130, the graph's and the table's context menu.
+    m_pContextMenu = new QMenu(this);
+    m_pContextMenu->addAction(Alias(Cmd::kAddFunction, Utf8("&Dodaj funkję...")));
+    m_pContextMenu->addSeparator();
+    for (int command : {Cmd::kFunctions, Cmd::kRange, Cmd::kGridAxes, Cmd::kScale,
+                        Cmd::kDescriptions, Cmd::kComputation, Cmd::kTableSettings})
+        m_pContextMenu->addAction(GetAction(command));
+    m_pContextMenu->addSeparator();
+    m_pContextMenu->addAction(Alias(Cmd::kZoomIn, Utf8("Po&większ")));
+    m_pContextMenu->addAction(Alias(Cmd::kZoomOut, Utf8("Po&mniejsz")));
+    m_pContextMenu->addAction(GetAction(Cmd::kUndoZoom));
+
+    m_bMenusWithChart = true;
+    ShowMenusFor(false);
+}
+
+void CMainFrame::FillFileMenu(QMenu* menu, bool withChart)
+{
+    menu->clear();
+    static const std::vector<int> withChartItems = {
+        Cmd::kFileNew,   Cmd::kFileOpen,         Cmd::kFileClose,      Cmd::kFileSave,
+        Cmd::kFileSaveAs, 0, Cmd::kFilePrint, Cmd::kFilePrintPreview, Cmd::kFilePrintSetup};
+    static const std::vector<int> noChartItems = {Cmd::kFileNew, Cmd::kFileOpen, 0,
+                                                  Cmd::kFilePrintSetup};
+    for (int command : withChart ? withChartItems : noChartItems) {
+        if (command == 0)
+            menu->addSeparator();
+        else
+            menu->addAction(GetAction(command));
+    }
+    menu->addSeparator();
+    const QStringList recent = m_pDocManager->GetRecentFiles();
+    std::vector<QAction*>& actions = m_recentActions[withChart ? 1 : 0];
+    if (recent.isEmpty()) {
+        // The list's place, shown disabled until a chart was opened or saved.
+        QAction* placeholder = menu->addAction(QStringLiteral("Recent File"));
+        placeholder->setEnabled(false);
+    }
+    for (int i = 0; i < recent.size() && i < static_cast<int>(actions.size()); ++i) {
+        const QString path = QDir::toNativeSeparators(recent.at(i));
+        QString shown = path;
+        if (shown.size() > 50)
+            shown = QStringLiteral("...") + QDir::separator() + QFileInfo(path).fileName();
+        actions[i]->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        actions[i]->setStatusTip(path);
+        menu->addAction(actions[i]);
+    }
+    menu->addSeparator();
+    menu->addAction(GetAction(Cmd::kAppExit));
+}
+
+void CMainFrame::FillWindowMenu()
+{
+    QMenu* menu = m_pWindowMenu;
+    menu->clear();
+    for (int command : {Cmd::kNewWindow, Cmd::kCascade, Cmd::kTile, Cmd::kArrangeIcons,
+                        Cmd::kSplitBar})
+        menu->addAction(GetAction(command));
+    menu->addSeparator();
+    QAction* close = nullptr;
+    for (const auto& [command, alias] : m_aliases) {
+        if (command == Cmd::kFileClose)
+            close = alias;
+    }
+    if (close == nullptr)
+        close = Alias(Cmd::kFileClose, QStringLiteral("&Zamknij"));
+    menu->addAction(close);
+    menu->addAction(GetAction(Cmd::kCloseAll));
+
+    // The open chart windows, the active one checked.
+    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+    if (!windows.isEmpty())
+        menu->addSeparator();
+    QMdiSubWindow* active = m_pMdiArea->currentSubWindow();
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows.at(i);
+        QString title = window->windowTitle();
+        title.replace('&', QStringLiteral("&&"));
+        QAction* item = menu->addAction(i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
+                                              : QStringLiteral("%1 %2").arg(i + 1).arg(title));
+        item->setCheckable(true);
+        item->setChecked(window == active);
+        connect(item, &QAction::triggered, this,
+                [this, window] { m_pMdiArea->setActiveSubWindow(window); });
+    }
+}
+
+void CMainFrame::ShowMenusFor(bool withChart)
+{
+    if (withChart == m_bMenusWithChart)
+        return;
+    m_bMenusWithChart = withChart;
+    menuBar()->clear();
+    for (QMenu* menu : withChart ? m_menusChart : m_menusNoChart)
+        menuBar()->addMenu(menu);
+}
+
+void CMainFrame::CreateToolBar()
+{
+    m_wndToolBar = new QToolBar(Utf8("Pasek narzędzi"), this);
+    m_wndToolBar->setObjectName(QStringLiteral("toolBar"));
+    m_wndToolBar->setIconSize(QSize(16, 16));
+    for (int command : kToolBarButtons) {
+        if (command == 0)
+            m_wndToolBar->addSeparator();
+        else
+            m_wndToolBar->addAction(GetAction(command));
+    }
+    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    // Pane 0 shows the prompt of a highlighted command, otherwise the idle text.
+    connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& message) {
+        if (message.isEmpty())
+            bar->showMessage(Utf8(kIdleText));
+    });
+    bar->showMessage(Utf8(kIdleText));
+
+    auto pane = [bar](const QString& widthOf) {
+        auto* label = new QLabel(bar);
+        label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        label->setFixedWidth(label->fontMetrics().horizontalAdvance(widthOf) +
+                             2 * label->frameWidth() + 4);
+        bar->addPermanentWidget(label);
+        return label;
+    };
+    m_pPaneX = pane(QString(41, ' '));
+    m_pPaneY = pane(QString(41, ' '));
+    m_pPaneServer = pane(QStringLiteral("SERWER"));
+    m_pPaneClient = pane(QStringLiteral("KLIENT  "));
+}
+
+CChildFrame* CMainFrame::GetActiveFrame() const
+{
+    QMdiSubWindow* window = m_pMdiArea->currentSubWindow();
+    if (window == nullptr) {
+        // Another top-level window (a dialog) may be active: the last chart
+        // window activated is still the chart the commands act on.
+        const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
+        if (windows.isEmpty())
+            return nullptr;
+        window = windows.last();
+    }
+    return qobject_cast<CChildFrame*>(window->widget());
+}
+
+CZeltra20Doc* CMainFrame::GetActiveDocument() const
+{
+    CChildFrame* frame = GetActiveFrame();
+    return frame ? &frame->GetDocument() : nullptr;
+}
+
+std::vector<CChildFrame*> CMainFrame::GetFrames() const
+{
+    std::vector<CChildFrame*> frames;
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+        if (auto* frame = qobject_cast<CChildFrame*>(window->widget()))
+            frames.push_back(frame);
+    }
+    return frames;
+}
+
+std::vector<CChildFrame*> CMainFrame::FramesOf(const CZeltra20Doc& document) const
+{
+    std::vector<CChildFrame*> frames;
+    for (CChildFrame* frame : GetFrames()) {
+        if (&frame->GetDocument() == &document)
+            frames.push_back(frame);
+    }
+    return frames;
+}
+
+CChildFrame* CMainFrame::OpenFrame(CZeltra20Doc& document)
+{
+    const bool first = FramesOf(document).empty();
+    auto* frame = new CChildFrame(document, *this);
+    frame->GetGraphView()->setCursor(m_viewCursor);
+    QMdiSubWindow* window = m_pMdiArea->addSubWindow(frame);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowIcon(windowIcon());
+    // New chart windows take three quarters of the free area, cascaded by
+    // the area as they come.
+    const QSize area = m_pMdiArea->viewport()->size();
+    window->resize(std::max(480, area.width() * 3 / 4), std::max(360, area.height() * 3 / 4));
+    if (first) {
+        connect(&document, &CDocument::stateChanged, this, [this] {
+            UpdateTitles();
+            UpdateActions();
+        });
+        connect(&document, &CDocument::updated, this, &CMainFrame::UpdateActions);
+    }
+    window->show();
+    m_pMdiArea->setActiveSubWindow(window);
+    document.ActivateWindow(frame);
+    frame->GetGraphView()->OnInitialUpdate();
+    UpdateTitles();
+    UpdateActions();
+    return frame;
+}
+
+bool CMainFrame::CanCloseFrame(CChildFrame& frame)
+{
+    // Only the last window of a chart closes the chart.
+    if (FramesOf(frame.GetDocument()).size() > 1)
+        return true;
+    return m_pDocManager->SaveModified(frame.GetDocument());
+}
+
+void CMainFrame::OnFrameDestroyed(CZeltra20Doc& document)
+{
+    if (!FramesOf(document).empty() || m_pDocManager == nullptr)
+        return;
+    // TODO(net): closing a chart ends the client connection.
+    m_pDocManager->CloseDocument(document);
+    UpdateTitles();
+    UpdateActions();
+}
+
+void CMainFrame::UpdateTitles()
+{
+    for (const auto& document : m_pDocManager->GetDocuments()) {
+        const std::vector<CChildFrame*> frames =
+            FramesOf(static_cast<const CZeltra20Doc&>(*document));
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            QString title = document->GetTitle();
+            if (frames.size() > 1)
+                title += QStringLiteral(":%1").arg(i + 1);
+            frames[i]->parentWidget()->setWindowTitle(title);
+        }
+    }
+    CChildFrame* active = GetActiveFrame();
+    setWindowTitle(active ? AppTitle() + QStringLiteral(" - ") + active->parentWidget()->windowTitle()
+                          : AppTitle());
+}
+
+void CMainFrame::UpdateActions()
+{
+    CZeltra20Doc* document = GetActiveDocument();
+    const bool chart = document != nullptr;
+    ShowMenusFor(chart);
+
+    auto set = [this](int command, bool enabled) { GetAction(command)->setEnabled(enabled); };
+    for (int command : {Cmd::kFileClose, Cmd::kFileSaveAs, Cmd::kFilePrint, Cmd::kFilePrintPreview,
+                        Cmd::kAddFunction, Cmd::kProperties, Cmd::kFunctions, Cmd::kRange,
+                        Cmd::kScale, Cmd::kGridAxes, Cmd::kDescriptions, Cmd::kComputation,
+                        Cmd::kTableSettings, Cmd::kZoomIn, Cmd::kZoomOut, Cmd::kNewWindow,
+                        Cmd::kCascade, Cmd::kTile, Cmd::kArrangeIcons, Cmd::kCloseAll,
+                        Cmd::kClient, Cmd::kNextPane, Cmd::kPrevPane, Cmd::kModePoint,
+                        Cmd::kModePan, Cmd::kModeZoom, Cmd::kGuides, Cmd::kToggleTable})
+        set(command, chart);
+    set(Cmd::kFileSave, chart && document->IsModified());
+    set(Cmd::kUndoZoom, chart && document->GetChart().CanUndoZoom());
+    set(Cmd::kSplitBar, chart && document->GetChart().IsTableVisible());
+
+    // Without a chart the mode, guides and table buttons are disabled and
+    // show no state.
+    for (int mode : {Cmd::kModePoint, Cmd::kModePan, Cmd::kModeZoom})
+        GetAction(mode)->setChecked(chart && m_nMouseMode == mode);
+    GetAction(Cmd::kGuides)->setChecked(chart && m_bGuides);
+    GetAction(Cmd::kToggleTable)->setChecked(chart && document->GetChart().IsTableVisible());
+    GetAction(Cmd::kToolBar)->setChecked(m_wndToolBar == nullptr || !m_wndToolBar->isHidden());
+    GetAction(Cmd::kStatusBar)->setChecked(!statusBar()->isHidden());
+
+    for (const auto& [command, alias] : m_aliases)
+        alias->setEnabled(GetAction(command)->isEnabled());
+}
+
+void CMainFrame::ShowCoordinates(const QString& x, const QString& y)
+{
+    m_pPaneX->setText(x);
+    m_pPaneY->setText(y);
+}
+
+void CMainFrame::ShowContextMenu(const QPoint& globalPos)
+{
+    UpdateActions();
+    m_pContextMenu->exec(globalPos);
+}
+
+void CMainFrame::SendChartToClients()
+{
+    // TODO(net): a listening server sends the active chart to its clients.
+}
+
+void CMainFrame::OnCommand(int command)
+{
+    CChildFrame* frame = GetActiveFrame();
+    CZeltra20Doc* document = frame ? &frame->GetDocument() : nullptr;
+    switch (command) {
+    case Cmd::kFileNew:
+        m_pDocManager->OnFileNew();
+        break;
+    case Cmd::kFileOpen:
+        m_pDocManager->OnFileOpen();
+        break;
+    case Cmd::kFilePrintSetup:
+        OnPrintSetup();
+        break;
+    case Cmd::kAppExit:
+        close();
+        break;
+    case Cmd::kAppAbout:
+        OnAbout();
+        break;
+    case Cmd::kToolBar:
+        m_wndToolBar->setVisible(m_wndToolBar->isHidden());
+        break;
+    case Cmd::kStatusBar:
+        statusBar()->setVisible(statusBar()->isHidden());
+        break;
+    case Cmd::kModePoint:
+    case Cmd::kModePan:
+    case Cmd::kModeZoom:
+        OnSetMouseMode(command);
+        break;
+    case Cmd::kGuides:
+        m_bGuides = !m_bGuides;
+        break;
+    case Cmd::kServer:
+        OnServer();
+        break;
+    case Cmd::kClient:
+        OnClient();
+        break;
+    case Cmd::kCascade:
+        m_pMdiArea->cascadeSubWindows();
+        break;
+    case Cmd::kTile:
+        m_pMdiArea->tileSubWindows();
+        break;
+    case Cmd::kArrangeIcons:
+        break;
+    case Cmd::kCloseAll:
+        OnCloseAll();
+        break;
+    default:
+        break;
+    }
+    if (document != nullptr) {
+        switch (command) {
+        case Cmd::kFileClose:
+            frame->parentWidget()->close();
+            break;
+        case Cmd::kFileSave:
+            m_pDocManager->OnFileSave(*document);
+            break;
+        case Cmd::kFileSaveAs:
+            m_pDocManager->OnFileSaveAs(*document);
+            break;
+        case Cmd::kFilePrint:
+            OnPrint();
+            break;
+        case Cmd::kFilePrintPreview:
+            OnPrintPreview();
+            break;
+        case Cmd::kAddFunction:
+            document->OnAddFunction(this);
+            break;
+        case Cmd::kProperties:
+        case Cmd::kFunctions:
+        case Cmd::kRange:
+        case Cmd::kScale:
+        case Cmd::kGridAxes:
+        case Cmd::kDescriptions:
+        case Cmd::kComputation:
+        case Cmd::kTableSettings:
+            document->OnSettings(command, this);
+            break;
+        case Cmd::kZoomIn:
+            document->OnZoomIn();
+            break;
+        case Cmd::kZoomOut:
+            document->OnZoomOut();
+            break;
+        case Cmd::kUndoZoom:
+            document->OnUndoZoom();
+            break;
+        case Cmd::kToggleTable:
+            document->OnToggleTable();
+            break;
+        case Cmd::kNewWindow:
+            OnNewWindow();
+            break;
+        case Cmd::kSplitBar:
+            frame->OnSplitBar();
+            break;
+        case Cmd::kNextPane:
+        case Cmd::kPrevPane:
+            frame->OnNextPane();
+            break;
+        default:
+            break;
+        }
+    }
+    UpdateActions();
+}
+
+void CMainFrame::OnSetMouseMode(int command)
+{
+    m_nMouseMode = command;
+    // The cursor belongs to every graph view at once, and changes only when
+    // the mode is chosen with a chart window active.
+    if (GetActiveFrame() == nullptr)
+        return;
+    m_viewCursor = CursorOf(command);
+    for (CChildFrame* frame : GetFrames())
+        frame->GetGraphView()->setCursor(m_viewCursor);
+}
+
+void CMainFrame::OnNewWindow()
+{
+    CChildFrame* active = GetActiveFrame();
+    if (active == nullptr)
+        return;
+    const int tableWidth = active->GetTableWidth();
+    OpenFrame(active->GetDocument())->SetTableWidth(tableWidth);
+}
+
+void CMainFrame::OnCloseAll()
+{
+    // Each chart is asked about as closing its window asks; a cancel stops.
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+        if (!window->close())
+            return;
+    }
+}
+
+void CMainFrame::OnPrint()
+{
+    CZeltra20Doc* document = GetActiveDocument();
+    if (document == nullptr)
+        return;
+    QPrintDialog dialog(&m_printer, this);
+    if (dialog.exec() == QDialog::Accepted)
+        PrintChart(*document, m_printer);
+}
+
+void CMainFrame::OnPrintPreview()
+{
+    CZeltra20Doc* document = GetActiveDocument();
+    if (document == nullptr)
+        return;
+    QPrintPreviewDialog preview(&m_printer, this);
+    preview.setWindowTitle(Utf8("Podgląd wydruku"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [document](QPrinter* printer) { PrintChart(*document, *printer); });
+    preview.exec();
+}
+
+void CMainFrame::OnPrintSetup()
+{
+    QPageSetupDialog dialog(&m_printer, this);
+    dialog.exec();
+}
+
+void CMainFrame::OnAbout()
+{
+    CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::OnServer() {}
+
+void CMainFrame::OnClient() {}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+        if (!window->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            m_pDocManager->OpenDocumentFile(url.toLocalFile());
+    }
+    event->acceptProposedAction();
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "framework/commandids.h"
+#include "views/graphview.h"
+
+#include <QMainWindow>
+#include <QPrinter>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class CChildFrame;
+class CDocManager;
+class CDocument;
+class CZeltra20Doc;
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+
+/// The main window: the chart windows in an MDI area, the menus, toolbar,
+/// keys and status bar, the mouse mode and the guides switch.
+///
+/// Every command is one QAction owned here, shared by the menus, the toolbar
+/// and the keys; UpdateActions refreshes their states from the current state.
+class CMainFrame : public QMainWindow, public CGraphViewHost
+{
+    Q_OBJECT
+
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    CDocManager& GetDocManager() const { return *m_pDocManager; }
+    /// The action of a command id (the toolbar's, the menus' and the keys').
+    QAction* GetAction(int command) const;
+
+    /// The active chart window and its document, or null.
+    CChildFrame* GetActiveFrame() const;
+    CZeltra20Doc* GetActiveDocument() const;
+    /// The windows of all charts, in the order they were made.
+    std::vector<CChildFrame*> GetFrames() const;
+
+    /// Opens a new chart window on the document and makes it active.
+    CChildFrame* OpenFrame(CZeltra20Doc& document);
+
+    // CGraphViewHost
+    int GetMouseMode() const override { return m_nMouseMode; }
+    bool GetGuides() const override { return m_bGuides; }
+    void ShowCoordinates(const QString& x, const QString& y) override;
+    void ShowContextMenu(const QPoint& globalPos) override;
+    void SendChartToClients() override;
+
+    // For the chart windows.
+    bool CanCloseFrame(CChildFrame& frame);
+    void OnFrameDestroyed(CZeltra20Doc& document);
+    QMenu* GetContextMenu() const { return m_pContextMenu; }
+
+    /// Refreshes every action's enabled and checked state.
+    void UpdateActions();
+
+    QPrinter& GetPrinter() { return m_printer; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    struct Command;
+
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    QAction* Alias(int command, const QString& text);
+    void FillFileMenu(QMenu* menu, bool withChart);
+    void FillWindowMenu();
+    void ShowMenusFor(bool withChart);
+    void UpdateTitles();
+    std::vector<CChildFrame*> FramesOf(const CZeltra20Doc& document) const;
+
+    // Command handlers.
+    void OnCommand(int command);
+    void OnSetMouseMode(int command);
+    void OnPrint();
+    void OnPrintPreview();
+    void OnPrintSetup();
+    void OnAbout();
+    void OnNewWindow();
+    void OnCloseAll();
+    void OnServer();
+    void OnClient();
+
+    int m_nMouseMode = Cmd::kModePoint;
+    bool m_bGuides = false;
+    /// The cursor of every graph view: it follows the mouse mode chosen while
+    /// a chart window is active.
+    Qt::CursorShape m_viewCursor = Qt::ArrowCursor;
+
+    QMdiArea* m_pMdiArea = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+    QLabel* m_pPaneX = nullptr;
+    QLabel* m_pPaneY = nullptr;
+    QLabel* m_pPaneServer = nullptr;
+    QLabel* m_pPaneClient = nullptr;
+    std::map<int, QAction*> m_actions;
+    std::vector<std::pair<int, QAction*>> m_aliases;
+    std::vector<QAction*> m_recentActions[2];
+    QMenu* m_pContextMenu = nullptr;
+    std::vector<QMenu*> m_menusNoChart;
+    std::vector<QMenu*> m_menusChart;
+    QMenu* m_pWindowMenu = nullptr;
+    bool m_bMenusWithChart = true;
+    bool m_bClosingAll = false;
+    QPrinter m_printer;
+    std::unique_ptr<CDocManager> m_pDocManager;
+};

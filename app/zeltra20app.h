@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QStringList>
+
+#include <memory>
+
+class CMainFrame;
+
+/// The program: its settings' place, the main window and the charts named on
+/// the command line.
+class CZeltra20App
+{
+public:
+    CZeltra20App();
+    ~CZeltra20App();
+
+    /// Makes and shows the main window and opens the charts named in `files`
+    /// (or one new chart when none is named). False when the program cannot
+    /// start.
+    bool InitInstance(const QStringList& files);
+
+    CMainFrame* GetMainWnd() const { return m_pMainFrame.get(); }
+
+private:
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+};

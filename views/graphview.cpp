@@ -1,0 +1,314 @@
+#include "views/graphview.h"
+
+#include "chart/chartmath.h"
+#include "chart/zeltra20doc.h"
+#include "framework/commandids.h"
+#include "framework/qtdevicecontext.h"
+
+#include <QContextMenuEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QRegion>
+
+#include <algorithm>
+
+namespace {
+
+QColor ToQColor(COLORREF c)
+{
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+QRect PlotRect(const FunctionContainer& chart)
+{
+    const RECT& r = chart.GetPlotRect();
+    return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+}
+
+// Dotted lines of inverted pixels: every other pixel of the line is XORed
+// with white, the others stay as they are.
+QPen DottedInvertingPen()
+{
+    QPen pen(Qt::white, 0);
+    pen.setDashPattern({1, 1});
+    return pen;
+}
+
+// The one-pixel frame of a rectangle, for repainting it alone.
+QRegion Outline(const QRect& r)
+{
+    if (r.isEmpty())
+        return QRegion();
+    QRegion region(r);
+    if (r.width() > 2 && r.height() > 2)
+        region -= QRegion(r.adjusted(1, 1, -1, -1));
+    return region;
+}
+
+// " x = %lg" as C writes it, whatever the process locale.
+QString Coordinate(const char* name, double value)
+{
+    return QStringLiteral(" %1 = %2").arg(QLatin1String(name), QString::fromStdString(FormatG(value)));
+}
+
+} // namespace
+
+CZeltra20View::CZeltra20View(CZeltra20Doc& document, CGraphViewHost& host, QWidget* parent)
+    : QWidget(parent), CView(document), m_host(host)
+{
+    // Every pixel is covered by the chart image: nothing to erase first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
+    setMinimumSize(1, 1);
+}
+
+CZeltra20View::~CZeltra20View() = default;
+
+CZeltra20Doc& CZeltra20View::GetChartDocument() const
+{
+    return static_cast<CZeltra20Doc&>(GetDocument());
+}
+
+void CZeltra20View::OnUpdate(CView*, int hint)
+{
+    if ((hint & UpdateHint::kNoSend) == 0)
+        m_host.SendChartToClients();
+    RenderChart();
+    update();
+}
+
+void CZeltra20View::RenderChart()
+{
+    const QSize size = this->size();
+    if (size.isEmpty()) {
+        m_image = QImage();
+        return;
+    }
+    FunctionContainer& chart = GetChartDocument().GetChart();
+    if (m_image.size() != size)
+        m_image = QImage(size, QImage::Format_RGB32);
+    m_image.fill(ToQColor(chart.GetSettings().m_crBackground));
+    QPainter painter(&m_image);
+    QtDeviceContext dc(painter);
+    chart.Draw(dc, {0, 0, size.width(), size.height()});
+}
+
+void CZeltra20View::resizeEvent(QResizeEvent*)
+{
+    RenderChart();
+}
+
+void CZeltra20View::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    const QRect dirty = event->rect();
+    if (m_image.isNull())
+        painter.fillRect(dirty, ToQColor(GetChartDocument().GetChart().GetSettings().m_crBackground));
+    else
+        painter.drawImage(dirty, m_image, dirty);
+
+    if (!m_bGuidesShown && !m_bDragRectDrawn)
+        return;
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.setPen(DottedInvertingPen());
+    painter.setBrush(Qt::NoBrush);
+    if (m_bGuidesShown) {
+        const QRect plot = PlotRect(GetChartDocument().GetChart());
+        painter.drawLine(m_ptGuides.x(), plot.top(), m_ptGuides.x(), plot.bottom());
+        painter.drawLine(plot.left(), m_ptGuides.y(), plot.right(), m_ptGuides.y());
+    }
+    if (m_bDragRectDrawn) {
+        const QRect r = DragRect();
+        if (!r.isEmpty())
+            painter.drawRect(r.adjusted(0, 0, -1, -1));
+    }
+}
+
+QRect CZeltra20View::GuideRect() const
+{
+    return PlotRect(GetChartDocument().GetChart());
+}
+
+QRect CZeltra20View::DragRect() const
+{
+    // As a focus rectangle: the corners normalised, right and bottom edges
+    // excluded.
+    const QPoint& a = m_ptDragAnchor;
+    const QPoint& c = m_ptDragCurrent;
+    return QRect(QPoint(std::min(a.x(), c.x()), std::min(a.y(), c.y())),
+                 QPoint(std::max(a.x(), c.x()) - 1, std::max(a.y(), c.y()) - 1));
+}
+
+void CZeltra20View::InvalidateOverlay(const QRect& rect)
+{
+    update(Outline(rect));
+}
+
+void CZeltra20View::UpdateGuides(QPoint p, bool eraseOnly)
+{
+    const bool guidesOn = m_host.GetGuides();
+    if (!guidesOn && !m_bGuidesShown) {
+        m_bSkipGuidesOnce = false;
+        return;
+    }
+    if (m_bSkipGuidesOnce) {
+        m_bSkipGuidesOnce = false;
+        return;
+    }
+    const QRect plot = GuideRect();
+    if (m_bGuidesShown) {
+        update(QRect(m_ptGuides.x(), plot.top(), 1, plot.height()));
+        update(QRect(plot.left(), m_ptGuides.y(), plot.width(), 1));
+        m_bGuidesShown = false;
+    }
+    if (!eraseOnly && guidesOn && plot.contains(p)) {
+        m_ptGuides = p;
+        update(QRect(p.x(), plot.top(), 1, plot.height()));
+        update(QRect(plot.left(), p.y(), plot.width(), 1));
+        m_bGuidesShown = true;
+    }
+    m_bSkipGuidesOnce = false;
+}
+
+void CZeltra20View::ShowReadout(QPoint p)
+{
+    const WorldPoint w = GetChartDocument().GetChart().PixelToWorld(p.x(), p.y());
+    if (w.inside)
+        m_host.ShowCoordinates(Coordinate("x", w.x), Coordinate("y", w.y));
+    else
+        m_host.ShowCoordinates(QString(), QString());
+}
+
+void CZeltra20View::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        // A drag in progress ends and takes effect before the menu opens.
+        FinishDrag();
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    QPoint p = event->position().toPoint();
+    if (m_host.GetMouseMode() == Cmd::kModeZoom) {
+        const QRect plot = PlotRect(GetChartDocument().GetChart());
+        p.setX(std::max(p.x(), plot.left()));
+        p.setY(std::max(p.y(), plot.top()));
+        if (!plot.contains(p))
+            return;
+    }
+    m_ptDragCurrent = p;
+    m_ptDragAnchor = p;
+    m_drag = Drag::kActive;
+    m_bDragRectDrawn = false;
+}
+
+void CZeltra20View::mouseMoveEvent(QMouseEvent* event)
+{
+    QPoint p = event->position().toPoint();
+    UpdateGuides(p, false);
+    if (m_drag == Drag::kActive) {
+        CZeltra20Doc& document = GetChartDocument();
+        FunctionContainer& chart = document.GetChart();
+        switch (m_host.GetMouseMode()) {
+        case Cmd::kModePan: {
+            const RECT& plot = chart.GetPlotRect();
+            // Nothing drawn yet means no scale to pan by.
+            if (plot.right > plot.left && plot.bottom > plot.top) {
+                chart.Pan(p.x() - m_ptDragAnchor.x(), p.y() - m_ptDragAnchor.y());
+                m_ptDragAnchor = p;
+                document.SetModifiedFlag(true);
+                document.UpdateAllViews(nullptr, UpdateHint::kKeepTable | UpdateHint::kNoSend);
+            }
+            break;
+        }
+        case Cmd::kModeZoom: {
+            const QRect plot = PlotRect(chart);
+            p.setX(std::min(p.x(), plot.right() + 1));
+            p.setY(std::min(p.y(), plot.bottom() + 1));
+            if (m_bDragRectDrawn)
+                InvalidateOverlay(DragRect());
+            m_ptDragCurrent = p;
+            m_bDragRectDrawn = true;
+            InvalidateOverlay(DragRect());
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    ShowReadout(p);
+}
+
+void CZeltra20View::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        FinishDrag();
+}
+
+void CZeltra20View::FinishDrag()
+{
+    if (m_drag != Drag::kActive)
+        return;
+    m_drag = Drag::kNone;
+    CZeltra20Doc& document = GetChartDocument();
+    switch (m_host.GetMouseMode()) {
+    case Cmd::kModeZoom:
+        // A drag towards the lower right zooms in; a click or a drag in any
+        // other direction undoes the last zoom.
+        if (m_bDragRectDrawn)
+            InvalidateOverlay(DragRect());
+        m_bDragRectDrawn = false;
+        document.GetChart().ZoomToRect(m_ptDragAnchor.x(), m_ptDragAnchor.y(),
+                                       m_ptDragCurrent.x(), m_ptDragCurrent.y());
+        document.SetModifiedFlag(true);
+        BroadcastAfterDrag();
+        break;
+    case Cmd::kModePan:
+        BroadcastAfterDrag();
+        break;
+    default:
+        break;
+    }
+}
+
+void CZeltra20View::BroadcastAfterDrag()
+{
+    // The table follows the new x range only when it is synchronised.
+    CZeltra20Doc& document = GetChartDocument();
+    const bool sync = document.GetChart().GetSettings().m_bTableSync != 0;
+    document.UpdateAllViews(nullptr, sync ? 0 : UpdateHint::kKeepTable);
+}
+
+void CZeltra20View::leaveEvent(QEvent*)
+{
+    m_host.ShowCoordinates(QString(), QString());
+    UpdateGuides(QPoint(), true);
+    m_bGuidesShown = false;
+    m_bSkipGuidesOnce = true;
+}
+
+void CZeltra20View::contextMenuEvent(QContextMenuEvent* event)
+{
+    m_host.ShowContextMenu(event->globalPos());
+}
+
+void PrintChart(CZeltra20Doc& document, QPrinter& printer)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return;
+    FunctionContainer& chart = document.GetChart();
+    // Drawing records the plot rectangle for the mouse; the printer's must
+    // not replace the screen's.
+    const RECT screenPlot = chart.GetPlotRect();
+    const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QRect page = area.translated(-area.topLeft());
+    QtDeviceContext dc(painter);
+    chart.Draw(dc, {page.left(), page.top(), page.right() + 1, page.bottom() + 1});
+    chart.SetPlotRect(screenPlot);
+    painter.end();
+}
