@@ -43,11 +43,24 @@ CChildFrame::CChildFrame(CZeltra20Doc& document, CMainFrame& mainFrame, QWidget*
 
 CChildFrame::~CChildFrame()
 {
+    Teardown();
+}
+
+void CChildFrame::Teardown()
+{
+    if (m_bTornDown)
+        return;
+    m_bTornDown = true;
+    if (m_bSplitTracking)
+        EndSplitTracking(false);
+    m_bSplitterReady = false;
     m_document.DetachWindow(this);
     // The views leave the document before the main window may close it.
     delete m_wndSplitter;
     m_wndSplitter = nullptr;
-    m_mainFrame.OnFrameDestroyed(m_document);
+    m_pTableView = nullptr;
+    m_pGraphView = nullptr;
+    m_mainFrame.OnFrameClosed(*this);
 }
 
 int CChildFrame::GetTableWidth() const
@@ -61,6 +74,8 @@ int CChildFrame::GetTableWidth() const
 
 void CChildFrame::SetTableWidth(int cx)
 {
+    if (m_wndSplitter == nullptr)
+        return;
     // A width from a file or the network is only a wish: never wider than
     // the window, never negative.
     m_nTableWidth = std::clamp(cx, 0, std::max(0, width()));
@@ -106,14 +121,18 @@ void CChildFrame::hideEvent(QHideEvent* event)
 
 void CChildFrame::closeEvent(QCloseEvent* event)
 {
-    if (m_mainFrame.CanCloseFrame(*this))
-        event->accept();
-    else
+    if (!m_bTornDown && !m_mainFrame.CanCloseFrame(*this)) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    Teardown();
 }
 
 void CChildFrame::OnNextPane()
 {
+    if (m_bTornDown)
+        return;
     if (m_pTableView->isVisible() && m_pGraphView->hasFocus())
         m_pTableView->setFocus(Qt::ShortcutFocusReason);
     else
@@ -122,7 +141,7 @@ void CChildFrame::OnNextPane()
 
 void CChildFrame::OnSplitBar()
 {
-    if (!m_pTableView->isVisible() || m_bSplitTracking)
+    if (m_bTornDown || !m_pTableView->isVisible() || m_bSplitTracking)
         return;
     m_bSplitTracking = true;
     m_nSplitTrackingStart = m_wndSplitter->sizes().value(0);

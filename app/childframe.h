@@ -48,6 +48,9 @@ protected:
 
 private:
     void EndSplitTracking(bool confirm);
+    /// Leaves the document and the main window: the views go at once, so the
+    /// document may close right after.
+    void Teardown();
 
     CZeltra20Doc& m_document;
     CMainFrame& m_mainFrame;
@@ -55,6 +58,7 @@ private:
     QWidget* m_pTableView = nullptr;
     CZeltra20View* m_pGraphView = nullptr;
     bool m_bSplitterReady = false;
+    bool m_bTornDown = false;
     /// The width the table pane had when it was last laid out, kept while it
     /// is hidden.
     int m_nTableWidth = 0;

@@ -129,10 +129,11 @@ CMainFrame::CMainFrame()
     m_pMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_pMdiArea);
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-        if (window == nullptr)
+        CChildFrame* frame = window ? FrameOf(window) : nullptr;
+        if (frame == nullptr)
             return;
-        if (auto* frame = qobject_cast<CChildFrame*>(window->widget()))
-            frame->GetDocument().ActivateWindow(frame);
+        m_pLastActive = frame;
+        frame->GetDocument().ActivateWindow(frame);
         UpdateTitles();
         UpdateActions();
     });
@@ -160,10 +161,10 @@ CMainFrame::CMainFrame()
 
 CMainFrame::~CMainFrame()
 {
-    // Chart windows go first: they reach back here while they close.
-    m_pMdiArea->closeAllSubWindows();
-    for (QMdiSubWindow* window : m_pMdiArea->subWindowList())
-        delete window;
+    // Chart windows go first, at once: they reach back here and to their
+    // documents while they go.
+    qDeleteAll(m_pMdiArea->subWindowList());
+    m_pDocManager.reset();
 }
 
 QAction* CMainFrame::GetAction(int command) const
@@ -322,18 +323,17 @@ void CMainFrame::FillWindowMenu()
     menu->addAction(GetAction(Cmd::kCloseAll));
 
     // The open chart windows, the active one checked.
-    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
-    if (!windows.isEmpty())
+    if (!m_frames.empty())
         menu->addSeparator();
-    QMdiSubWindow* active = m_pMdiArea->currentSubWindow();
-    for (int i = 0; i < windows.size(); ++i) {
-        QMdiSubWindow* window = windows.at(i);
+    CChildFrame* active = GetActiveFrame();
+    for (int i = 0; i < static_cast<int>(m_frames.size()); ++i) {
+        auto* window = qobject_cast<QMdiSubWindow*>(m_frames[i]->parentWidget());
         QString title = window->windowTitle();
         title.replace('&', QStringLiteral("&&"));
         QAction* item = menu->addAction(i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
                                               : QStringLiteral("%1 %2").arg(i + 1).arg(title));
         item->setCheckable(true);
-        item->setChecked(window == active);
+        item->setChecked(m_frames[i] == active);
         connect(item, &QAction::triggered, this,
                 [this, window] { m_pMdiArea->setActiveSubWindow(window); });
     }
@@ -387,18 +387,22 @@ void CMainFrame::CreateStatusBar()
     m_pPaneClient = pane(QStringLiteral("KLIENT  "));
 }
 
+CChildFrame* CMainFrame::FrameOf(QMdiSubWindow* window) const
+{
+    const QWidget* widget = window->widget();
+    for (CChildFrame* frame : m_frames) {
+        if (frame == widget)
+            return frame;
+    }
+    return nullptr;
+}
+
 CChildFrame* CMainFrame::GetActiveFrame() const
 {
-    QMdiSubWindow* window = m_pMdiArea->currentSubWindow();
-    if (window == nullptr) {
-        // Another top-level window (a dialog) may be active: the last chart
-        // window activated is still the chart the commands act on.
-        const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
-        if (windows.isEmpty())
-            return nullptr;
-        window = windows.last();
-    }
-    return qobject_cast<CChildFrame*>(window->widget());
+    // Kept from the MDI area's activations: while another top-level window (a
+    // dialog) is active the area has no active window, yet the chart window
+    // activated last is still the one the commands act on.
+    return m_pLastActive;
 }
 
 CZeltra20Doc* CMainFrame::GetActiveDocument() const
@@ -409,12 +413,7 @@ CZeltra20Doc* CMainFrame::GetActiveDocument() const
 
 std::vector<CChildFrame*> CMainFrame::GetFrames() const
 {
-    std::vector<CChildFrame*> frames;
-    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
-        if (auto* frame = qobject_cast<CChildFrame*>(window->widget()))
-            frames.push_back(frame);
-    }
-    return frames;
+    return m_frames;
 }
 
 std::vector<CChildFrame*> CMainFrame::FramesOf(const CZeltra20Doc& document) const
@@ -431,6 +430,8 @@ CChildFrame* CMainFrame::OpenFrame(CZeltra20Doc& document)
 {
     const bool first = FramesOf(document).empty();
     auto* frame = new CChildFrame(document, *this);
+    m_frames.push_back(frame);
+    m_pLastActive = frame;
     frame->GetGraphView()->setCursor(m_viewCursor);
     QMdiSubWindow* window = m_pMdiArea->addSubWindow(frame);
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -463,12 +464,16 @@ bool CMainFrame::CanCloseFrame(CChildFrame& frame)
     return m_pDocManager->SaveModified(frame.GetDocument());
 }
 
-void CMainFrame::OnFrameDestroyed(CZeltra20Doc& document)
+void CMainFrame::OnFrameClosed(CChildFrame& frame)
 {
-    if (!FramesOf(document).empty() || m_pDocManager == nullptr)
-        return;
-    // TODO(net): closing a chart ends the client connection.
-    m_pDocManager->CloseDocument(document);
+    m_frames.erase(std::remove(m_frames.begin(), m_frames.end(), &frame), m_frames.end());
+    if (m_pLastActive == &frame)
+        m_pLastActive = m_frames.empty() ? nullptr : m_frames.back();
+    CZeltra20Doc& document = frame.GetDocument();
+    if (!document.HasWindows() && m_pDocManager != nullptr) {
+        // TODO(net): closing a chart ends the client connection.
+        m_pDocManager->CloseDocument(document);
+    }
     UpdateTitles();
     UpdateActions();
 }
@@ -676,8 +681,9 @@ void CMainFrame::OnNewWindow()
 void CMainFrame::OnCloseAll()
 {
     // Each chart is asked about as closing its window asks; a cancel stops.
-    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
-        if (!window->close())
+    const std::vector<CChildFrame*> frames = m_frames;
+    for (CChildFrame* frame : frames) {
+        if (!frame->parentWidget()->close())
             return;
     }
 }
@@ -722,8 +728,9 @@ void CMainFrame::OnClient() {}
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
-        if (!window->close()) {
+    const std::vector<CChildFrame*> frames = m_frames;
+    for (CChildFrame* frame : frames) {
+        if (!frame->parentWidget()->close()) {
             event->ignore();
             return;
         }

@@ -56,7 +56,8 @@ public:
 
     // For the chart windows.
     bool CanCloseFrame(CChildFrame& frame);
-    void OnFrameDestroyed(CZeltra20Doc& document);
+    /// The chart window closed: a chart without windows closes too.
+    void OnFrameClosed(CChildFrame& frame);
     QMenu* GetContextMenu() const { return m_pContextMenu; }
 
     /// Refreshes every action's enabled and checked state.
@@ -82,6 +83,7 @@ private:
     void ShowMenusFor(bool withChart);
     void UpdateTitles();
     std::vector<CChildFrame*> FramesOf(const CZeltra20Doc& document) const;
+    CChildFrame* FrameOf(QMdiSubWindow* window) const;
 
     // Command handlers.
     void OnCommand(int command);
@@ -102,6 +104,10 @@ private:
     Qt::CursorShape m_viewCursor = Qt::ArrowCursor;
 
     QMdiArea* m_pMdiArea = nullptr;
+    /// The open chart windows in the order they were made; the MDI area may
+    /// still list a window that is closing.
+    std::vector<CChildFrame*> m_frames;
+    CChildFrame* m_pLastActive = nullptr;
     QToolBar* m_wndToolBar = nullptr;
     QLabel* m_pPaneX = nullptr;
     QLabel* m_pPaneY = nullptr;

@@ -58,6 +58,7 @@ public:
     void AttachWindow(CChartWindow* window);
     void DetachWindow(CChartWindow* window);
     void ActivateWindow(CChartWindow* window);
+    bool HasWindows() const { return !m_windows.empty(); }
 
     void SetDialogs(FunctionDialog functionDialog, SettingsSheet settingsSheet);
 

@@ -1,0 +1,671 @@
+#include "app/childframe.h"
+#include "app/mainframe.h"
+#include "chart/chartmessages.h"
+#include "chart/zeltra20doc.h"
+#include "framework/docmanager.h"
+#include "framework/qtstring.h"
+#include "tests/app/modalhelper.h"
+#include "views/graphview.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+QString Utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// The menu of the menu bar with this title, as the user sees the bar now.
+QMenu* BarMenu(CMainFrame& frame, const QString& title)
+{
+    for (QAction* action : frame.menuBar()->actions()) {
+        if (action->text() == title)
+            return action->menu();
+    }
+    return nullptr;
+}
+
+QAction* MenuItem(QMenu* menu, const QString& text)
+{
+    if (menu == nullptr)
+        return nullptr;
+    emit menu->aboutToShow();
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+
+QStringList BarTitles(CMainFrame& frame)
+{
+    QStringList titles;
+    for (QAction* action : frame.menuBar()->actions())
+        titles << action->text();
+    return titles;
+}
+
+// Status-bar panes 1 to 4, in the order they stand.
+QList<QLabel*> Panes(CMainFrame& frame)
+{
+    QList<QLabel*> panes;
+    for (QLabel* label : frame.statusBar()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        panes << label;
+    return panes;
+}
+
+// Clicks a button of the message box that is open, after checking its text.
+void AnswerMessage(QWidget* modal, QMessageBox::StandardButton button, QString* text = nullptr)
+{
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    if (box == nullptr)
+        return;
+    if (text != nullptr)
+        *text = box->text();
+    QTest::mouseClick(box->button(button), Qt::LeftButton);
+}
+
+// Types a file name into the program's save dialog and confirms it.
+void AnswerSaveDialog(QWidget* modal, const QString& path)
+{
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    if (dialog == nullptr)
+        return;
+    dialog->selectFile(path);
+    static_cast<QDialog*>(dialog)->accept();
+}
+
+} // namespace
+
+class MainFrameTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CMainFrame> m_frame;
+    QTemporaryDir m_dir;
+
+    CMainFrame& Frame() { return *m_frame; }
+    CZeltra20Doc& Doc() { return *Frame().GetActiveDocument(); }
+    FunctionContainer& Chart() { return Doc().GetChart(); }
+    CZeltra20View* View() { return Frame().GetActiveFrame()->GetGraphView(); }
+    QString Path(const char* name) { return m_dir.filePath(QString::fromLatin1(name)); }
+
+    void NewChartWithFunction(const char* formula = "sin(x)")
+    {
+        Frame().GetDocManager().OnFileNew();
+        Chart().BeginEdit();
+        Chart().SetCurrent(-1);
+        Chart().SetFunction(formula, 0, true, 0);
+        Chart().CommitEdit();
+        Doc().UpdateAllViews(nullptr, 0);
+        Doc().SetModifiedFlag(false);
+    }
+
+    QPoint PlotCentre() const
+    {
+        const RECT& r = m_frame->GetActiveDocument()->GetChart().GetPlotRect();
+        return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+
+    QRect Plot() const
+    {
+        const RECT& r = m_frame->GetActiveDocument()->GetChart().GetPlotRect();
+        return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
+        QCoreApplication::setOrganizationName(QStringLiteral("Osiowiec 2.0"));
+        QCoreApplication::setApplicationName(QStringLiteral("Osiowiec"));
+    }
+
+    void init()
+    {
+        QSettings().clear();
+        m_frame = std::make_unique<CMainFrame>();
+        m_frame->resize(1000, 750);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        // The pointer starts over the window's corner, so a test's first move
+        // is a move (one to where the pointer already is delivers nothing).
+        QTest::mouseMove(m_frame.get(), QPoint(1, 1));
+    }
+
+    void cleanup()
+    {
+        // Nothing left to ask about when the window goes.
+        for (const auto& document : m_frame->GetDocManager().GetDocuments())
+            document->SetModifiedFlag(false);
+        m_frame.reset();
+    }
+
+    void newChartHasTheDefaults()
+    {
+        Frame().GetAction(Cmd::kFileNew)->trigger();
+        QCOMPARE(Frame().GetActiveFrame()->parentWidget()->windowTitle(), QStringLiteral("Wykres1"));
+        QCOMPARE(Frame().windowTitle(), QStringLiteral("Osiowiec - Wykres1"));
+        QCOMPARE(BarTitles(Frame()),
+                 QStringList({"&Plik", "W&ykres", "&Widok", "&Komunikacja", "&Okno", "Pomo&c"}));
+        QCOMPARE(Chart().GetSettings().m_xMin, -5.0);
+        QCOMPARE(Chart().GetSettings().m_xMax, 5.0);
+        QVERIFY(!Frame().GetAction(Cmd::kUndoZoom)->isEnabled());
+        QVERIFY(!Frame().GetAction(Cmd::kFileSave)->isEnabled());
+        Frame().GetAction(Cmd::kFileNew)->trigger();
+        QCOMPARE(Frame().GetActiveFrame()->parentWidget()->windowTitle(), QStringLiteral("Wykres2"));
+    }
+
+    void zoomCommands_data()
+    {
+        QTest::addColumn<bool>("byKeys");
+        QTest::newRow("menu") << false;
+        QTest::newRow("keys") << true;
+    }
+
+    void zoomCommands()
+    {
+        QFETCH(bool, byKeys);
+        NewChartWithFunction();
+        auto command = [&](const char* menuText, const char* keys) {
+            if (byKeys) {
+                QTest::keySequence(&Frame(), QKeySequence(QString::fromLatin1(keys)));
+            } else {
+                QAction* item = MenuItem(BarMenu(Frame(), Utf8("W&ykres")), Utf8(menuText));
+                QVERIFY2(item != nullptr, menuText);
+                item->trigger();
+            }
+        };
+        command("&Powiększ", "Ctrl+I");
+        QCOMPARE(Chart().GetSettings().m_xMin, -2.5);
+        QCOMPARE(Chart().GetSettings().m_xMax, 2.5);
+        QVERIFY(Frame().GetAction(Cmd::kFileSave)->isEnabled());
+        command("P&omniejsz", "Ctrl+U");
+        QCOMPARE(Chart().GetSettings().m_xMin, -5.0);
+        QCOMPARE(Chart().GetZoomHistory().size(), std::size_t{8});
+        QVERIFY(Frame().GetAction(Cmd::kUndoZoom)->isEnabled());
+        command("&Cofnij", "Ctrl+Z");
+        QCOMPARE(Chart().GetSettings().m_xMin, -2.5);
+        command("&Cofnij", "Ctrl+Z");
+        QCOMPARE(Chart().GetSettings().m_xMin, -5.0);
+        QVERIFY(!Frame().GetAction(Cmd::kUndoZoom)->isEnabled());
+        QVERIFY(Doc().IsModified());
+    }
+
+    void zoomDrag_data()
+    {
+        QTest::addColumn<QPoint>("from"); // relative to the plot's centre
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<bool>("zoomedBefore");
+        QTest::addColumn<double>("xMin");
+        QTest::addColumn<bool>("modified");
+        // A drag towards the lower right zooms into the rectangle.
+        QTest::newRow("towards lower right") << QPoint(0, 0) << QPoint(100, 60) << false << 0.0 << true;
+        // Any other direction undoes the last zoom.
+        QTest::newRow("towards upper left") << QPoint(0, 0) << QPoint(-100, -60) << true << -5.0 << true;
+        QTest::newRow("no height") << QPoint(0, 0) << QPoint(100, 0) << true << -5.0 << true;
+        // With an empty history a click changes nothing but still counts as a change.
+        QTest::newRow("click, empty history") << QPoint(0, 0) << QPoint(0, 0) << false << -5.0 << true;
+    }
+
+    void zoomDrag()
+    {
+        QFETCH(QPoint, from);
+        QFETCH(QPoint, to);
+        QFETCH(bool, zoomedBefore);
+        QFETCH(double, xMin);
+        QFETCH(bool, modified);
+        NewChartWithFunction();
+        if (zoomedBefore) {
+            Frame().GetAction(Cmd::kZoomIn)->trigger();
+            Doc().SetModifiedFlag(false);
+        }
+        Frame().GetAction(Cmd::kModeZoom)->trigger();
+        const QPoint centre = PlotCentre();
+        QTest::mousePress(View(), Qt::LeftButton, {}, centre + from);
+        QTest::mouseMove(View(), centre + (from + to) / 2);
+        QTest::mouseMove(View(), centre + to);
+        QTest::mouseRelease(View(), Qt::LeftButton, {}, centre + to);
+        QVERIFY(qAbs(Chart().GetSettings().m_xMin - xMin) < 0.02);
+        QCOMPARE(Doc().IsModified(), modified);
+    }
+
+    void zoomDragAtThePlotEdges()
+    {
+        NewChartWithFunction();
+        Frame().GetAction(Cmd::kModeZoom)->trigger();
+        const QRect plot = Plot();
+        // Right of or below the plot: no drag starts.
+        for (const QPoint& p : {QPoint(plot.right() + 5, plot.center().y()),
+                                QPoint(plot.center().x(), plot.bottom() + 5)}) {
+            QTest::mousePress(View(), Qt::LeftButton, {}, p);
+            QTest::mouseMove(View(), plot.center());
+            QTest::mouseRelease(View(), Qt::LeftButton, {}, plot.center());
+            QVERIFY(!Doc().IsModified());
+        }
+        // Left of it, the drag starts at the left edge; the moving corner
+        // stops at the right and bottom edges.
+        QTest::mousePress(View(), Qt::LeftButton, {}, QPoint(plot.left() - 10, plot.center().y()));
+        QTest::mouseMove(View(), QPoint(plot.right() + 50, plot.bottom() + 50));
+        QTest::mouseRelease(View(), Qt::LeftButton, {}, QPoint(plot.right() + 50, plot.bottom() + 50));
+        QVERIFY(Doc().IsModified());
+        QCOMPARE(Chart().GetSettings().m_xMin, -5.0);
+        QVERIFY(qAbs(Chart().GetSettings().m_xMax - 5.0) < 0.05);
+        QVERIFY(Chart().CanUndoZoom());
+    }
+
+    void panDrag()
+    {
+        NewChartWithFunction();
+        Chart().BeginEdit();
+        Chart().SetTable(false, true, "-1", "1", "", 0, 0xFFFFFF);
+        Chart().CommitEdit();
+        QList<int> hints;
+        connect(&Doc(), &CDocument::updated, this, [&hints](int hint) { hints << hint; });
+        Frame().GetAction(Cmd::kModePan)->trigger();
+        const QPoint centre = PlotCentre();
+        const double width = Chart().GetSettings().m_xMax - Chart().GetSettings().m_xMin;
+        QTest::mousePress(View(), Qt::LeftButton, {}, centre);
+        QTest::mouseMove(View(), centre + QPoint(20, 0));
+        QTest::mouseMove(View(), centre + QPoint(40, 10));
+        QVERIFY(Doc().IsModified());
+        QCOMPARE(hints, QList<int>({3, 3}));
+        QTest::mouseRelease(View(), Qt::LeftButton, {}, centre + QPoint(40, 10));
+        // The table keeps its rows (not synchronised); the result goes out.
+        QCOMPARE(hints, QList<int>({3, 3, 1}));
+        const double expected = -5.0 - 40 * width / Plot().width();
+        QVERIFY(qAbs(Chart().GetSettings().m_xMin - expected) < 1e-9);
+        QVERIFY(!Chart().CanUndoZoom());
+    }
+
+    void pointingChangesNothing()
+    {
+        NewChartWithFunction();
+        const QPoint centre = PlotCentre();
+        QTest::mousePress(View(), Qt::LeftButton, {}, centre);
+        QTest::mouseMove(View(), centre + QPoint(60, 40));
+        QTest::mouseRelease(View(), Qt::LeftButton, {}, centre + QPoint(60, 40));
+        QVERIFY(!Doc().IsModified());
+        QCOMPARE(Chart().GetSettings().m_xMin, -5.0);
+    }
+
+    void rightClickEndsTheDrag()
+    {
+        NewChartWithFunction();
+        Frame().GetAction(Cmd::kModeZoom)->trigger();
+        const QPoint centre = PlotCentre();
+        QTest::mousePress(View(), Qt::LeftButton, {}, centre);
+        QTest::mouseMove(View(), centre + QPoint(80, 50));
+        bool menuShown = false;
+        double xMinWhenShown = 0;
+        QTimer::singleShot(50, this, [&] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                menuShown = true;
+                xMinWhenShown = Chart().GetSettings().m_xMin;
+                QStringList texts;
+                for (QAction* action : popup->actions())
+                    texts << action->text();
+                QCOMPARE(texts.first(), Utf8("&Dodaj funkję..."));
+                QCOMPARE(texts.last(), Utf8("&Cofnij"));
+                popup->close();
+            }
+        });
+        QTest::mousePress(View(), Qt::RightButton, {}, centre + QPoint(80, 50));
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, centre + QPoint(80, 50),
+                                    View()->mapToGlobal(centre + QPoint(80, 50)));
+        QApplication::sendEvent(View(), &menuEvent);
+        QTest::mouseRelease(View(), Qt::RightButton, {}, centre + QPoint(80, 50));
+        QVERIFY(menuShown);
+        QVERIFY(xMinWhenShown > -0.1); // zoomed into the right half before the menu opened
+        QTest::mouseRelease(View(), Qt::LeftButton, {}, centre + QPoint(80, 50));
+        QVERIFY(Chart().CanUndoZoom());
+        QCOMPARE(Chart().GetZoomHistory().size(), std::size_t{4});
+    }
+
+    void coordinatesInTheStatusBar()
+    {
+        NewChartWithFunction();
+        const QList<QLabel*> panes = Panes(Frame());
+        QCOMPARE(panes.size(), 4);
+        const QRect plot = Plot();
+        QTest::mouseMove(View(), plot.topLeft());
+        QCOMPARE(panes[0]->text(), QStringLiteral(" x = -5"));
+        QVERIFY(panes[1]->text().startsWith(QStringLiteral(" y = ")));
+        QTest::mouseMove(View(), plot.center());
+        QVERIFY(panes[0]->text().startsWith(QStringLiteral(" x = ")));
+        // Margins of the view lie outside the ranges: both panes empty.
+        QTest::mouseMove(View(), QPoint(2, 2));
+        QCOMPARE(panes[0]->text(), QString());
+        QCOMPARE(panes[1]->text(), QString());
+        QTest::mouseMove(View(), plot.center());
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(View(), &leave);
+        QCOMPARE(panes[0]->text(), QString());
+        QCOMPARE(panes[2]->text(), QString());
+        QCOMPARE(panes[3]->text(), QString());
+    }
+
+    void guidesComeBackOnTheSecondMove()
+    {
+        NewChartWithFunction();
+        const QImage bare = View()->grab().toImage();
+        // Guides through p: most pixels of its column inside the plot differ
+        // from the bare chart.
+        auto guidedAt = [&](QPoint p) {
+            const QImage shot = View()->grab().toImage();
+            const QRect plot = Plot();
+            int changed = 0;
+            for (int y = plot.top(); y <= plot.bottom(); ++y)
+                changed += shot.pixel(p.x(), y) != bare.pixel(p.x(), y);
+            return changed > plot.height() / 3;
+        };
+        const QPoint p = PlotCentre() + QPoint(7, 5);
+        const QPoint q = p + QPoint(11, 3);
+        QTest::mouseMove(View(), p);
+        QVERIFY(!guidedAt(p));
+        Frame().GetAction(Cmd::kGuides)->trigger();
+        QVERIFY(Frame().GetAction(Cmd::kGuides)->isChecked());
+        QTest::mouseMove(View(), q);
+        QVERIFY(guidedAt(q));
+        QTest::mouseMove(View(), p);
+        QVERIFY(guidedAt(p));
+        QVERIFY(!guidedAt(q));
+        // Outside the plot: none.
+        QTest::mouseMove(View(), QPoint(2, 2));
+        QVERIFY(!guidedAt(p));
+        QTest::mouseMove(View(), p);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(View(), &leave);
+        QVERIFY(!guidedAt(p));
+        // Back in: the first move draws nothing, the second does.
+        QTest::mouseMove(View(), q);
+        QVERIFY(!guidedAt(q));
+        QTest::mouseMove(View(), p);
+        QVERIFY(guidedAt(p));
+        // Switched off: the next move takes them away.
+        Frame().GetAction(Cmd::kGuides)->trigger();
+        QTest::mouseMove(View(), q);
+        QVERIFY(!guidedAt(p));
+        QVERIFY(!guidedAt(q));
+        QVERIFY(View()->grab().toImage() == bare);
+    }
+
+    void statesWithoutAChart()
+    {
+        QCOMPARE(BarTitles(Frame()), QStringList({"&Plik", "&Widok", "Pomo&c"}));
+        for (int command : {Cmd::kModePoint, Cmd::kModePan, Cmd::kModeZoom, Cmd::kGuides,
+                            Cmd::kToggleTable, Cmd::kClient, Cmd::kFileSave, Cmd::kZoomIn}) {
+            QVERIFY2(!Frame().GetAction(command)->isEnabled(), qPrintable(QString::number(command)));
+            QVERIFY(!Frame().GetAction(command)->isChecked());
+        }
+        QVERIFY(Frame().GetAction(Cmd::kServer)->isEnabled());
+        QVERIFY(Frame().GetAction(Cmd::kFileNew)->isEnabled());
+        QMenu* file = BarMenu(Frame(), Utf8("&Plik"));
+        QAction* placeholder = MenuItem(file, QStringLiteral("Recent File"));
+        QVERIFY(placeholder != nullptr);
+        QVERIFY(!placeholder->isEnabled());
+    }
+
+    void mouseModeAndCursors()
+    {
+        // Without a chart the mode buttons cannot be pressed.
+        Frame().GetAction(Cmd::kModePan)->trigger();
+        NewChartWithFunction();
+        QVERIFY(Frame().GetAction(Cmd::kModePoint)->isChecked());
+        QVERIFY(!Frame().GetAction(Cmd::kModePan)->isChecked());
+        QCOMPARE(View()->cursor().shape(), Qt::ArrowCursor);
+        // One mode for every chart window, one cursor for every graph.
+        Frame().GetAction(Cmd::kFileNew)->trigger();
+        Frame().GetAction(Cmd::kModeZoom)->trigger();
+        for (CChildFrame* frame : Frame().GetFrames())
+            QCOMPARE(frame->GetGraphView()->cursor().shape(), Qt::CrossCursor);
+        // Both survive closing every chart.
+        for (const auto& document : Frame().GetDocManager().GetDocuments())
+            document->SetModifiedFlag(false);
+        Frame().GetAction(Cmd::kCloseAll)->trigger();
+        QVERIFY(Frame().GetFrames().empty());
+        NewChartWithFunction();
+        QVERIFY(Frame().GetAction(Cmd::kModeZoom)->isChecked());
+        QCOMPARE(View()->cursor().shape(), Qt::CrossCursor);
+        Frame().GetAction(Cmd::kModePan)->trigger();
+        QCOMPARE(View()->cursor().shape(), Qt::SizeAllCursor);
+    }
+
+    void tableWidthSurvivesSaveAndLoad()
+    {
+        NewChartWithFunction();
+        CChildFrame* frame = Frame().GetActiveFrame();
+        QVERIFY(!frame->GetTableView()->isVisible());
+        QVERIFY(!Frame().GetAction(Cmd::kSplitBar)->isEnabled());
+        Frame().GetAction(Cmd::kToggleTable)->trigger();
+        QVERIFY(frame->GetTableView()->isVisible());
+        QVERIFY(Frame().GetAction(Cmd::kToggleTable)->isChecked());
+        QVERIFY(Frame().GetAction(Cmd::kSplitBar)->isEnabled());
+        QCOMPARE(frame->GetTableWidth(), 153);
+
+        // The split line moved with the keys.
+        Frame().GetAction(Cmd::kSplitBar)->trigger();
+        for (int i = 0; i < 5; ++i)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : View(), Qt::Key_Right);
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : View(), Qt::Key_Return);
+        QCOMPARE(frame->GetTableWidth(), 193);
+
+        const QString path = Path("table.osw");
+        WhenModal([&](QWidget* modal) { AnswerSaveDialog(modal, path); });
+        Frame().GetAction(Cmd::kFileSaveAs)->trigger();
+        QVERIFY(QFile::exists(path));
+        Frame().GetAction(Cmd::kFileClose)->trigger();
+        QVERIFY(Frame().GetActiveFrame() == nullptr);
+
+        QVERIFY(Frame().GetDocManager().OpenDocumentFile(path) != nullptr);
+        frame = Frame().GetActiveFrame();
+        QVERIFY(frame->GetTableView()->isVisible());
+        QCOMPARE(frame->GetTableWidth(), 193);
+        Frame().GetAction(Cmd::kToggleTable)->trigger();
+        QVERIFY(!frame->GetTableView()->isVisible());
+        QTRY_COMPARE(View()->width(), frame->width());
+        Frame().GetAction(Cmd::kToggleTable)->trigger();
+        QCOMPARE(frame->GetTableWidth(), 193);
+    }
+
+    void twoWindowsOnOneChart()
+    {
+        NewChartWithFunction();
+        Frame().GetAction(Cmd::kNewWindow)->trigger();
+        const std::vector<CChildFrame*> frames = Frame().GetFrames();
+        QCOMPARE(frames.size(), std::size_t{2});
+        QCOMPARE(frames[0]->parentWidget()->windowTitle(), QStringLiteral("Wykres1:1"));
+        QCOMPARE(frames[1]->parentWidget()->windowTitle(), QStringLiteral("Wykres1:2"));
+        const QImage before = frames[0]->GetGraphView()->grab().toImage();
+        Frame().GetAction(Cmd::kZoomIn)->trigger();
+        QVERIFY(frames[0]->GetGraphView()->grab().toImage() != before);
+        // Closing one of the two asks nothing; the chart stays.
+        frames[1]->parentWidget()->close();
+        QCOMPARE(Frame().GetFrames().size(), std::size_t{1});
+        QCOMPARE(Frame().GetFrames()[0]->parentWidget()->windowTitle(), QStringLiteral("Wykres1"));
+        QVERIFY(Doc().IsModified());
+    }
+
+    void closeAsksAboutChanges_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("yes") << int(QMessageBox::Yes) << true << true;
+        QTest::newRow("no") << int(QMessageBox::No) << true << false;
+        QTest::newRow("cancel") << int(QMessageBox::Cancel) << false << false;
+    }
+
+    void closeAsksAboutChanges()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        QFETCH(bool, saved);
+        NewChartWithFunction();
+        Frame().GetAction(Cmd::kZoomIn)->trigger();
+        const QString path = Path("asked.osw");
+        QFile::remove(path);
+        QString question;
+        WhenModal([&](QWidget* modal) {
+            if (answer == QMessageBox::Yes)
+                WhenModal([&](QWidget* dialog) { AnswerSaveDialog(dialog, path); });
+            AnswerMessage(modal, QMessageBox::StandardButton(answer), &question);
+        });
+        Frame().GetAction(Cmd::kFileClose)->trigger();
+        QCOMPARE(question, Utf8("Zapisać zmiany w Wykres1?"));
+        QCOMPARE(Frame().GetActiveFrame() == nullptr, closed);
+        QCOMPARE(QFile::exists(path), saved);
+        if (!saved)
+            return;
+        // Reopened from the recent-file list.
+        QAction* recent = MenuItem(BarMenu(Frame(), Utf8("&Plik")), QStringLiteral("&1 ") + path);
+        QVERIFY(recent != nullptr);
+        recent->trigger();
+        QCOMPARE(Frame().GetActiveFrame()->parentWidget()->windowTitle(), QStringLiteral("asked.osw"));
+        QCOMPARE(Chart().GetSettings().m_xMin, -2.5);
+        QVERIFY(!Doc().IsModified());
+        QCOMPARE(QSettings().value("Recent File List/File1").toString(), path);
+    }
+
+    void refusedFilesLeaveNoWindow_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("format");
+        QTest::newRow("damaged") << QByteArray("not a chart at all") << Utf8("'%1' nie jest plikiem programu Osiowiec");
+        QTest::newRow("cut off") << QByteArray("\x0aZELTRA 2.0\x01\x00", 13) << Utf8("Nie udało się odcztać pliku '%1'");
+        QTest::newRow("missing") << QByteArray() << Utf8("Nie udało się odcztać pliku '%1'");
+    }
+
+    void refusedFilesLeaveNoWindow()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, format);
+        const QString path = Path(QTest::currentDataTag());
+        if (!bytes.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        QString message;
+        WhenModal([&](QWidget* modal) { AnswerMessage(modal, QMessageBox::Ok, &message); });
+        QVERIFY(Frame().GetDocManager().OpenDocumentFile(path) == nullptr);
+        QCOMPARE(message, format.arg(path));
+        QVERIFY(Frame().GetFrames().empty());
+        QVERIFY(Frame().GetDocManager().GetDocuments().empty());
+    }
+
+    void failedSaveKeepsTheChartModified()
+    {
+        NewChartWithFunction();
+        Frame().GetAction(Cmd::kZoomIn)->trigger();
+        QDir(m_dir.path()).mkdir("readonly");
+        const QString folder = Path("readonly");
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        // Permissions do not stop root: a folder that is a file stops anyone.
+        QString path = folder + "/chart.osw";
+        if (geteuid() == 0) {
+            QFile blocker(Path("plainfile"));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            path = Path("plainfile") + "/chart.osw";
+        }
+        QString message;
+        WhenModal([&](QWidget* modal) {
+            WhenModal([&](QWidget* box) { AnswerMessage(box, QMessageBox::Ok, &message); });
+            AnswerSaveDialog(modal, path);
+        });
+        Frame().GetAction(Cmd::kFileSave)->trigger();
+        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1'").arg(path));
+        QVERIFY(Doc().IsModified());
+        QVERIFY(Frame().GetAction(Cmd::kFileSave)->isEnabled());
+        QCOMPARE(Frame().GetActiveFrame()->parentWidget()->windowTitle(), QStringLiteral("Wykres1"));
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    void closeAllAsksForEachUnsavedChart()
+    {
+        NewChartWithFunction("x");
+        Frame().GetAction(Cmd::kZoomIn)->trigger(); // Wykres1 unsaved
+        NewChartWithFunction("x^2");               // Wykres2 unchanged
+        int asked = 0;
+        WhenModal([&](QWidget* modal) {
+            ++asked;
+            AnswerMessage(modal, QMessageBox::Cancel);
+        });
+        QAction* closeAll = MenuItem(BarMenu(Frame(), Utf8("&Okno")), Utf8("Zamknij &wszystkie"));
+        QVERIFY(closeAll != nullptr && closeAll->isEnabled());
+        closeAll->trigger();
+        // Cancelled at the first chart: both stay.
+        QCOMPARE(asked, 1);
+        QCOMPARE(Frame().GetFrames().size(), std::size_t{2});
+        WhenModal([&](QWidget* modal) {
+            ++asked;
+            AnswerMessage(modal, QMessageBox::No);
+        });
+        closeAll->trigger();
+        QCOMPARE(asked, 2);
+        QVERIFY(Frame().GetFrames().empty());
+        QCOMPARE(BarTitles(Frame()), QStringList({"&Plik", "&Widok", "Pomo&c"}));
+    }
+
+    void printPreviewAndPrinting()
+    {
+        NewChartWithFunction();
+        int pages = 0;
+        WhenModal([&](QWidget* modal) {
+            auto* preview = modal->findChild<QPrintPreviewWidget*>();
+            if (preview != nullptr) {
+                preview->updatePreview();
+                pages = preview->pageCount();
+            }
+            modal->close();
+        });
+        Frame().GetAction(Cmd::kFilePrintPreview)->trigger();
+        QCOMPARE(pages, 1);
+
+        // Printed to a file, as the print dialog offers on a machine without
+        // printers.
+        const QString pdf = Path("printed.pdf");
+        Frame().GetPrinter().setOutputFileName(pdf);
+        bool asked = false;
+        WhenModal([&](QWidget* modal) {
+            asked = qobject_cast<QPrintDialog*>(modal) != nullptr;
+            static_cast<QDialog*>(modal)->accept();
+        });
+        const RECT screenPlot = Chart().GetPlotRect();
+        Frame().GetAction(Cmd::kFilePrint)->trigger();
+        QVERIFY(asked);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(5) == "%PDF-");
+        QVERIFY(file.size() > 1000);
+        // The mouse still maps through the screen's plot rectangle.
+        QCOMPARE(Chart().GetPlotRect().right, screenPlot.right);
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "mainframe_test.moc"
