@@ -12,13 +12,9 @@ if [ -x build/app/osiowiec ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec build/app/osiowiec "$@"
 fi
 
-# Until the window exists, and on a machine without a display, the
-# command-line tool shows what the program draws.
-if [ -x build/app/osiowiec ]; then
-  echo "No display: rendering a sample chart to sample.png instead."
-else
-  echo "The chart window is not built yet; rendering a sample chart to sample.png with the command-line tool."
-fi
+# On a machine without a display the command-line tool shows what the
+# program draws.
+echo "No display: rendering a sample chart to sample.png instead."
 chart="${1:-}"
 if [ -z "$chart" ]; then
   chart=$(mktemp --suffix=.osw)
