@@ -7,6 +7,7 @@
 //   pan+draw        a Pan step and Draw into that image
 #include "bench/benchsupport.h"
 #include "bench/nativeformulas.h"
+#include "bench/standardchart.h"
 
 #include "chart/functioncontainer.h"
 #include "framework/qtdevicecontext.h"
@@ -35,18 +36,6 @@ double Derivative(F f, double x, int order)
     return (right - left) * Function::kFactor;
 }
 
-void BuildChart(FunctionContainer& chart, const std::vector<std::string>& formulas)
-{
-    chart.BeginEdit();
-    chart.SetComputation(10000, false, true);
-    for (std::size_t i = 0; i < formulas.size(); ++i) {
-        chart.SetCurrent(-1);
-        chart.SetFunction(formulas[i], static_cast<int32_t>(i % 3), true, chart.GetColor());
-    }
-    chart.CommitEdit();
-    chart.SetPlotRect({60, 20, kWidth - 10, kHeight - 30});
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -59,7 +48,7 @@ int main(int argc, char** argv)
 
     const std::vector<std::string> formulas = LoadFormulas(argc, argv);
     FunctionContainer chart;
-    BuildChart(chart, formulas);
+    BuildStandardChart(chart, formulas, kWidth, kHeight);
 
     benchmark::RegisterBenchmark("commit", [&](benchmark::State& state) {
         for (auto _ : state) {

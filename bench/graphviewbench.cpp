@@ -1,0 +1,174 @@
+#include "bench/graphviewbench.h"
+
+#include "bench/standardchart.h"
+
+#include "chart/chartfile.h"
+#include "chart/zeltra20doc.h"
+#include "framework/commandids.h"
+#include "framework/qtdevicecontext.h"
+#include "views/graphview.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+class BenchHost : public CGraphViewHost
+{
+public:
+    int GetMouseMode() const override { return m_nMode; }
+    bool GetGuides() const override { return m_bGuides; }
+    void ShowCoordinates(const QString&, const QString&) override {}
+    void ShowContextMenu(const QPoint&) override {}
+    void SendChartToClients() override {}
+
+    int m_nMode = Cmd::kModePoint;
+    bool m_bGuides = false;
+};
+
+void SendMouse(QWidget* widget, QEvent::Type type, QPoint p, Qt::MouseButtons buttons)
+{
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, p, widget->mapToGlobal(p), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+// Delivers what the view asked to repaint, as the event loop would.
+void Flush()
+{
+    QApplication::processEvents();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+double TimeProcess(const QString& program, const QStringList& arguments,
+                   const QProcessEnvironment& environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return -1;
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+void RegisterGraphViewBenchmarks(const std::vector<std::string>& formulas)
+{
+    static FunctionContainer model;
+    BuildStandardChart(model, formulas, kWidth, kHeight);
+    static QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    static int direction = 1;
+    benchmark::RegisterBenchmark("model pan+draw", [](benchmark::State& state) {
+        for (auto _ : state) {
+            model.Pan(direction, 0);
+            direction = -direction;
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            QtDeviceContext dc(painter);
+            model.Draw(dc, {0, 0, kWidth, kHeight});
+        }
+    })->Unit(benchmark::kMillisecond)->Repetitions(15);
+
+    static CZeltra20Doc document;
+    BuildStandardChart(document.GetChart(), formulas, kWidth, kHeight);
+    static BenchHost host;
+    static CZeltra20View view(document, host);
+    view.resize(kWidth, kHeight);
+    view.show();
+    Flush();
+    const QPoint centre(kWidth / 2, kHeight / 2);
+
+    benchmark::RegisterBenchmark("view pan frame", [centre](benchmark::State& state) {
+        host.m_nMode = Cmd::kModePan;
+        host.m_bGuides = false;
+        SendMouse(&view, QEvent::MouseButtonPress, centre, Qt::LeftButton);
+        int step = 1;
+        for (auto _ : state) {
+            SendMouse(&view, QEvent::MouseMove, centre + QPoint(step, 0), Qt::LeftButton);
+            step = 1 - step;
+            Flush();
+        }
+        SendMouse(&view, QEvent::MouseButtonRelease, centre, Qt::NoButton);
+        Flush();
+    })->Unit(benchmark::kMillisecond)->Repetitions(15);
+
+    benchmark::RegisterBenchmark("guides move", [centre](benchmark::State& state) {
+        host.m_nMode = Cmd::kModePoint;
+        host.m_bGuides = true;
+        int step = 0;
+        for (auto _ : state) {
+            SendMouse(&view, QEvent::MouseMove, centre + QPoint(step, step), Qt::NoButton);
+            step = (step + 7) % 200;
+            Flush();
+        }
+        host.m_bGuides = false;
+    })->Unit(benchmark::kMicrosecond)->Repetitions(5);
+
+    benchmark::RegisterBenchmark("full repaint", [](benchmark::State& state) {
+        for (auto _ : state) {
+            document.UpdateAllViews(nullptr, UpdateHint::kKeepTable | UpdateHint::kNoSend);
+            Flush();
+        }
+    })->Unit(benchmark::kMillisecond)->Repetitions(5);
+}
+
+StartTimes MeasureStart(const std::vector<std::string>& formulas, int runs)
+{
+    QTemporaryDir dir;
+    FunctionContainer chart;
+    BuildStandardChart(chart, formulas, kWidth, kHeight);
+    const QString path = dir.filePath(QStringLiteral("standard.osw"));
+    SaveChartFile(chart, path.toStdString());
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("OSIOWIEC_QUIT_AFTER_FIRST_CHART"), QStringLiteral("1"));
+    // The program's recent files go to a profile of its own.
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    std::vector<double> program;
+    std::vector<double> bare;
+    for (int i = 0; i < runs; ++i) {
+        program.push_back(TimeProcess(QStringLiteral(OSIOWIEC_APP_PATH), {path}, environment));
+        bare.push_back(TimeProcess(QStringLiteral(OSIOWIEC_BARE_WINDOW_PATH), {}, environment));
+    }
+    return {Median(program), Median(bare)};
+}
+
+void PrintGraphViewSummary(const std::map<std::string, double>& times, const StartTimes& start)
+{
+    const double model = times.at("model pan+draw");
+    const double frame = times.at("view pan frame");
+    std::printf("model pan+draw median ms: %.2f\n", model / 1e6);
+    std::printf("view pan frame median ms: %.2f\n", frame / 1e6);
+    std::printf("view pan overhead vs model: %.2f\n", model / frame);
+    std::printf("guides move vs repaint: %.1f\n", times.at("full repaint") / times.at("guides move"));
+    if (start.program > 0 && start.bareWindow > 0) {
+        std::printf("start median ms: %.1f (bare window %.1f)\n", start.program, start.bareWindow);
+        std::printf("start vs bare window: %.2f\n", start.bareWindow / start.program);
+    } else {
+        std::printf("start vs bare window: n/a (a program did not run)\n");
+    }
+}
