@@ -22,7 +22,7 @@ struct Curve
 Curve Build(const std::vector<double>& samples, const PlotFrame& frame = kFrame)
 {
     Curve curve;
-    BuildPolylines(samples, frame, curve.points, curve.counts);
+    BuildPolylines(samples, std::vector<uint8_t>(samples.size()), frame, curve.points, curve.counts);
     return curve;
 }
 

@@ -278,8 +278,8 @@ TEST(Table, OwnRangeIsResampledAndBounded)
     chart.CommitEdit();
     const FunctionEntry& square = chart.GetFunctions()[0];
     EXPECT_EQ(square.m_samples, (std::vector<double>{0, 0.0625, 0.25, 0.5625, 1}));
-    // No error value in the table: a failed evaluation reads as 0.
-    EXPECT_EQ(chart.GetFunctions()[1].m_samples.front(), 0);
+    // A failed evaluation is the error value, as in the chart samples.
+    EXPECT_EQ(chart.GetFunctions()[1].m_samples.front(), FunctionContainer::kErrorValue);
 
     // A zoom applies no edits, yet the table still shows its own range.
     chart.ZoomAbout(2);

@@ -37,7 +37,7 @@ contains "samples" "$computed" '"m_samples":[0,0.0087265354983739347,0.017452406
 contains "scales" "$computed" '"m_scaleX":5092.9581789406511'
 
 table=$("$cli" table "$dir/full.osw")
-expected=$'x,sin(x),"(log(x,2))\'\'"\n0,0,0\n0.5,0.00872654,-5.77078\n1,0.0174524,-1.44269'
+expected=$'x,sin(x),"(log(x,2))\'\'"\n0,0,\n0.5,0.00872654,-5.77078\n1,0.0174524,-1.44269'
 [ "$table" = "$expected" ] || fail "table: $(printf '%q' "$table")"
 
 # Refusals: the system's messages on standard error, status 1.
