@@ -3,6 +3,7 @@
 //   commit          CommitEdit of a settings change (a full recalculation)
 //   pan             one Pan step (recalculation keeping the ranges)
 //   native          the same curves sampled by hand-written C++
+//   polylines       the polylines of the ready samples (the clipping alone)
 //   draw            Draw into a 1920x1080 image
 //   pan+draw        a Pan step and Draw into that image
 #include "bench/benchsupport.h"
@@ -10,6 +11,7 @@
 #include "bench/standardchart.h"
 
 #include "chart/functioncontainer.h"
+#include "chart/polylines.h"
 #include "framework/qtdevicecontext.h"
 
 #include <QGuiApplication>
@@ -92,6 +94,24 @@ int main(int argc, char** argv)
             }
         }
     })->Unit(benchmark::kMillisecond);
+
+    // The frame of the last recalculation, as it built the curves.
+    auto frameOf = [&] {
+        const ChartSettings& s = chart.GetSettings();
+        const double step = (s.m_xMax - s.m_xMin) / 10000;
+        return PlotFrame{s.m_xMin, s.m_yMin, s.m_yMax, chart.GetScaleX(), chart.GetScaleY(), step};
+    };
+    benchmark::RegisterBenchmark("polylines", [&](benchmark::State& state) {
+        const PlotFrame frame = frameOf();
+        std::vector<POINT> points;
+        std::vector<uint32_t> counts;
+        for (auto _ : state) {
+            for (const FunctionEntry& f : chart.GetFunctions()) {
+                BuildPolylines(f.m_samples, f.m_failed, frame, points, counts);
+                benchmark::DoNotOptimize(points.data());
+            }
+        }
+    })->Unit(benchmark::kMicrosecond);
 
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     auto draw = [&] {

@@ -302,6 +302,13 @@ std::size_t FunctionContainer::GetTableRowCount() const
     return 0;
 }
 
+std::string FunctionContainer::GetTableText(const FunctionEntry& entry, std::size_t row)
+{
+    if (row >= entry.m_samples.size() || (row < entry.m_failed.size() && entry.m_failed[row]))
+        return {};
+    return FormatG(entry.m_samples[row]);
+}
+
 void FunctionContainer::SetFunction(const std::string& formula, int32_t derivative, bool visible,
                                     COLORREF color)
 {

@@ -103,6 +103,10 @@ public:
     std::string GetLegendLabel() const;
     /// Rows of the value table: the samples of the first visible function.
     std::size_t GetTableRowCount() const;
+    /// One value of the value table as shown: "%g" of the sample, NaN
+    /// included, and empty where the evaluation failed or the function has
+    /// no value for the row.
+    static std::string GetTableText(const FunctionEntry& entry, std::size_t row);
     /// Compiles the formula (a syntax error is thrown with the parser's message
     /// and position and changes nothing), then replaces the current function
     /// or, with current -1, appends one and makes it current.
@@ -169,8 +173,8 @@ private:
     void SampleCurves(bool fitRangeY, int32_t points, double step);
     void BuildCurves(double step);
     void SettleTable(double step, std::size_t visible);
-    std::vector<double> SampleFunction(const FunctionEntry& entry, const std::vector<double>& xs,
-                                       bool markErrors);
+    /// Fills the entry's samples and failure flags at the arguments xs.
+    void SampleFunction(FunctionEntry& entry, const std::vector<double>& xs);
 
     Function m_evaluator;
     std::vector<double> m_zoomHistory;

@@ -8,7 +8,9 @@
 
 /// One function of a chart. The arrays are computed by recalculation and
 /// never stored: m_samples holds the value at each sampling argument (or the
-/// error value), m_points the polylines in logical chart units one after
+/// error value), m_failed one flag per sample, set where the evaluation
+/// failed and the sample is the error value for that reason (a computed value
+/// may equal it), m_points the polylines in logical chart units one after
 /// another, m_counts the number of points of each polyline.
 struct FunctionEntry
 {
@@ -19,4 +21,5 @@ struct FunctionEntry
     std::vector<uint32_t> m_counts;
     bool m_bVisible = true;
     std::vector<double> m_samples;
+    std::vector<uint8_t> m_failed;
 };

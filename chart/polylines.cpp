@@ -1,5 +1,7 @@
 #include "chart/polylines.h"
 
+#include "chart/functioncontainer.h"
+
 #include <cmath>
 #include <optional>
 
@@ -9,8 +11,9 @@ POINT ToLogical(const PlotFrame& frame, double x, double y)
             SaturateToInt32((y - frame.yMin) * frame.scaleY)};
 }
 
-void BuildPolylines(const std::vector<double>& samples, const PlotFrame& frame,
-                    std::vector<POINT>& points, std::vector<uint32_t>& counts)
+void BuildPolylines(const std::vector<double>& samples, const std::vector<uint8_t>& failed,
+                    const PlotFrame& frame, std::vector<POINT>& points,
+                    std::vector<uint32_t>& counts)
 {
     points.clear();
     counts.clear();
@@ -18,9 +21,16 @@ void BuildPolylines(const std::vector<double>& samples, const PlotFrame& frame,
     bool penUp = true;
     std::optional<POINT> pending; // logical point of the last outside sample
     double x = frame.xMin;
+    // A failed sample holds the error value: the flags are read only for
+    // samples of that value, which a computed value may also be.
+    const double error = FunctionContainer::kErrorValue;
 
-    for (double y : samples) {
-        if (std::isnan(y)) {
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const double y = samples[i];
+        if (std::isnan(y) || (y == error && failed[i])) {
+            // Where the function has no value there is nothing to leave the
+            // plot towards or come back from: the curve simply stops, so an
+            // end of the domain is never drawn as a line to the edge.
             penUp = true;
             pending.reset();
         } else if (y < frame.yMin || y > frame.yMax) {

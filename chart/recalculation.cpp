@@ -59,24 +59,21 @@ std::vector<double> RunningArguments(double first, double last, double step, std
 
 } // namespace
 
-std::vector<double> FunctionContainer::SampleFunction(const FunctionEntry& entry,
-                                                      const std::vector<double>& xs,
-                                                      bool markErrors)
+void FunctionContainer::SampleFunction(FunctionEntry& entry, const std::vector<double>& xs)
 {
     m_evaluator.m_bThrowSyntaxErrors = false;
     m_evaluator.m_bThrowEvalErrors = false;
     m_evaluator.SetFormula(entry.m_strFormula);
-    std::vector<double> samples(xs.size());
-    std::vector<uint8_t> failed(xs.size());
+    std::vector<double>& samples = entry.m_samples;
+    std::vector<uint8_t>& failed = entry.m_failed;
+    samples.resize(xs.size());
+    failed.resize(xs.size());
     // The whole row at once: the same values as EvaluateDerivative point by
     // point, to the last bit, at a fraction of the cost.
     m_evaluator.EvaluateSeries(xs.data(), xs.size(), ClampedOrder(entry.m_nDerivative),
                                samples.data(), failed.data());
-    if (markErrors) {
-        for (std::size_t i = 0; i < samples.size(); ++i)
-            samples[i] = failed[i] ? kErrorValue : samples[i];
-    }
-    return samples;
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = failed[i] ? kErrorValue : samples[i];
 }
 
 void FunctionContainer::Recalculate(bool keepRanges)
@@ -146,17 +143,20 @@ void FunctionContainer::SampleCurves(bool fitRangeY, int32_t points, double step
     for (FunctionEntry& entry : m_functions) {
         if (!entry.m_bVisible)
             continue;
-        entry.m_samples = SampleFunction(entry, xs, true);
+        SampleFunction(entry, xs);
         if (!fitRangeY)
             continue;
         // A sample is a candidate for the y range only when it continues the
-        // curve: its predecessor is a number and it lies within 100 steps of
-        // it, so the jumps at a pole do not stretch the range.
+        // curve: it was computed, its predecessor is a number and it lies
+        // within 100 steps of it, so the jumps at a pole do not stretch the
+        // range. Failure is read from the flags: a computed value may equal
+        // the error value.
         const std::vector<double>& samples = entry.m_samples;
+        const std::vector<uint8_t>& failed = entry.m_failed;
         for (std::size_t i = 1; i < samples.size(); ++i) {
             const double y = samples[i];
             const double previous = samples[i - 1];
-            if (y == kErrorValue || std::isnan(previous) || !(std::fabs(y - previous) <= 100 * step))
+            if (failed[i] || std::isnan(previous) || !(std::fabs(y - previous) <= 100 * step))
                 continue;
             if (!boundSet) {
                 s.m_yMin = y;
@@ -178,7 +178,7 @@ void FunctionContainer::BuildCurves(double step)
     const PlotFrame frame = {s.m_xMin, s.m_yMin, s.m_yMax, m_scaleX, m_scaleY, step};
     for (FunctionEntry& entry : m_functions) {
         if (entry.m_bVisible)
-            BuildPolylines(entry.m_samples, frame, entry.m_points, entry.m_counts);
+            BuildPolylines(entry.m_samples, entry.m_failed, frame, entry.m_points, entry.m_counts);
     }
 }
 
@@ -214,7 +214,7 @@ void FunctionContainer::SettleTable(double step, std::size_t visible)
         RunningArguments(s.m_tableXMin, s.m_tableXMax, s.m_tableStep, rows);
     for (FunctionEntry& entry : m_functions) {
         if (entry.m_bVisible)
-            entry.m_samples = SampleFunction(entry, xs, false);
+            SampleFunction(entry, xs);
     }
 }
 

@@ -61,7 +61,7 @@ int RunTable(int argc, char** argv)
     for (std::size_t row = 0; row < rows; ++row) {
         line = FormatG(x);
         for (const FunctionEntry* f : columns)
-            line.append(",").append(row < f->m_samples.size() ? FormatG(f->m_samples[row]) : "");
+            line.append(",").append(FunctionContainer::GetTableText(*f, row));
         std::printf("%s\n", line.c_str());
         x = x + s.m_tableStep;
     }

@@ -1,5 +1,7 @@
 #include "chart/polylines.h"
 
+#include "chart/functioncontainer.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -22,7 +24,7 @@ struct Curve
 Curve Build(const std::vector<double>& samples, const PlotFrame& frame = kFrame)
 {
     Curve curve;
-    BuildPolylines(samples, frame, curve.points, curve.counts);
+    BuildPolylines(samples, std::vector<uint8_t>(samples.size()), frame, curve.points, curve.counts);
     return curve;
 }
 
@@ -70,6 +72,60 @@ TEST(Polylines, HugeAndInfiniteSamplesSaturate)
     for (const POINT& p : c.points) {
         EXPECT_GE(p.y, 0);
         EXPECT_LE(p.y, 1000);
+    }
+}
+
+// Stands for a sample whose evaluation failed: the error value with its flag.
+const double kFailed = -123456.5;
+
+// The samples as recalculation leaves them: kFailed becomes the error value
+// with its flag set; a computed error value keeps its flag clear.
+Curve BuildFailing(std::vector<double> samples, const PlotFrame& frame = kFrame)
+{
+    std::vector<uint8_t> failed(samples.size());
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (samples[i] == kFailed) {
+            samples[i] = FunctionContainer::kErrorValue;
+            failed[i] = 1;
+        }
+    }
+    Curve curve;
+    BuildPolylines(samples, failed, frame, curve.points, curve.counts);
+    return curve;
+}
+
+TEST(Polylines, FailedSamplesAreGapsWithoutEdgePoints)
+{
+    const double e = FunctionContainer::kErrorValue;
+    // y 0 ... 1e20 takes in the error value, one logical unit per 1e17.
+    const PlotFrame huge = {0, 0, 1e20, 100, 1e-17, 1};
+    struct Row
+    {
+        const char* name;
+        std::vector<double> samples;
+        PlotFrame frame;
+        std::vector<uint32_t> counts;
+        std::vector<POINT> points;
+    } rows[] = {
+        {"both ends", {kFailed, kFailed, 1, 2, 1, kFailed}, kFrame, {3}, {{200, 100}, {300, 200}, {400, 100}}},
+        {"nowhere defined", {kFailed, kFailed, kFailed}, kFrame, {}, {}},
+        {"single sample doubled", {kFailed, 4, kFailed, 6, 7}, kFrame, {2, 2},
+         {{100, 400}, {100, 400}, {300, 600}, {400, 700}}},
+        {"pending forgotten", {15, kFailed, 5}, kFrame, {1}, {{200, 500}}},
+        {"exit kept before a failure", {5, 15, kFailed}, kFrame, {2}, {{0, 500}, {50, 1000}}},
+        // A computed 2^64 is a value like any other: clipped at the top edge
+        // (its saturated logical y puts the entry a unit early).
+        {"computed error value", {5, e, 5}, kFrame, {2, 2},
+         {{0, 500}, {0, 1000}, {199, 1000}, {200, 500}}},
+        // Inside a range that takes in the error value only the flag tells.
+        {"failure within the range", {kFailed, 1e19, e, kFailed}, huge, {2},
+         {{100, 100}, {200, 184}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Curve c = BuildFailing(row.samples, row.frame);
+        EXPECT_EQ(c.counts, row.counts);
+        EXPECT_EQ(c.points, row.points);
     }
 }
 

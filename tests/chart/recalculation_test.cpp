@@ -1,5 +1,7 @@
 #include "chart/functioncontainer.h"
 
+#include "chart/chartmath.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -226,6 +228,49 @@ TEST(Curves, SingleDotsStayWithinTheLogicalSpace)
     }
 }
 
+// Where a function has no value its curve stops at its last computed sample;
+// only computed values beyond the range make points on the edges.
+TEST(Curves, UndefinedStretchesAreGapsAndPolesAreClipped)
+{
+    struct Row
+    {
+        const char* formula;
+        double yMin, yMax;
+        std::size_t polylines;
+        bool firstEnters, lastLeaves; // through an edge, besides the inner ends
+    } rows[] = {
+        {"sqrt(x)", -1, 3, 1, false, false},
+        {"sqrt(4-x^2)", -2, 2, 1, false, false},
+        {"ln(x)", -2, 2, 1, true, false}, // from below the range, near 0
+        {"ln(-1-x^2)", -2, 2, 0, false, false},
+        {"tan(x)", -2, 2, 3, true, true}, // beyond the outer poles all outside
+        {"1/x", -2, 2, 2, false, false},
+        {"1/x+sqrt(x)", -2, 2, 1, true, true},
+        {"2^64", 0, 1e20, 1, false, false}, // a computed error value is drawn
+    };
+    auto onEdge = [](const POINT& p) {
+        return p.y == 0 || p.y == FunctionContainer::kLogicalHeight;
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.formula);
+        FunctionContainer chart;
+        chart.BeginEdit();
+        chart.SetRange(false, false, "-5", "5", std::to_string(row.yMin), std::to_string(row.yMax));
+        chart.CommitEdit();
+        AddFunctions(chart, {row.formula});
+        const FunctionEntry& f = chart.GetFunctions()[0];
+        ASSERT_EQ(f.m_counts.size(), row.polylines);
+        std::size_t start = 0;
+        for (std::size_t k = 0; k < f.m_counts.size(); ++k) {
+            const std::size_t end = start + f.m_counts[k] - 1;
+            EXPECT_EQ(onEdge(f.m_points[start]), k > 0 || row.firstEnters) << "polyline " << k;
+            EXPECT_EQ(onEdge(f.m_points[end]), k + 1 < f.m_counts.size() || row.lastLeaves)
+                << "polyline " << k;
+            start = end + 1;
+        }
+    }
+}
+
 // The samples stored by a recalculation are the engine's own values, bit for
 // bit, at the same running x.
 TEST(Curves, SamplesEqualPointByPointEvaluation)
@@ -278,8 +323,8 @@ TEST(Table, OwnRangeIsResampledAndBounded)
     chart.CommitEdit();
     const FunctionEntry& square = chart.GetFunctions()[0];
     EXPECT_EQ(square.m_samples, (std::vector<double>{0, 0.0625, 0.25, 0.5625, 1}));
-    // No error value in the table: a failed evaluation reads as 0.
-    EXPECT_EQ(chart.GetFunctions()[1].m_samples.front(), 0);
+    // A failed evaluation is the error value, as in the chart samples.
+    EXPECT_EQ(chart.GetFunctions()[1].m_samples.front(), FunctionContainer::kErrorValue);
 
     // A zoom applies no edits, yet the table still shows its own range.
     chart.ZoomAbout(2);
@@ -293,6 +338,48 @@ TEST(Table, OwnRangeIsResampledAndBounded)
     chart.Recalculate(true);
     EXPECT_LE(chart.GetTableRowCount(), FunctionContainer::kMaxTableRows);
     EXPECT_GT(chart.GetTableRowCount(), 99990u);
+}
+
+TEST(Table, FailedEvaluationsAreEmptyCells)
+{
+    struct Row
+    {
+        const char* name;
+        bool sync, autoStep;
+        const char* min;
+        const char* max;
+        const char* step;
+    } rows[] = {
+        {"own range", false, false, "-1", "1", "0.5"},
+        {"synchronised, automatic step", true, true, "", "", ""},
+        {"synchronised, own step", true, false, "", "", "0.5"},
+    };
+    const std::vector<std::string> logarithm = {"", "", "", "-0.693147", "0"};
+    const std::vector<std::string> reciprocal = {"-1", "-2", "", "2", "1"};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FunctionContainer chart;
+        chart.BeginEdit();
+        chart.SetRange(false, true, "-1", "1", "", "");
+        chart.SetComputation(4, false, true);
+        chart.SetTable(row.sync, row.autoStep, row.min, row.max, row.step, 0, 0);
+        chart.CommitEdit();
+        AddFunctions(chart, {"ln(x)", "1/x"});
+        ASSERT_EQ(chart.GetTableRowCount(), 5u);
+        for (std::size_t i = 0; i < 5; ++i) {
+            EXPECT_EQ(FunctionContainer::GetTableText(chart.GetFunctions()[0], i), logarithm[i]) << i;
+            EXPECT_EQ(FunctionContainer::GetTableText(chart.GetFunctions()[1], i), reciprocal[i]) << i;
+        }
+    }
+
+    // Only the flag empties a cell: NaN and a computed 2^64 are values.
+    FunctionEntry entry;
+    entry.m_samples = {NAN, FunctionContainer::kErrorValue, FunctionContainer::kErrorValue};
+    entry.m_failed = {0, 0, 1};
+    EXPECT_EQ(FunctionContainer::GetTableText(entry, 0), FormatG(NAN));
+    EXPECT_EQ(FunctionContainer::GetTableText(entry, 1), "1.84467e+19");
+    EXPECT_EQ(FunctionContainer::GetTableText(entry, 2), "");
+    EXPECT_EQ(FunctionContainer::GetTableText(entry, 3), ""); // past the values
 }
 
 TEST(Robustness, StepBelowTheResolutionOfXEnds)

@@ -37,8 +37,19 @@ contains "samples" "$computed" '"m_samples":[0,0.0087265354983739347,0.017452406
 contains "scales" "$computed" '"m_scaleX":5092.9581789406511'
 
 table=$("$cli" table "$dir/full.osw")
-expected=$'x,sin(x),"(log(x,2))\'\'"\n0,0,0\n0.5,0.00872654,-5.77078\n1,0.0174524,-1.44269'
+expected=$'x,sin(x),"(log(x,2))\'\'"\n0,0,\n0.5,0.00872654,-5.77078\n1,0.0174524,-1.44269'
 [ "$table" = "$expected" ] || fail "table: $(printf '%q' "$table")"
+
+# Failed evaluations are empty fields, in a table of its own range and in one
+# made of the chart's samples.
+"$cli" new -f "ln(x)" -f "1/x" --table "-1:1:0.5" -o "$dir/undefined.osw" || fail "new undefined"
+"$cli" new -f "ln(x)" -f "1/x" --x "-1:1" --points 4 --table "sync:auto" -o "$dir/synced.osw" ||
+  fail "new synced"
+expected=$'x,ln(x),1/x\n-1,,-1\n-0.5,,-2\n0,,\n0.5,-0.693147,2\n1,0,1'
+for chart in undefined synced; do
+  table=$("$cli" table "$dir/$chart.osw")
+  [ "$table" = "$expected" ] || fail "$chart table: $(printf '%q' "$table")"
+done
 
 # Refusals: the system's messages on standard error, status 1.
 err=$("$cli" new --x 3:3 -o "$dir/bad.osw" 2>&1 >/dev/null); rc=$?
