@@ -2,6 +2,7 @@
 
 #include "app/aboutdlg.h"
 #include "app/childframe.h"
+#include "app/icons/commandicons.h"
 #include "chart/zeltra20doc.h"
 #include "framework/docmanager.h"
 #include "framework/messagebox.h"
@@ -21,6 +22,7 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -121,8 +123,8 @@ QString Utf8(const char* text)
 CMainFrame::CMainFrame()
 {
     setWindowTitle(AppTitle());
+    setWindowIcon(ProgramIcon());
     setAcceptDrops(true);
-    m_printer.setPageOrientation(QPageLayout::Landscape);
 
     m_pMdiArea = new QMdiArea(this);
     m_pMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -176,6 +178,7 @@ QAction* CMainFrame::GetAction(int command) const
 void CMainFrame::CreateActions()
 {
     for (const CommandText& c : kCommands) {
+        const int id = c.id;
         auto* action = new QAction(Utf8(c.text), this);
         const QString prompt = Utf8(c.prompt);
         const int lineBreak = prompt.indexOf('\n');
@@ -186,7 +189,7 @@ void CMainFrame::CreateActions()
         if (*c.keys)
             action->setShortcut(QKeySequence(QString::fromLatin1(c.keys)));
         action->setCheckable(c.checkable);
-        const int id = c.id;
+        action->setIcon(CommandIcon(id));
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
         // On the window itself, so the keys work whichever menu bar is shown.
         addAction(action);
@@ -435,7 +438,7 @@ CChildFrame* CMainFrame::OpenFrame(CZeltra20Doc& document)
     frame->GetGraphView()->setCursor(m_viewCursor);
     QMdiSubWindow* window = m_pMdiArea->addSubWindow(frame);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowIcon(windowIcon());
+    window->setWindowIcon(ChartFileIcon());
     // New chart windows take three quarters of the free area, cascaded by
     // the area as they come.
     const QSize area = m_pMdiArea->viewport()->size();
@@ -693,9 +696,9 @@ void CMainFrame::OnPrint()
     CZeltra20Doc* document = GetActiveDocument();
     if (document == nullptr)
         return;
-    QPrintDialog dialog(&m_printer, this);
+    QPrintDialog dialog(&GetPrinter(), this);
     if (dialog.exec() == QDialog::Accepted)
-        PrintChart(*document, m_printer);
+        PrintChart(*document, GetPrinter());
 }
 
 void CMainFrame::OnPrintPreview()
@@ -703,7 +706,7 @@ void CMainFrame::OnPrintPreview()
     CZeltra20Doc* document = GetActiveDocument();
     if (document == nullptr)
         return;
-    QPrintPreviewDialog preview(&m_printer, this);
+    QPrintPreviewDialog preview(&GetPrinter(), this);
     preview.setWindowTitle(Utf8("Podgląd wydruku"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [document](QPrinter* printer) { PrintChart(*document, *printer); });
@@ -712,8 +715,17 @@ void CMainFrame::OnPrintPreview()
 
 void CMainFrame::OnPrintSetup()
 {
-    QPageSetupDialog dialog(&m_printer, this);
+    QPageSetupDialog dialog(&GetPrinter(), this);
     dialog.exec();
+}
+
+QPrinter& CMainFrame::GetPrinter()
+{
+    if (m_pPrinter == nullptr) {
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_pPrinter->setPageOrientation(QPageLayout::Landscape);
+    }
+    return *m_pPrinter;
 }
 
 void CMainFrame::OnAbout()

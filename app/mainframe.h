@@ -4,7 +4,6 @@
 #include "views/graphview.h"
 
 #include <QMainWindow>
-#include <QPrinter>
 
 #include <map>
 #include <memory>
@@ -19,6 +18,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPrinter;
 class QToolBar;
 
 /// The main window: the chart windows in an MDI area, the menus, toolbar,
@@ -63,7 +63,9 @@ public:
     /// Refreshes every action's enabled and checked state.
     void UpdateActions();
 
-    QPrinter& GetPrinter() { return m_printer; }
+    /// The printer of print, preview and print setup, made when first needed:
+    /// finding the system's printers takes longer than the rest of the start.
+    QPrinter& GetPrinter();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -122,6 +124,6 @@ private:
     QMenu* m_pWindowMenu = nullptr;
     bool m_bMenusWithChart = true;
     bool m_bClosingAll = false;
-    QPrinter m_printer;
+    std::unique_ptr<QPrinter> m_pPrinter;
     std::unique_ptr<CDocManager> m_pDocManager;
 };

@@ -10,9 +10,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPrinter>
-#include <QRegion>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -27,24 +27,31 @@ QRect PlotRect(const FunctionContainer& chart)
     return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
 }
 
-// Dotted lines of inverted pixels: every other pixel of the line is XORed
-// with white, the others stay as they are.
-QPen DottedInvertingPen()
+// A dotted line of inverted pixels over the chart image: every other pixel
+// of a line one pixel wide or high is inverted, the others stay as they are.
+// Done on a copy of the line's pixels, which costs a few thousand pixels
+// whatever the painter's state.
+void DrawInvertedDots(QPainter& painter, const QImage& chart, const QRect& line)
 {
-    QPen pen(Qt::white, 0);
-    pen.setDashPattern({1, 1});
-    return pen;
+    const QRect r = line.intersected(chart.rect());
+    if (r.isEmpty())
+        return;
+    QImage strip = chart.copy(r);
+    for (int y = 0; y < strip.height(); ++y) {
+        auto* pixel = reinterpret_cast<QRgb*>(strip.scanLine(y));
+        for (int x = 0; x < strip.width(); ++x) {
+            if (((r.x() + x + r.y() + y) & 1) == 0)
+                pixel[x] ^= 0x00FFFFFF;
+        }
+    }
+    painter.drawImage(r.topLeft(), strip);
 }
 
-// The one-pixel frame of a rectangle, for repainting it alone.
-QRegion Outline(const QRect& r)
+// The four edges of a focus rectangle.
+std::array<QRect, 4> Edges(const QRect& r)
 {
-    if (r.isEmpty())
-        return QRegion();
-    QRegion region(r);
-    if (r.width() > 2 && r.height() > 2)
-        region -= QRegion(r.adjusted(1, 1, -1, -1));
-    return region;
+    return {QRect(r.left(), r.top(), r.width(), 1), QRect(r.left(), r.bottom(), r.width(), 1),
+            QRect(r.left(), r.top(), 1, r.height()), QRect(r.right(), r.top(), 1, r.height())};
 }
 
 // " x = %lg" as C writes it, whatever the process locale.
@@ -82,6 +89,13 @@ void CZeltra20View::OnUpdate(CView*, int hint)
 
 void CZeltra20View::RenderChart()
 {
+    // A hidden view draws when it is shown: a chart window is laid out a few
+    // times before it first appears.
+    if (!isVisible()) {
+        m_bImageStale = true;
+        return;
+    }
+    m_bImageStale = false;
     const QSize size = this->size();
     if (size.isEmpty()) {
         m_image = QImage();
@@ -101,29 +115,35 @@ void CZeltra20View::resizeEvent(QResizeEvent*)
     RenderChart();
 }
 
+void CZeltra20View::showEvent(QShowEvent*)
+{
+    if (m_bImageStale || m_image.size() != size())
+        RenderChart();
+}
+
 void CZeltra20View::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    const QRect dirty = event->rect();
-    if (m_image.isNull())
-        painter.fillRect(dirty, ToQColor(GetChartDocument().GetChart().GetSettings().m_crBackground));
-    else
-        painter.drawImage(dirty, m_image, dirty);
+    // Only what was asked for: moving the guides repaints two lines, not the
+    // rectangle around them.
+    const QRegion dirty = event->region();
+    for (const QRect& r : dirty) {
+        if (m_image.isNull())
+            painter.fillRect(r, ToQColor(GetChartDocument().GetChart().GetSettings().m_crBackground));
+        else
+            painter.drawImage(r, m_image, r);
+    }
 
-    if (!m_bGuidesShown && !m_bDragRectDrawn)
+    if (m_image.isNull())
         return;
-    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    painter.setPen(DottedInvertingPen());
-    painter.setBrush(Qt::NoBrush);
     if (m_bGuidesShown) {
         const QRect plot = PlotRect(GetChartDocument().GetChart());
-        painter.drawLine(m_ptGuides.x(), plot.top(), m_ptGuides.x(), plot.bottom());
-        painter.drawLine(plot.left(), m_ptGuides.y(), plot.right(), m_ptGuides.y());
+        DrawInvertedDots(painter, m_image, QRect(m_ptGuides.x(), plot.top(), 1, plot.height()));
+        DrawInvertedDots(painter, m_image, QRect(plot.left(), m_ptGuides.y(), plot.width(), 1));
     }
-    if (m_bDragRectDrawn) {
-        const QRect r = DragRect();
-        if (!r.isEmpty())
-            painter.drawRect(r.adjusted(0, 0, -1, -1));
+    if (m_bDragRectDrawn && !DragRect().isEmpty()) {
+        for (const QRect& edge : Edges(DragRect()))
+            DrawInvertedDots(painter, m_image, edge);
     }
 }
 
@@ -144,7 +164,17 @@ QRect CZeltra20View::DragRect() const
 
 void CZeltra20View::InvalidateOverlay(const QRect& rect)
 {
-    update(Outline(rect));
+    if (!rect.isEmpty()) {
+        for (const QRect& edge : Edges(rect))
+            RepaintLine(edge);
+    }
+}
+
+void CZeltra20View::RepaintLine(const QRect& line)
+{
+    // At once and one line at a time: a paint of a single rectangle clips
+    // cheaply, the several lines of a moving overlay together do not.
+    repaint(line);
 }
 
 void CZeltra20View::UpdateGuides(QPoint p, bool eraseOnly)
@@ -160,15 +190,15 @@ void CZeltra20View::UpdateGuides(QPoint p, bool eraseOnly)
     }
     const QRect plot = GuideRect();
     if (m_bGuidesShown) {
-        update(QRect(m_ptGuides.x(), plot.top(), 1, plot.height()));
-        update(QRect(plot.left(), m_ptGuides.y(), plot.width(), 1));
         m_bGuidesShown = false;
+        RepaintLine(QRect(m_ptGuides.x(), plot.top(), 1, plot.height()));
+        RepaintLine(QRect(plot.left(), m_ptGuides.y(), plot.width(), 1));
     }
     if (!eraseOnly && guidesOn && plot.contains(p)) {
         m_ptGuides = p;
-        update(QRect(p.x(), plot.top(), 1, plot.height()));
-        update(QRect(plot.left(), p.y(), plot.width(), 1));
         m_bGuidesShown = true;
+        RepaintLine(QRect(p.x(), plot.top(), 1, plot.height()));
+        RepaintLine(QRect(plot.left(), p.y(), plot.width(), 1));
     }
     m_bSkipGuidesOnce = false;
 }

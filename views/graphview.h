@@ -45,6 +45,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -65,9 +66,11 @@ private:
     QRect GuideRect() const;
     QRect DragRect() const;
     void InvalidateOverlay(const QRect& rect);
+    void RepaintLine(const QRect& line);
 
     CGraphViewHost& m_host;
     QImage m_image;
+    bool m_bImageStale = true;
     Drag m_drag = Drag::kNone;
     bool m_bSkipGuidesOnce = false;
     bool m_bGuidesShown = false;

@@ -2,13 +2,16 @@
 
 #include "framework/commandids.h"
 
+#include <QIconEngine>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QString>
 #include <QSvgRenderer>
 
+#include <algorithm>
 #include <iterator>
+#include <vector>
 
 // The resource lives in this static library. Naming its initialiser here
 // makes the linker keep the resource object in every program that asks for
@@ -63,22 +66,100 @@ constexpr int kCommandSizes[] = {16, 32};
 constexpr int kSmallSizes[] = {16, 32};
 constexpr int kLargeSizes[] = {48, 64, 128, 256};
 
-QIcon IconFrom(const QString& path, const int* sizes, std::size_t count, QIcon icon = {})
+// Renders each size the first time it is asked for: the program starts
+// without drawing images that no window shows. What is rendered goes into a
+// plain icon, which also makes the disabled and selected looks.
+class SvgIconEngine : public QIconEngine
 {
-    for (std::size_t i = 0; i < count; ++i) {
-        const QImage image = RenderSvg(path, sizes[i]);
-        if (!image.isNull())
-            icon.addPixmap(QPixmap::fromImage(image));
+public:
+    void AddSource(int size, const QString& path) { m_sources.push_back({size, path}); }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        Render(Nearest(std::min(size.width(), size.height())));
+        return m_rendered.pixmap(size, mode, state);
     }
-    return icon;
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        Render(Nearest(std::min(rect.width(), rect.height())));
+        m_rendered.paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = Nearest(std::min(size.width(), size.height()));
+        return side > 0 ? QSize(side, side).boundedTo(size) : QSize();
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (const Source& source : m_sources)
+            sizes.push_back(QSize(source.size, source.size));
+        return sizes;
+    }
+
+    QIconEngine* clone() const override { return new SvgIconEngine(*this); }
+    QString key() const override { return QStringLiteral("OsiowiecSvg"); }
+
+private:
+    struct Source
+    {
+        int size;
+        QString path;
+        bool rendered = false;
+    };
+
+    // The smallest drawing at least as large as asked, else the largest.
+    int Nearest(int wanted) const
+    {
+        int best = 0;
+        for (const Source& source : m_sources) {
+            if (source.size >= wanted && (best < wanted || source.size < best))
+                best = source.size;
+            else if (best < wanted && source.size > best)
+                best = source.size;
+        }
+        return best;
+    }
+
+    void Render(int size)
+    {
+        for (Source& source : m_sources) {
+            if (source.size != size || source.rendered)
+                continue;
+            source.rendered = true;
+            const QImage image = RenderSvg(source.path, size);
+            if (!image.isNull())
+                m_rendered.addPixmap(QPixmap::fromImage(image));
+        }
+    }
+
+    std::vector<Source> m_sources;
+    QIcon m_rendered;
+};
+
+QIcon IconFrom(const QString& path, const int* sizes, std::size_t count,
+               SvgIconEngine* engine = nullptr)
+{
+    if (engine == nullptr)
+        engine = new SvgIconEngine;
+    for (std::size_t i = 0; i < count; ++i)
+        engine->AddSource(sizes[i], path);
+    return QIcon(engine);
 }
 
 QIcon ScaledIcon(const char* name)
 {
     InitResource();
     const QString base = QStringLiteral(":/icons/") + QLatin1String(name);
-    QIcon icon = IconFrom(base + QStringLiteral("-16.svg"), kSmallSizes, std::size(kSmallSizes));
-    return IconFrom(base + QStringLiteral(".svg"), kLargeSizes, std::size(kLargeSizes), icon);
+    auto* engine = new SvgIconEngine;
+    for (int size : kSmallSizes)
+        engine->AddSource(size, base + QStringLiteral("-16.svg"));
+    for (int size : kLargeSizes)
+        engine->AddSource(size, base + QStringLiteral(".svg"));
+    return QIcon(engine);
 }
 
 } // namespace
