@@ -1,6 +1,7 @@
 #include "chart/chartmessages.h"
 #include "chart/functioncontainer.h"
 #include "chart/zeltra20doc.h"
+#include "dialogs/chartdialogs.h"
 #include "dialogs/colorbutton.h"
 #include "dialogs/fontbutton.h"
 #include "dialogs/funcpropertysheet.h"
@@ -115,6 +116,7 @@ private slots:
     void fontConfirmationAlwaysMarksModified();
     void cancelAfterApplyKeepsTheApply();
     void headerStopsAt80Characters();
+    void documentRunsTheDialogs();
 };
 
 void FuncPropertySheetTest::opensOnTheCommandsPage_data()
@@ -457,6 +459,38 @@ void FuncPropertySheetTest::headerStopsAt80Characters()
     QCOMPARE(s.Find<QLineEdit>("header")->text(), line.left(80));
     QTest::mouseClick(s.Button("ok"), Qt::LeftButton);
     QCOMPARE(FromCp1250(chart.GetSettings().m_szHeader), line.left(80));
+}
+
+void FuncPropertySheetTest::documentRunsTheDialogs()
+{
+    CZeltra20Doc doc;
+    doc.SetDialogs(RunFunctionDialog, RunSettingsSheet);
+    auto type = [](const QString& formula, bool confirm) {
+        AnswerNextModal([formula, confirm](QDialog* dialog) {
+            QTest::keyClicks(dialog->findChild<QTextEdit*>(), formula);
+            confirm ? dialog->accept() : dialog->reject();
+        });
+    };
+    type(QStringLiteral("x^3"), false);
+    doc.OnAddFunction(nullptr);
+    QCOMPARE(doc.GetChart().GetFunctionCount(), 0);
+    QVERIFY(!doc.IsModified());
+    type(QStringLiteral("x^3"), true);
+    doc.OnAddFunction(nullptr);
+    QCOMPARE(doc.GetChart().GetFunctionCount(), 1);
+    QVERIFY(doc.IsModified());
+
+    doc.SetModifiedFlag(false);
+    QString shown;
+    AnswerNextModal([&shown](QDialog* dialog) {
+        auto* tabs = dialog->findChild<QTabWidget*>();
+        shown = tabs->tabText(tabs->currentIndex());
+        dialog->accept();
+    });
+    doc.OnSettings(Cmd::kTableSettings, nullptr);
+    QCOMPARE(shown, QStringLiteral("Tabela wartości"));
+    // OK marks the chart modified even when nothing changed.
+    QVERIFY(doc.IsModified());
 }
 
 QTEST_MAIN(FuncPropertySheetTest)
