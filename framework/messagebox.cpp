@@ -19,9 +19,11 @@ void ShowStopMessage(QWidget* parent, const std::string& text)
 
 QMessageBox::StandardButton AskQuestion(QWidget* parent, const QString& text,
                                         QMessageBox::StandardButtons buttons,
-                                        QMessageBox::StandardButton defaultButton)
+                                        QMessageBox::StandardButton defaultButton,
+                                        const QString& caption)
 {
-    QMessageBox box(QMessageBox::Question, AppTitle(), text, buttons, parent);
+    QMessageBox box(QMessageBox::Question, caption.isEmpty() ? AppTitle() : caption, text,
+                    buttons, parent);
     box.setDefaultButton(defaultButton);
     // The program speaks Polish whatever translations the machine has.
     const std::pair<QMessageBox::StandardButton, const char*> names[] = {

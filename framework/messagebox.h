@@ -13,7 +13,9 @@ QString AppTitle();
 /// text is the model's code page 1250.
 void ShowStopMessage(QWidget* parent, const std::string& text);
 
-/// A question with the program's title; returns the button chosen.
+/// A question with the program's title, or the caption given; returns the
+/// button chosen. The buttons Yes, No and Cancel read "Tak", "Nie", "Anuluj".
 QMessageBox::StandardButton AskQuestion(QWidget* parent, const QString& text,
                                         QMessageBox::StandardButtons buttons,
-                                        QMessageBox::StandardButton defaultButton);
+                                        QMessageBox::StandardButton defaultButton,
+                                        const QString& caption = QString());
