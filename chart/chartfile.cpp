@@ -60,6 +60,7 @@ void SaveChartFile(const FunctionContainer& chart, const std::string& path)
 {
     ArchiveWriter writer;
     chart.Store(writer);
-    if (!WriteFileAtomically(path, writer.Bytes()))
+    // A chart too large to be opened again is not written at all.
+    if (writer.Bytes().size() > kMaxChartBytes || !WriteFileAtomically(path, writer.Bytes()))
         Fail(ChartMessage::kWriteFailed, path);
 }

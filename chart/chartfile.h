@@ -16,5 +16,7 @@ std::vector<uint8_t> ReadChartFile(const std::string& path);
 /// as it was.
 void LoadChartFile(FunctionContainer& chart, const std::string& path);
 
-/// Saves the committed chart; a failed save leaves the old file untouched.
+/// Saves the committed chart as WriteFileAtomically writes files. A chart
+/// whose file would be larger than the loader takes is refused before
+/// anything is written.
 void SaveChartFile(const FunctionContainer& chart, const std::string& path);

@@ -2,11 +2,24 @@
 
 #include "platform/archive.h"
 
-
 namespace {
 
 // The smallest function record: an empty formula and three int32 fields.
 constexpr std::size_t kMinFunctionRecord = 1 + 3 * 4;
+
+// Whether `count` records of at least `size` bytes each can follow: in the
+// bytes left of a whole stream, or within the largest chart while a stream
+// still arrives.
+bool CanHold(const ArchiveReader& reader, bool complete, int32_t count, std::size_t size)
+{
+    if (count < 0)
+        return false;
+    const std::size_t room = complete ? reader.Remaining()
+                             : reader.Position() < kMaxChartBytes
+                                 ? kMaxChartBytes - reader.Position()
+                                 : 0;
+    return static_cast<std::size_t>(count) <= room / size;
+}
 
 } // namespace
 
@@ -24,8 +37,7 @@ ChartParse ParseChart(ArchiveReader& reader, ChartImage& image, bool complete)
         }
 
         const int32_t count = reader.ReadInt32();
-        if (count < 0 || count > kMaxChartFunctions ||
-            (complete && static_cast<std::size_t>(count) > reader.Remaining() / kMinFunctionRecord))
+        if (!CanHold(reader, complete, count, kMinFunctionRecord))
             return ChartParse::kMalformed;
         for (int32_t i = 0; i < count; ++i) {
             FunctionEntry entry;
@@ -40,7 +52,7 @@ ChartParse ParseChart(ArchiveReader& reader, ChartImage& image, bool complete)
         reader.ReadBytes(&image.settings, sizeof image.settings);
 
         const int32_t history = reader.ReadInt32();
-        if (history < 0 || (complete && static_cast<std::size_t>(history) > reader.Remaining() / 8))
+        if (!CanHold(reader, complete, history, sizeof(double)))
             return ChartParse::kMalformed;
         for (int32_t i = 0; i < history; ++i)
             image.history.push_back(reader.ReadDouble());

@@ -29,14 +29,14 @@ enum class ChartParse {
 /// The text that every chart stream starts with.
 inline constexpr char kChartHeader[] = "ZELTRA 2.0";
 
-/// Charts larger than this, or with more functions, are refused, from files
-/// and from the network.
+/// Charts larger than this are refused, from files and from the network, and
+/// never saved.
 inline constexpr std::size_t kMaxChartBytes = 64u << 20;
-inline constexpr int32_t kMaxChartFunctions = 10000;
 
-/// Reads one chart from the reader's position. With `complete` the bytes are
-/// the whole stream, so counts that the rest cannot hold are malformed at
-/// once; without it they may still arrive.
+/// Reads one chart from the reader's position. A count is malformed when the
+/// records it announces cannot fit: with `complete` the bytes are the whole
+/// stream and must hold them; without it they may still arrive, within
+/// kMaxChartBytes.
 ChartParse ParseChart(ArchiveReader& reader, ChartImage& image, bool complete);
 
 /// For a stream that arrives in pieces: whether the bytes received so far

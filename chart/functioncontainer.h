@@ -44,13 +44,19 @@ public:
     static constexpr std::size_t kHistoryLimit = 40;
     /// Sampling steps used at most, whatever a record says.
     static constexpr int32_t kMaxPoints = 10000;
+    /// Rows of a value table: SetTable refuses a longer one, and a table from
+    /// a file shows its first rows only.
     static constexpr std::size_t kMaxTableRows = 100000;
-    /// Bounds on the memory and time of one recalculation, whatever the chart:
-    /// samples over all visible curves (fewer steps are taken when a chart has
-    /// so many visible functions that its steps would exceed it), and values of
-    /// a value table of its own range (its step is widened to fit).
-    static constexpr std::size_t kMaxChartSamples = 500000;
-    static constexpr std::size_t kMaxTableCells = 500000;
+    /// Bounds on the memory and time of one recalculation, whatever the chart.
+    /// They never change a stored value, only how much is computed. Samples
+    /// over all visible curves: 100 visible functions at kMaxPoints steps are
+    /// sampled exactly; more take fewer steps each, and a chart with more
+    /// visible functions than the bound can sample at all leaves the last
+    /// ones without samples. Values of a value table of its own range: 100
+    /// visible functions of kMaxTableRows rows are computed whole; more get
+    /// the first rows of the table only.
+    static constexpr std::size_t kMaxChartSamples = 2000000;
+    static constexpr std::size_t kMaxTableCells = 100 * kMaxTableRows;
 
     FunctionContainer();
 
@@ -172,9 +178,12 @@ private:
     std::size_t VisibleCount() const;
     void SampleCurves(bool fitRangeY, int32_t points, double step);
     void BuildCurves(double step);
-    void SettleTable(double step, std::size_t visible);
+    void SettleTable(double step, double exactStep, std::size_t visible);
     /// Fills the entry's samples and failure flags at the arguments xs.
     void SampleFunction(FunctionEntry& entry, const std::vector<double>& xs);
+    /// Takes `xs.size()` values from `budget` and samples the entry, or, when
+    /// the budget has not that many left, leaves it without samples.
+    void SampleWithin(FunctionEntry& entry, const std::vector<double>& xs, std::size_t& budget);
 
     Function m_evaluator;
     std::vector<double> m_zoomHistory;

@@ -24,16 +24,18 @@ void MendRange(double& min, double& max)
     }
 }
 
-int32_t ClampedPoints(int32_t points)
+// The steps the chart asks for: a record's number below one could never
+// cross the range.
+int32_t ChartPoints(int32_t stored)
 {
-    return std::clamp(points, 1, FunctionContainer::kMaxPoints);
+    return std::max(stored, 1);
 }
 
-// The steps actually taken: the record's number within 1 ... kMaxPoints, and
+// The steps actually taken: the chart's number within 1 ... kMaxPoints, and
 // fewer when the visible curves would need more than kMaxChartSamples.
 int32_t SamplingPoints(int32_t stored, std::size_t visible)
 {
-    int32_t points = ClampedPoints(stored);
+    int32_t points = std::min(ChartPoints(stored), FunctionContainer::kMaxPoints);
     if (visible > 0 && visible * (static_cast<std::size_t>(points) + 2) > FunctionContainer::kMaxChartSamples) {
         const std::size_t fitting = FunctionContainer::kMaxChartSamples / visible;
         points = static_cast<int32_t>(std::max<std::size_t>(fitting, 3) - 2);
@@ -76,6 +78,18 @@ void FunctionContainer::SampleFunction(FunctionEntry& entry, const std::vector<d
         samples[i] = failed[i] ? kErrorValue : samples[i];
 }
 
+void FunctionContainer::SampleWithin(FunctionEntry& entry, const std::vector<double>& xs,
+                                     std::size_t& budget)
+{
+    if (xs.size() > budget) {
+        entry.m_samples.clear();
+        entry.m_failed.clear();
+        return;
+    }
+    budget -= xs.size();
+    SampleFunction(entry, xs);
+}
+
 void FunctionContainer::Recalculate(bool keepRanges)
 {
     if (m_bListDirty) {
@@ -92,6 +106,9 @@ void FunctionContainer::Recalculate(bool keepRanges)
     const std::size_t visible = VisibleCount();
     const int32_t points = SamplingPoints(s.m_nPoints, visible);
     const double step = RaiseTiny((s.m_xMax - s.m_xMin) / points);
+    // The step the chart's own number of steps gives; the same as the one
+    // taken unless a bound made the curves coarser.
+    const double exactStep = RaiseTiny((s.m_xMax - s.m_xMin) / ChartPoints(s.m_nPoints));
 
     m_evaluator.m_bDegrees = s.m_bDegrees != 0;
     const bool fitRangeY = !keepRanges && s.m_bAutoRangeY;
@@ -123,7 +140,7 @@ void FunctionContainer::Recalculate(bool keepRanges)
     settle(s.m_scaleStepX, s.m_bAutoScaleX, s.m_xMin, s.m_xMax);
     settle(s.m_scaleStepY, s.m_bAutoScaleY, s.m_yMin, s.m_yMax);
 
-    SettleTable(step, visible);
+    SettleTable(step, exactStep, visible);
 }
 
 std::size_t FunctionContainer::VisibleCount() const
@@ -139,11 +156,12 @@ void FunctionContainer::SampleCurves(bool fitRangeY, int32_t points, double step
     // the bound also ends the loop where x + step == x.
     const std::size_t limit = static_cast<std::size_t>(points) + 2;
     const std::vector<double> xs = RunningArguments(s.m_xMin, s.m_xMax, step, limit);
+    std::size_t budget = kMaxChartSamples;
     bool boundSet = false;
     for (FunctionEntry& entry : m_functions) {
         if (!entry.m_bVisible)
             continue;
-        SampleFunction(entry, xs);
+        SampleWithin(entry, xs, budget);
         if (!fitRangeY)
             continue;
         // A sample is a candidate for the y range only when it continues the
@@ -182,7 +200,7 @@ void FunctionContainer::BuildCurves(double step)
     }
 }
 
-void FunctionContainer::SettleTable(double step, std::size_t visible)
+void FunctionContainer::SettleTable(double step, double exactStep, std::size_t visible)
 {
     ChartSettings& s = m_settings;
     const bool sync = s.m_bTableSync != 0;
@@ -191,30 +209,28 @@ void FunctionContainer::SettleTable(double step, std::size_t visible)
         s.m_tableXMin = s.m_xMin;
         s.m_tableXMax = s.m_xMax;
         if (autoStep)
-            s.m_tableStep = step;
+            s.m_tableStep = exactStep;
     } else if (autoStep) {
-        s.m_tableStep = RaiseTiny((s.m_tableXMax - s.m_tableXMin) / ClampedPoints(s.m_nPoints));
+        s.m_tableStep = RaiseTiny((s.m_tableXMax - s.m_tableXMin) / ChartPoints(s.m_nPoints));
     }
-    if (sync && autoStep)
+    if (sync && autoStep && step == exactStep)
         return; // the chart's samples are the table's values
 
     // A table of its own range is resampled after every recalculation, so its
-    // rows and arguments always agree. A step that is not positive, or too
-    // small for the range, is widened so the table stays within its rows.
-    const std::size_t rows =
-        std::max<std::size_t>(3, std::min(kMaxTableRows, kMaxTableCells / std::max<std::size_t>(visible, 1)));
-    const double width = s.m_tableXMax - s.m_tableXMin;
+    // rows and arguments always agree. A step that is not positive (only a
+    // file brings one) could never cross the range and is replaced; any other
+    // stays, and the rows beyond the bounds are not computed.
     if (!(s.m_tableStep > 0))
-        s.m_tableStep = RaiseTiny(width / ClampedPoints(s.m_nPoints));
-    if (width / s.m_tableStep >= static_cast<double>(rows - 1))
-        s.m_tableStep = width / static_cast<double>(rows - 2);
+        s.m_tableStep = RaiseTiny((s.m_tableXMax - s.m_tableXMin) / ChartPoints(s.m_nPoints));
     if (visible == 0)
         return;
+    const std::size_t rows = std::clamp<std::size_t>(kMaxTableCells / visible, 1, kMaxTableRows);
     const std::vector<double> xs =
         RunningArguments(s.m_tableXMin, s.m_tableXMax, s.m_tableStep, rows);
+    std::size_t budget = kMaxTableCells;
     for (FunctionEntry& entry : m_functions) {
         if (entry.m_bVisible)
-            SampleFunction(entry, xs);
+            SampleWithin(entry, xs, budget);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -38,6 +39,10 @@ int main(int argc, char** argv)
 {
     // Numbers are always written and read with a decimal point.
     std::setlocale(LC_ALL, "C");
+    // The tool never needs a display: Qt draws its fonts and pictures on the
+    // offscreen platform, whatever platform the environment names (one
+    // without a display, or without its plugin, would abort the program).
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (argc < 2) {
         std::fputs(kUsage, stderr);
         return 1;

@@ -6,6 +6,7 @@
 #include "platform/cp1250.h"
 
 #include <charconv>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -193,9 +194,18 @@ int RunNew(int argc, char** argv)
                                   s.m_crLegendText, s.m_crFrame, s.m_crLegendBack,
                                   s.m_crBackground, s.m_lfHeader, s.m_lfLegend);
         }
-        for (const FunctionOption& f : functions) {
+        for (std::size_t i = 0; i < functions.size(); ++i) {
+            const FunctionOption& f = functions[i];
             chart.SetCurrent(-1);
-            chart.SetFunction(f.formula, f.order, f.visible, f.color.value_or(chart.GetColor()));
+            try {
+                chart.SetFunction(f.formula, f.order, f.visible,
+                                  f.color.value_or(chart.GetColor()));
+            } catch (const FunctionContainerException& e) {
+                // Which of the formulas, and where in it, as eval says it.
+                std::fprintf(stderr, "-f %zu: syntax error: %s at %d\n", i + 1,
+                             Cp1250::ToUtf8(e.m_strMessage).c_str(), e.m_nPosition);
+                return 1;
+            }
         }
         chart.CommitEdit();
         SaveChartFile(chart, output);

@@ -3,8 +3,12 @@
 #include "chart/chartfile.h"
 #include "chart/functioncontainer.h"
 #include "chart/functioncontainerexception.h"
+#include "chart/chartmessages.h"
 #include "framework/qtdevicecontext.h"
+#include "platform/cp1250.h"
+#include "platform/fileio.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
@@ -15,9 +19,9 @@
 
 #include <clocale>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -36,8 +40,11 @@ QColor Background(const FunctionContainer& chart)
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
+// Each surface draws into memory; the file is written whole afterwards, so a
+// failed write is reported and leaves no cut-off file.
+
 // The graph view's picture: the background, then the chart over it.
-bool RenderImage(FunctionContainer& chart, const QString& out, int width, int height)
+bool RenderImage(FunctionContainer& chart, QBuffer& out, int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Background(chart));
@@ -45,13 +52,13 @@ bool RenderImage(FunctionContainer& chart, const QString& out, int width, int he
     QtDeviceContext dc(painter);
     chart.Draw(dc, {0, 0, width, height});
     painter.end();
-    return image.save(out, "PNG");
+    return image.save(&out, "PNG");
 }
 
-bool RenderSvg(FunctionContainer& chart, const QString& out, int width, int height)
+bool RenderSvg(FunctionContainer& chart, QBuffer& out, int width, int height)
 {
     QSvgGenerator svg;
-    svg.setFileName(out);
+    svg.setOutputDevice(&out);
     svg.setSize(QSize(width, height));
     svg.setViewBox(QRect(0, 0, width, height));
     svg.setResolution(96);
@@ -67,9 +74,9 @@ bool RenderSvg(FunctionContainer& chart, const QString& out, int width, int heig
 
 // As the printout: one A4 landscape page, the chart within the printable
 // area, no background.
-bool RenderPdf(FunctionContainer& chart, const QString& out)
+bool RenderPdf(FunctionContainer& chart, QBuffer& out)
 {
-    QPdfWriter pdf(out);
+    QPdfWriter pdf(&out);
     pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                   QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
     pdf.setResolution(600);
@@ -115,9 +122,6 @@ int RunRender(int argc, char** argv)
     if (input.empty() || !(png || svg || pdf))
         return UsageError(kUsage);
 
-    // No display is needed: fonts and images work on the offscreen platform.
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     // Qt's note that the runtime folder is missing means nothing here.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
         if (type != QtDebugMsg && type != QtInfoMsg && !message.startsWith("QStandardPaths"))
@@ -136,13 +140,15 @@ int RunRender(int argc, char** argv)
     } catch (const FunctionContainerException& e) {
         return ReportError(e.m_strMessage);
     }
-    const QString out = QString::fromLocal8Bit(output.c_str());
-    const bool ok = png ? RenderImage(chart, out, width, height)
-                  : svg ? RenderSvg(chart, out, width, height)
-                        : RenderPdf(chart, out);
-    if (!ok) {
-        std::fprintf(stderr, "Nie udało się zapisać pliku '%s'\n", output.c_str());
-        return 1;
-    }
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    const bool drawn = png ? RenderImage(chart, out, width, height)
+                     : svg ? RenderSvg(chart, out, width, height)
+                           : RenderPdf(chart, out);
+    out.close();
+    const QByteArray& bytes = out.data();
+    if (!drawn || !WriteFileAtomically(output, std::vector<uint8_t>(bytes.begin(), bytes.end())))
+        return ReportError(ChartMessage::Format(ChartMessage::kWriteFailed,
+                                                Cp1250::FromUtf8(output).c_str()));
     return 0;
 }

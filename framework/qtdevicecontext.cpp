@@ -18,6 +18,18 @@ QColor ToQColor(COLORREF c)
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
+// Control characters have no glyph, and most of them cannot stand in an SVG
+// file at all: every surface draws, and measures, them as spaces.
+QString DrawnText(std::string_view text)
+{
+    QString drawn = FromCp1250(text);
+    for (QChar& c : drawn) {
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
+    }
+    return drawn;
+}
+
 } // namespace
 
 QtDeviceContext::QtDeviceContext(QPainter& painter)
@@ -72,7 +84,7 @@ TextMetrics QtDeviceContext::GetTextMetrics() const
 TextSize QtDeviceContext::GetTextExtent(std::string_view text) const
 {
     const QFontMetrics metrics(Font(), m_painter.device());
-    return {metrics.horizontalAdvance(FromCp1250(text)), metrics.ascent() + metrics.descent()};
+    return {metrics.horizontalAdvance(DrawnText(text)), metrics.ascent() + metrics.descent()};
 }
 
 void QtDeviceContext::ApplyPen()
@@ -145,5 +157,5 @@ void QtDeviceContext::DeviceText(POINT topLeft, std::string_view text)
     m_painter.setFont(font);
     m_painter.setPen(ToQColor(GetTextColor()));
     const QFontMetrics metrics(font, m_painter.device());
-    m_painter.drawText(QPoint(topLeft.x, topLeft.y + metrics.ascent()), FromCp1250(text));
+    m_painter.drawText(QPoint(topLeft.x, topLeft.y + metrics.ascent()), DrawnText(text));
 }

@@ -1,5 +1,7 @@
 #include "platform/fileio.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,41 +33,123 @@ bool ReadWholeFile(const std::string& path, std::size_t maxSize, std::vector<uin
 
 namespace {
 
-// The permissions the file should end with: those of the file it replaces, or
-// what a new file gets under the process's umask.
-mode_t FileModeFor(const std::string& path)
+// As many links as the system itself follows before it gives up on a loop.
+constexpr int kMaxLinkHops = 40;
+
+// The folder part of a path with its slash, or nothing for the current one.
+std::string FolderOf(const std::string& path)
 {
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0)
-        return info.st_mode & 07777;
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Follows symbolic links to the file a path finally names, which need not
+// exist yet (a link may point to a file still to be made). False for a loop
+// or a link that cannot be read.
+bool FollowLinks(std::string& path)
+{
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat info;
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return true;
+        char target[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target)
+            return false;
+        const std::string next(target, static_cast<std::size_t>(length));
+        // A relative target is taken from the folder of its link.
+        path = next[0] == '/' ? next : FolderOf(path) + next;
+    }
+    return false;
+}
+
+bool WriteAll(int fd, const std::vector<uint8_t>& bytes)
+{
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        written += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// A FIFO or a device gets the bytes as a stream; a regular file is
+// truncated first and emptied again when the bytes do not all reach it, so
+// it never holds a cut-off copy.
+bool WriteInPlace(const std::string& path, const std::vector<uint8_t>& bytes, bool regular)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | (regular ? O_TRUNC : 0));
+    if (fd < 0)
+        return false;
+    // Pipes and most devices cannot be flushed to a disk; a refused flush
+    // means nothing for them.
+    bool ok = WriteAll(fd, bytes) && (fsync(fd) == 0 || (!regular && errno == EINVAL));
+    if (!ok && regular && ftruncate(fd, 0) != 0)
+        ok = false;
+    return close(fd) == 0 && ok;
+}
+
+// The permissions a new file gets under the process's umask.
+mode_t NewFileMode()
+{
     const mode_t mask = umask(0);
     umask(mask);
     return 0666 & ~mask;
 }
 
+void FlushFolder(const std::string& folder)
+{
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        // The rename is already done; a folder that cannot be flushed changes
+        // nothing the caller could act on.
+        (void)fsync(fd);
+        close(fd);
+    }
+}
+
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes)
+bool WriteFileAtomically(const std::string& given, const std::vector<uint8_t>& bytes)
 {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0)
+    std::string path = given;
+    if (!FollowLinks(path))
         return false;
-    bool ok = true;
-    std::size_t written = 0;
-    while (ok && written < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-        if (n <= 0)
-            ok = false;
-        else
-            written += static_cast<std::size_t>(n);
+    struct stat info;
+    const bool exists = stat(path.c_str(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode))
+        return false;
+    if (exists && !S_ISREG(info.st_mode))
+        return WriteInPlace(path, bytes, false);
+
+    // A short name of its own, so that a target whose name is near the
+    // system's limit still has a temporary beside it.
+    const std::string folder = FolderOf(path);
+    std::string temporary = folder + ".osw-XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        // A folder that takes no new files may still hold a writable one.
+        if (exists && (errno == EACCES || errno == EPERM))
+            return WriteInPlace(path, bytes, true);
+        return false;
     }
-    ok = ok && fchmod(fd, FileModeFor(path)) == 0;
+    // The replacement keeps the owner where the system lets us give the file
+    // away (EPERM otherwise: it then belongs to whoever saves it), and then
+    // the permissions, which a change of owner may have cut.
+    bool ok = !exists || fchown(fd, info.st_uid, info.st_gid) == 0 || errno == EPERM;
+    ok = ok && fchmod(fd, exists ? info.st_mode & 07777 : NewFileMode()) == 0;
+    ok = ok && WriteAll(fd, bytes);
     ok = ok && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) != 0)
-        ok = false;
-    if (!ok)
-        std::remove(temporary.c_str());
-    return ok;
+    ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    FlushFolder(folder);
+    return true;
 }

@@ -5,10 +5,18 @@
 #include <string>
 #include <vector>
 
+// File names are the bytes the caller was given, passed to the system
+// unchanged.
+
 /// Reads a whole file of at most maxSize bytes; false when it cannot be read
 /// or is larger.
 bool ReadWholeFile(const std::string& path, std::size_t maxSize, std::vector<uint8_t>& bytes);
 
-/// Writes a file through a temporary one beside it and a rename, so a failed
-/// write leaves the old file as it was.
+/// Writes a whole file; false when any step fails. A symbolic link is
+/// followed and its final target written. A regular file (or a new one) is
+/// written to a temporary file in the same folder, flushed and renamed over
+/// it, so a failure leaves the old file as it was and no partial file behind.
+/// A target that is not a regular file (a FIFO, a device) is written in
+/// place, and so is a writable file in a folder where no new file can be
+/// made; a regular file written in place and left incomplete is emptied.
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);

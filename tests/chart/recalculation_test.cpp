@@ -330,14 +330,68 @@ TEST(Table, OwnRangeIsResampledAndBounded)
     chart.ZoomAbout(2);
     EXPECT_EQ(chart.GetTableRowCount(), 5u);
 
-    // A step too small for the range (only a file can bring one) is widened.
+    // A step too small for the range (only a file can bring one) stays; the
+    // table shows its first rows. Regression: the step was widened and the
+    // wider one saved.
     ChartSettings s = chart.GetSettings();
     s.m_tableXMax = 1e9;
     s.m_tableStep = 1e-10;
     chart.ReplaceSettings(s);
     chart.Recalculate(true);
-    EXPECT_LE(chart.GetTableRowCount(), FunctionContainer::kMaxTableRows);
-    EXPECT_GT(chart.GetTableRowCount(), 99990u);
+    EXPECT_EQ(chart.GetTableRowCount(), FunctionContainer::kMaxTableRows);
+    EXPECT_EQ(chart.GetSettings().m_tableStep, 1e-10);
+    EXPECT_EQ(chart.GetSettings().m_tableXMax, 1e9);
+}
+
+// The arguments a row of samples should have: the running sum of the step.
+std::vector<double> RunningSum(double first, double last, double step)
+{
+    std::vector<double> xs;
+    for (double x = first; x <= last; x = x + step)
+        xs.push_back(x);
+    return xs;
+}
+
+// Regression: with 50 visible functions the bounds on work took 9998 steps
+// instead of 10000, and widened a table's step to 0.010002 and saved it.
+TEST(Bounds, RealisticChartsAreComputedExactly)
+{
+    struct Row
+    {
+        const char* name;
+        int functions;
+        int32_t points;
+        const char* tableMax; ///< nullptr: the table follows the chart
+        const char* tableStep;
+    };
+    const Row rows[] = {
+        {"50 curves", 50, 10000, nullptr, nullptr},
+        {"100 curves", 100, 10000, nullptr, nullptr},
+        {"50 columns", 50, 1000, "100", "0.01"},
+        {"100 columns of 99999 rows", 100, 1000, "99998", "1"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FunctionContainer chart;
+        chart.BeginEdit();
+        chart.SetComputation(row.points, false, true);
+        if (row.tableMax)
+            chart.SetTable(false, false, "0", row.tableMax, row.tableStep, 0, 0);
+        for (int i = 0; i < row.functions; ++i) {
+            chart.SetCurrent(-1);
+            chart.SetFunction("x", 0, true, 0);
+        }
+        chart.CommitEdit();
+
+        const ChartSettings& s = chart.GetSettings();
+        const double step = row.tableMax ? std::stod(row.tableStep) : 10.0 / row.points;
+        EXPECT_EQ(s.m_nPoints, row.points);
+        EXPECT_EQ(s.m_tableStep, step);
+        // "x" gives back its arguments: every function has all of them.
+        const std::vector<double> xs = RunningSum(s.m_tableXMin, s.m_tableXMax, step);
+        for (const FunctionEntry& f : chart.GetFunctions())
+            ASSERT_EQ(f.m_samples, xs);
+    }
 }
 
 TEST(Table, FailedEvaluationsAreEmptyCells)
@@ -409,10 +463,16 @@ TEST(Robustness, OutOfRangeRecordValuesAreClampedForTheComputation)
     EXPECT_EQ(chart.GetFunctions()[0].m_samples.size(), 2u);
     EXPECT_EQ(chart.GetSettings().m_nPoints, -7); // the stored value stays
 
+    // The curve takes at most kMaxPoints steps; the table, which follows the
+    // chart's own step, keeps that step and shows its first rows.
     s.m_nPoints = 2000000000;
     chart.ReplaceSettings(s);
     chart.Recalculate(true);
-    EXPECT_LE(chart.GetFunctions()[0].m_samples.size(), 10002u);
+    const FunctionEntry& f = chart.GetFunctions()[0];
+    EXPECT_LE(f.m_points.size(), 2u * FunctionContainer::kMaxPoints + 4);
+    EXPECT_EQ(f.m_samples.size(), FunctionContainer::kMaxTableRows);
+    EXPECT_EQ(chart.GetSettings().m_tableStep, 10.0 / 2000000000);
+    EXPECT_EQ(chart.GetSettings().m_nPoints, 2000000000);
 }
 
 TEST(Robustness, ManyVisibleFunctionsShareTheSampleBudget)
@@ -420,7 +480,7 @@ TEST(Robustness, ManyVisibleFunctionsShareTheSampleBudget)
     FunctionContainer chart;
     chart.BeginEdit();
     chart.SetComputation(10000, false, true);
-    chart.SetTable(false, false, "0", "1", "0.0001", 0, 0);
+    chart.SetTable(false, false, "0", "0.99", "0.00001", 0, 0);
     for (int i = 0; i < 400; ++i) {
         chart.SetCurrent(-1);
         chart.SetFunction("x", 0, true, 0);
@@ -431,7 +491,9 @@ TEST(Robustness, ManyVisibleFunctionsShareTheSampleBudget)
         samples += f.m_samples.size();
     EXPECT_LE(samples, FunctionContainer::kMaxTableCells);
     EXPECT_GT(samples, FunctionContainer::kMaxTableCells / 2);
-    EXPECT_EQ(chart.GetSettings().m_nPoints, 10000); // the stored value stays
+    // The stored values stay.
+    EXPECT_EQ(chart.GetSettings().m_nPoints, 10000);
+    EXPECT_EQ(chart.GetSettings().m_tableStep, 0.00001);
 
     // The curves, sampled at fewer steps, still span the whole x range (to
     // within one of those steps).
@@ -475,8 +537,9 @@ TEST(Robustness, RandomRecordsRecalculate)
             auto* bytes = reinterpret_cast<unsigned char*>(&s);
             for (std::size_t b = 0; b < sizeof s; ++b)
                 bytes[b] = static_cast<unsigned char>(random());
-            // Most records sample fewer steps, to keep the run short.
-            if (random() % 4 != 0)
+            // Most records sample fewer steps, to keep the run short: a huge
+            // count also gives the table its full 100000 rows.
+            if (random() % 16 != 0)
                 s.m_nPoints %= 1000;
         } else {
             s = chart.GetSettings();
@@ -486,7 +549,7 @@ TEST(Robustness, RandomRecordsRecalculate)
                 if (random() % 3 == 0)
                     *field = value();
             }
-            s.m_nPoints = static_cast<int32_t>(random() % 5 == 0 ? random() : random() % 2000);
+            s.m_nPoints = static_cast<int32_t>(random() % 16 == 0 ? random() : random() % 2000);
             for (uint8_t* flag : {&s.m_bAutoRangeY, &s.m_bAutoGridX, &s.m_bDegrees})
                 *flag = static_cast<uint8_t>(random() % 3);
             // A table of its own range can take 100000 rows; a few of those

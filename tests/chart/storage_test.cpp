@@ -149,20 +149,23 @@ TEST(Storage, RefusedStreamsLeaveTheModelAsItWas)
     ArchiveReader negativeReader(negative);
     EXPECT_EQ(chart.Load(negativeReader), ChartParse::kMalformed);
 
-    // More functions than a chart may have.
+    // More functions than the bytes hold: a whole stream is malformed, one
+    // still arriving may yet bring them.
     std::vector<uint8_t> many = bytes;
     many[11] = 0x11;
     many[12] = 0x27; // 10001
     many[13] = many[14] = 0;
     ArchiveReader manyReader(many);
     EXPECT_EQ(chart.Load(manyReader), ChartParse::kMalformed);
-    EXPECT_EQ(ScanChart(many.data(), many.size()).status, ChartParse::kMalformed);
+    EXPECT_EQ(ScanChart(many.data(), many.size()).status, ChartParse::kIncomplete);
 
-    // A count the file cannot hold is malformed without reading on.
+    // A count that not even the largest chart could hold is malformed at
+    // once, also while the stream arrives.
     std::vector<uint8_t> huge = bytes;
     huge[14] = 0x7F;
     ArchiveReader hugeReader(huge);
     EXPECT_EQ(chart.Load(hugeReader), ChartParse::kMalformed);
+    EXPECT_EQ(ScanChart(huge.data(), huge.size()).status, ChartParse::kMalformed);
     EXPECT_EQ(Stored(chart), before);
 }
 
@@ -258,6 +261,49 @@ TEST_F(ChartFiles, SaveLoadAndTheirMessages)
     const std::string nowhere = (m_dir / "brak" / "x.osw").string();
     EXPECT_EQ(Message([&] { SaveChartFile(chart, nowhere); }),
               "Nie udało się zapisać pliku '" + nowhere + "'");
+}
+
+// Regression: the writer took any number of functions, the reader stopped at
+// 10000, so a saved chart could not be opened.
+TEST_F(ChartFiles, WhatIsSavedOpensAgain)
+{
+    FunctionContainer chart;
+    chart.BeginEdit();
+    for (int i = 0; i < 10001; ++i) {
+        chart.SetCurrent(-1);
+        chart.SetFunction(i % 2 ? "x" : "-x", 0, i % 3 != 0, 0);
+    }
+    chart.CommitEdit();
+    const std::string path = (m_dir / "many.osw").string();
+    SaveChartFile(chart, path);
+    FunctionContainer loaded;
+    LoadChartFile(loaded, path);
+    EXPECT_TRUE(SameModel(chart, loaded));
+    EXPECT_EQ(ReadChartFile(path).size(), Stored(chart).size());
+
+    // A chart whose file the loader would refuse is not written at all: two
+    // loads of a chart with a hidden function of 34 MB make one of 68 MB.
+    ArchiveWriter large;
+    large.WriteString(kChartHeader);
+    large.WriteInt32(1);
+    large.WriteString(std::string(34000000, 'x'));
+    large.WriteInt32(0);
+    large.WriteInt32(0);
+    large.WriteInt32(0); // hidden
+    const ChartSettings settings = chart.GetSettings();
+    large.WriteBytes(&settings, sizeof settings);
+    for (int32_t value : {0, 0, 153})
+        large.WriteInt32(value);
+    FunctionContainer doubled;
+    for (int i = 0; i < 2; ++i) {
+        ArchiveReader reader(large.Bytes());
+        ASSERT_EQ(doubled.Load(reader), ChartParse::kComplete);
+    }
+    EXPECT_EQ(Message([&] { SaveChartFile(doubled, path); }),
+              "Nie udało się zapisać pliku '" + path + "'");
+    FunctionContainer again;
+    EXPECT_NO_THROW(LoadChartFile(again, path)); // the old file is still whole
+    EXPECT_TRUE(SameModel(chart, again));
 }
 
 } // namespace

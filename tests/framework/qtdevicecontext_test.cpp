@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QSvgGenerator>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -149,6 +150,42 @@ TEST_F(QtSurface, ImageAndSvgLayTheChartOutAlike)
     }
     EXPECT_EQ(chart.GetPlotRect(), onImage);
     EXPECT_TRUE(buffer.data().contains("(sin(x))''"));
+}
+
+// Regression: a vertical tab in a formula (white space to the parser) or a
+// control byte in the header made an SVG that was not well-formed XML.
+TEST_F(QtSurface, ControlCharactersAreDrawnAsSpaces)
+{
+    FunctionContainer chart;
+    chart.BeginEdit();
+    chart.SetFunction("sin(x)\v+1", 0, true, 0);
+    const ChartSettings& s = chart.GetEditSettings();
+    chart.SetDescriptions("a\x01" "b\x7F", "c\x1F" "d\x81", true, true, true, true,
+                          s.m_crHeaderText, s.m_crLegendText, s.m_crFrame, s.m_crLegendBack,
+                          s.m_crBackground, s.m_lfHeader, s.m_lfLegend);
+    chart.CommitEdit();
+
+    QBuffer buffer;
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(QSize(640, 480));
+    {
+        QPainter painter(&svg);
+        QtDeviceContext dc(painter);
+        chart.Draw(dc, {0, 0, 640, 480});
+        // Measured as drawn.
+        EXPECT_EQ(dc.GetTextExtent("a\tb").cx, dc.GetTextExtent("a b").cx);
+    }
+    QXmlStreamReader xml(buffer.data());
+    QStringList texts;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::Characters && !xml.isWhitespace())
+            texts << xml.text().toString();
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_TRUE(texts.contains("sin(x) +1"));
+    EXPECT_TRUE(texts.contains("a b "));
+    EXPECT_TRUE(texts.contains("c d "));
 }
 
 TEST_F(QtSurface, PrinterResolutionWidensLinesAndKeepsPoints)

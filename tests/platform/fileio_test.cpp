@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +25,17 @@ protected:
 
     std::filesystem::path m_dir;
 };
+
+std::vector<uint8_t> Contents(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+std::size_t Entries(const std::filesystem::path& folder)
+{
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
 
 TEST_F(FileIo, WriteReplacesAndReadsBack)
 {
@@ -47,6 +63,113 @@ TEST_F(FileIo, FailedWriteLeavesTheOldFile)
     EXPECT_EQ(bytes, (std::vector<uint8_t>{7}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), {}), 2);
     EXPECT_FALSE(ReadWholeFile((m_dir / "none").string(), 100, bytes));
+}
+
+// Regression: a link was replaced by a regular file and its target never
+// written.
+TEST_F(FileIo, LinksAreFollowedToTheirTarget)
+{
+    namespace fs = std::filesystem;
+    fs::create_directory(m_dir / "elsewhere");
+    fs::create_symlink("target.osw", m_dir / "link.osw");         // relative
+    fs::create_symlink("link.osw", m_dir / "chain.osw");          // to a link
+    fs::create_symlink(m_dir / "elsewhere" / "far.osw", m_dir / "far.osw"); // absolute
+    fs::create_symlink("loop.osw", m_dir / "loop.osw");
+    struct Row
+    {
+        const char* link;
+        fs::path target;
+    };
+    const Row rows[] = {
+        {"link.osw", m_dir / "target.osw"}, // dangling: the target is made
+        {"chain.osw", m_dir / "target.osw"},
+        {"far.osw", m_dir / "elsewhere" / "far.osw"},
+    };
+    uint8_t value = 1;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.link);
+        ASSERT_TRUE(WriteFileAtomically((m_dir / row.link).string(), {value, value}));
+        EXPECT_TRUE(fs::is_symlink(m_dir / row.link));
+        EXPECT_EQ(Contents(row.target), (std::vector<uint8_t>{value, value}));
+        ++value;
+    }
+    EXPECT_FALSE(WriteFileAtomically((m_dir / "loop.osw").string(), {1}));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "loop.osw"));
+    // Four links and the target; no temporary left anywhere.
+    EXPECT_EQ(Entries(m_dir), 6u);
+    EXPECT_EQ(Entries(m_dir / "elsewhere"), 1u);
+}
+
+// Regression: a FIFO at the path was replaced by a regular file.
+TEST_F(FileIo, AFifoIsWrittenAsAStream)
+{
+    const std::filesystem::path fifo = m_dir / "fifo.osw";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<uint8_t> received;
+    std::thread reader([&] { received = Contents(fifo); });
+    const std::vector<uint8_t> bytes(200000, 0x5A); // more than a pipe holds
+    EXPECT_TRUE(WriteFileAtomically(fifo.string(), bytes));
+    reader.join();
+    EXPECT_EQ(received, bytes);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+}
+
+// Regression: as root, a device at the path was replaced by a file.
+TEST_F(FileIo, ADeviceIsWrittenInPlaceAndItsFailureReported)
+{
+    if (access("/dev/full", W_OK) != 0)
+        GTEST_SKIP() << "no writable /dev/full here";
+    EXPECT_FALSE(WriteFileAtomically("/dev/full", {1, 2, 3}));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+    EXPECT_TRUE(WriteFileAtomically("/dev/null", {1, 2, 3}));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+
+// Regression: a writable file in a folder that takes no new files could not
+// be saved at all.
+TEST_F(FileIo, AWritableFileInAClosedFolderIsWrittenInPlace)
+{
+    const std::filesystem::path path = m_dir / "closed" / "w.osw";
+    std::filesystem::create_directory(path.parent_path());
+    ASSERT_TRUE(WriteFileAtomically(path.string(), {1, 2, 3, 4}));
+    ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(path.parent_path().c_str(), 0555), 0);
+    // Root may make files anywhere: the write runs as nobody, to whom the
+    // folder is closed and the file open.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        const bool written = WriteFileAtomically(path.string(), {9, 8});
+        const bool refused = !WriteFileAtomically((m_dir / "closed" / "new.osw").string(), {1});
+        _exit(written && refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    chmod(path.parent_path().c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Contents(path), (std::vector<uint8_t>{9, 8}));
+    EXPECT_EQ(Entries(path.parent_path()), 1u);
+}
+
+TEST_F(FileIo, NamesNearTheLimitAndPermissionsAreKept)
+{
+    // Regression: the temporary name grew past 255 bytes.
+    const std::filesystem::path longName = m_dir / (std::string(247, 'a') + ".osw");
+    ASSERT_TRUE(WriteFileAtomically(longName.string(), {1}));
+    ASSERT_TRUE(WriteFileAtomically(longName.string(), {2}));
+    EXPECT_EQ(Contents(longName), (std::vector<uint8_t>{2}));
+
+    const std::filesystem::path kept = m_dir / "kept.osw";
+    ASSERT_TRUE(WriteFileAtomically(kept.string(), {1}));
+    ASSERT_EQ(chmod(kept.c_str(), 0640), 0);
+    ASSERT_TRUE(WriteFileAtomically(kept.string(), {2}));
+    struct stat info;
+    ASSERT_EQ(stat(kept.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(Entries(m_dir), 2u);
 }
 
 } // namespace
