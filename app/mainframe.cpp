@@ -4,6 +4,7 @@
 #include "app/childframe.h"
 #include "app/icons/commandicons.h"
 #include "chart/zeltra20doc.h"
+#include "dialogs/chartdialogs.h"
 #include "framework/docmanager.h"
 #include "framework/messagebox.h"
 
@@ -142,7 +143,11 @@ CMainFrame::CMainFrame()
 
     m_pDocManager = std::make_unique<CDocManager>(
         this, QStringLiteral("Wykres"), QStringLiteral("Osiowiec (*.osw)"), QStringLiteral(".osw"),
-        [] { return std::make_unique<CZeltra20Doc>(); },
+        [] {
+            auto document = std::make_unique<CZeltra20Doc>();
+            document->SetDialogs(RunFunctionDialog, RunSettingsSheet);
+            return document;
+        },
         [this](CDocument& document) {
             auto& chart = static_cast<CZeltra20Doc&>(document);
             const std::vector<CChildFrame*> frames = FramesOf(chart);
