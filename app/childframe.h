@@ -24,6 +24,9 @@ public:
     CZeltra20View* GetGraphView() const { return m_pGraphView; }
     QWidget* GetTableView() const { return m_pTableView; }
 
+    /// The size a chart window takes when the windows are cascaded.
+    QSize sizeHint() const override { return QSize(640, 480); }
+
     int GetTableWidth() const override;
     /// Sets the table pane's width, taken within 0 ... the window's width.
     void SetTableWidth(int cx);

@@ -25,6 +25,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 
 #include <algorithm>
@@ -444,10 +445,15 @@ CChildFrame* CMainFrame::OpenFrame(CZeltra20Doc& document)
     QMdiSubWindow* window = m_pMdiArea->addSubWindow(frame);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(ChartFileIcon());
-    // New chart windows take three quarters of the free area, cascaded by
-    // the area as they come.
+    // New chart windows take three quarters of the free area and stand in a
+    // cascade, each one title bar lower and to the right of the one before.
     const QSize area = m_pMdiArea->viewport()->size();
-    window->resize(std::max(480, area.width() * 3 / 4), std::max(360, area.height() * 3 / 4));
+    const QSize size(std::max(480, area.width() * 3 / 4), std::max(360, area.height() * 3 / 4));
+    window->resize(size);
+    const int step = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window) + 4;
+    const int room = std::max(1, std::min(area.width() - size.width(), area.height() - size.height()) / step + 1);
+    const int place = static_cast<int>((m_frames.size() - 1) % static_cast<std::size_t>(room));
+    window->move(place * step, place * step);
     if (first) {
         connect(&document, &CDocument::stateChanged, this, [this] {
             UpdateTitles();
