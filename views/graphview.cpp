@@ -162,7 +162,16 @@ QRect CZeltra20View::DragRect() const
                  QPoint(std::max(a.x(), c.x()) - 1, std::max(a.y(), c.y()) - 1));
 }
 
-void CZeltra20View::InvalidateOverlay(const QRect& rect)
+void CZeltra20View::EraseDragRect()
+{
+    // The state first: the repaint draws what the state says.
+    if (!m_bDragRectDrawn)
+        return;
+    m_bDragRectDrawn = false;
+    RepaintOutline(DragRect());
+}
+
+void CZeltra20View::RepaintOutline(const QRect& rect)
 {
     if (!rect.isEmpty()) {
         for (const QRect& edge : Edges(rect))
@@ -259,11 +268,10 @@ void CZeltra20View::mouseMoveEvent(QMouseEvent* event)
             const QRect plot = PlotRect(chart);
             p.setX(std::min(p.x(), plot.right() + 1));
             p.setY(std::min(p.y(), plot.bottom() + 1));
-            if (m_bDragRectDrawn)
-                InvalidateOverlay(DragRect());
+            EraseDragRect();
             m_ptDragCurrent = p;
             m_bDragRectDrawn = true;
-            InvalidateOverlay(DragRect());
+            RepaintOutline(DragRect());
             break;
         }
         default:
@@ -289,9 +297,7 @@ void CZeltra20View::FinishDrag()
     case Cmd::kModeZoom:
         // A drag towards the lower right zooms in; a click or a drag in any
         // other direction undoes the last zoom.
-        if (m_bDragRectDrawn)
-            InvalidateOverlay(DragRect());
-        m_bDragRectDrawn = false;
+        EraseDragRect();
         document.GetChart().ZoomToRect(m_ptDragAnchor.x(), m_ptDragAnchor.y(),
                                        m_ptDragCurrent.x(), m_ptDragCurrent.y());
         document.SetModifiedFlag(true);

@@ -65,7 +65,8 @@ private:
     void BroadcastAfterDrag();
     QRect GuideRect() const;
     QRect DragRect() const;
-    void InvalidateOverlay(const QRect& rect);
+    void EraseDragRect();
+    void RepaintOutline(const QRect& rect);
     void RepaintLine(const QRect& line);
 
     CGraphViewHost& m_host;

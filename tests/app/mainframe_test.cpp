@@ -254,6 +254,36 @@ private slots:
         QCOMPARE(Doc().IsModified(), modified);
     }
 
+    void zoomRectangleFollowsThePointer()
+    {
+        NewChartWithFunction();
+        const QImage bare = View()->grab().toImage();
+        Frame().GetAction(Cmd::kModeZoom)->trigger();
+        const QPoint a = PlotCentre() - QPoint(100, 80);
+        QTest::mousePress(View(), Qt::LeftButton, {}, a);
+        QTest::mouseMove(View(), a + QPoint(150, 120));
+        QTest::mouseMove(View(), a + QPoint(60, 40));
+        // Only the latest rectangle's outline differs from the bare chart.
+        const QImage shot = View()->grab().toImage();
+        const QRect latest(a, a + QPoint(59, 39));
+        int outside = 0;
+        int onOutline = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                if (shot.pixel(x, y) == bare.pixel(x, y))
+                    continue;
+                const bool edge = latest.contains(x, y) &&
+                                  (x == latest.left() || x == latest.right() ||
+                                   y == latest.top() || y == latest.bottom());
+                (edge ? onOutline : outside)++;
+            }
+        }
+        QCOMPARE(outside, 0);
+        QVERIFY(onOutline > 60);
+        QTest::mouseRelease(View(), Qt::LeftButton, {}, a + QPoint(60, 40));
+        QVERIFY(Chart().CanUndoZoom());
+    }
+
     void zoomDragAtThePlotEdges()
     {
         NewChartWithFunction();
