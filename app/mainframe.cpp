@@ -215,8 +215,11 @@ void CMainFrame::CreateActions()
 
 QAction* CMainFrame::Alias(int command, const QString& text)
 {
-    auto* action = new QAction(text, this);
     QAction* primary = GetAction(command);
+    // The key is the primary's; the alias only shows it.
+    const QString keys = primary->shortcut().toString(QKeySequence::NativeText);
+    auto* action = new QAction(keys.isEmpty() ? text : text + '\t' + keys, this);
+    action->setIcon(primary->icon());
     action->setStatusTip(primary->statusTip());
     action->setToolTip(primary->toolTip());
     connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
@@ -272,7 +275,7 @@ void CMainFrame::CreateMenus()
     m_pContextMenu->addSeparator();
     m_pContextMenu->addAction(Alias(Cmd::kZoomIn, Utf8("Po&większ")));
     m_pContextMenu->addAction(Alias(Cmd::kZoomOut, Utf8("Po&mniejsz")));
-    m_pContextMenu->addAction(GetAction(Cmd::kUndoZoom));
+    m_pContextMenu->addAction(Alias(Cmd::kUndoZoom, Utf8("&Cofnij")));
 
     m_bMenusWithChart = true;
     ShowMenusFor(false);

@@ -358,7 +358,7 @@ private slots:
                 xMinWhenShown = Chart().GetSettings().m_xMin;
                 QStringList texts;
                 for (QAction* action : popup->actions())
-                    texts << action->text();
+                    texts << action->text().section('\t', 0, 0);
                 QCOMPARE(texts.first(), Utf8("&Dodaj funkję..."));
                 QCOMPARE(texts.last(), Utf8("&Cofnij"));
                 popup->close();
