@@ -68,8 +68,11 @@ void TableCellDelegate::DrawText(QPainter* painter, const QRect& cell, const QSt
     for (QChar c : text) {
         const Glyph* glyph = Find(c);
         if (!glyph || !dot) {
-            const QString shown = painter->fontMetrics().elidedText(text, Qt::ElideRight, area.width());
+            const QString shown = QFontMetrics(m_font).elidedText(text, Qt::ElideRight, area.width());
+            painter->save();
+            painter->setFont(m_font);
             painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+            painter->restore();
             return;
         }
         m_indexes.push_back(glyph->index);

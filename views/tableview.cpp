@@ -94,6 +94,7 @@ void CZeltra20TableView::contextMenuEvent(QContextMenuEvent* event)
 {
     if (m_pContextMenu)
         m_pContextMenu->popup(event->globalPos());
+    emit contextMenuRequested(event->globalPos());
     event->accept();
 }
 

@@ -32,14 +32,17 @@ public:
     /// width through tableWidthRequested.
     void OnInitialUpdate() override;
 
-    /// The popup shown on a context-menu request (not owned; null shows none):
-    /// the chart window passes the graph view's menu.
+    /// The popup shown at the pointer on a context-menu request (not owned;
+    /// null shows none): the chart window passes the graph view's menu.
     void SetContextMenu(QMenu* menu);
 
 signals:
     /// The table pane's width in pixels as the chart holds it, sent once by
     /// OnInitialUpdate.
     void tableWidthRequested(int width);
+    /// Sent on every context-menu request, at the screen point it was made at,
+    /// for a chart window that shows its menu itself instead of setting one.
+    void contextMenuRequested(const QPoint& globalPos);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;

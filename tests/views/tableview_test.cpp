@@ -314,13 +314,16 @@ void TableViewTest::contextMenu()
     QVERIFY(QTest::qWaitForWindowExposed(&view));
 
     QMenu menu;
-    menu.addAction("Po&większ");
+    menu.addAction(u"Po&większ"_qs);
     view.SetContextMenu(&menu);
+    QSignalSpy requests(&view, &CZeltra20TableView::contextMenuRequested);
     const QPoint at(40, 30);
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, view.viewport()->mapToGlobal(at));
     QApplication::sendEvent(view.viewport(), &event);
     QTRY_VERIFY(menu.isVisible());
     QCOMPARE(menu.pos(), view.viewport()->mapToGlobal(at));
+    QCOMPARE(requests.count(), 1);
+    QCOMPARE(requests.at(0).at(0).toPoint(), view.viewport()->mapToGlobal(at));
     menu.close();
 }
 
