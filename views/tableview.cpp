@@ -49,6 +49,7 @@ CZeltra20TableView::CZeltra20TableView(CZeltra20Doc& document, QWidget* parent)
     columns->setDefaultSectionSize(kColumnWidth);
     columns->setSectionsMovable(true);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setTextElideMode(Qt::ElideRight);
     columns->setHighlightSections(false);
 }
 

@@ -14,8 +14,8 @@ class TableModel;
 /// and one column per visible function of the committed chart, each headed by
 /// the function's legend label. The table is rebuilt from the chart on every
 /// update without UpdateHint::kKeepTable while the chart shows its table, and
-/// keeps what it shows otherwise. Cells are formatted only when painted, so a
-/// table of 100 000 rows appears at once.
+/// keeps its columns and rows otherwise. Cells are formatted only when
+/// painted, so a table of 100 000 rows appears at once.
 class CZeltra20TableView : public QTableView, public CView
 {
     Q_OBJECT
