@@ -60,10 +60,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
     const std::size_t function = m_columns[static_cast<std::size_t>(index.column() - 1)];
     if (function >= functions.size())
         return QString();
-    const std::vector<double>& values = functions[function].m_samples;
-    if (row >= values.size() || values[row] == FunctionContainer::kErrorValue)
-        return QString();
-    return QString::fromStdString(FormatG(values[row]));
+    return QString::fromStdString(FunctionContainer::GetTableText(functions[function], row));
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -141,24 +141,26 @@ void TableViewTest::runningSum()
 
 void TableViewTest::failedValuesAreEmpty()
 {
-    // A table that follows the chart shows the chart's samples, where a
-    // failed evaluation is marked.
-    CZeltra20Doc doc;
-    FunctionContainer& chart = doc.GetChart();
-    chart.BeginEdit();
-    AddFunction(chart, "sqrt(x)");
-    AddFunction(chart, "x");
-    chart.SetComputation(10, false, true);
-    chart.CommitEdit();
-    chart.SetTableVisible(true);
-    CZeltra20TableView view(doc);
-    view.OnInitialUpdate();
+    // Both a table of its own range and one that shows the chart's samples.
+    for (bool sync : {false, true}) {
+        CZeltra20Doc doc;
+        BuildChart(doc, {"sqrt(x)", "x", "2^64"}, "-5", "5.05", "1");
+        FunctionContainer& chart = doc.GetChart();
+        chart.BeginEdit();
+        chart.SetTable(sync, sync, "-5", "5.05", "1", RGB(0, 0, 0), RGB(255, 255, 255));
+        chart.SetComputation(10, false, true);
+        chart.CommitEdit();
+        CZeltra20TableView view(doc);
+        view.OnInitialUpdate();
 
-    QCOMPARE(view.model()->rowCount(), 11);
-    QCOMPARE(Cell(view, 0, 0), "-5");
-    QCOMPARE(Cell(view, 0, 1), "");
-    QCOMPARE(Cell(view, 0, 2), "-5");
-    QCOMPARE(Cell(view, 10, 1), G(std::sqrt(Cell(view, 10, 0).toDouble())));
+        QCOMPARE(view.model()->rowCount(), 11);
+        QCOMPARE(Cell(view, 0, 0), "-5");
+        QCOMPARE(Cell(view, 0, 1), "");
+        QCOMPARE(Cell(view, 0, 2), "-5");
+        QCOMPARE(Cell(view, 9, 1), G(std::sqrt(4.0)));
+        // A computed value equal to the failure marker is a value.
+        QCOMPARE(Cell(view, 0, 3), "1.84467e+19");
+    }
 }
 
 void TableViewTest::rebuildsOnlyWhenShownAndAsked()
