@@ -19,12 +19,14 @@ void TableCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const QString text = index.data(Qt::DisplayRole).toString();
     if (text.isEmpty())
         return;
-    painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setPen(
+        option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     UseFont(option.font);
     DrawText(painter, option.rect, text);
 }
 
-QSize TableCellDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+QSize TableCellDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                  const QModelIndex& index) const
 {
     const QFontMetrics metrics(option.font);
     return QSize(metrics.horizontalAdvance(index.data(Qt::DisplayRole).toString()) + 2 * kMargin,
@@ -68,7 +70,8 @@ void TableCellDelegate::DrawText(QPainter* painter, const QRect& cell, const QSt
     for (QChar c : text) {
         const Glyph* glyph = Find(c);
         if (!glyph || !dot) {
-            const QString shown = QFontMetrics(m_font).elidedText(text, Qt::ElideRight, area.width());
+            const QString shown =
+                QFontMetrics(m_font).elidedText(text, Qt::ElideRight, area.width());
             painter->save();
             painter->setFont(m_font);
             painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);

@@ -125,7 +125,8 @@ void CZeltra20TableView::PaintGrid(const QRect& area)
 
     if (bottom >= area.top()) {
         const int last = columns->visualIndexAt(right);
-        for (int visual = columns->visualIndexAt(area.left()); visual >= 0 && visual <= last; ++visual) {
+        for (int visual = columns->visualIndexAt(area.left()); visual >= 0 && visual <= last;
+             ++visual) {
             const int column = columns->logicalIndex(visual);
             const int x = columnViewportPosition(column) + columnWidth(column) - 1;
             painter.fillRect(QRect(x, area.top(), 1, bottom - area.top() + 1), colour);

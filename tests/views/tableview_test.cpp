@@ -41,7 +41,8 @@ QStringList Headers(const QTableView& view)
     QStringList headers;
     const QHeaderView* header = view.horizontalHeader();
     for (int visual = 0; visual < header->count(); ++visual)
-        headers << view.model()->headerData(header->logicalIndex(visual), Qt::Horizontal).toString();
+        headers
+            << view.model()->headerData(header->logicalIndex(visual), Qt::Horizontal).toString();
     return headers;
 }
 
@@ -95,7 +96,8 @@ void TableViewTest::columns_data()
     QTest::newRow("none visible: x alone, no rows")
         << QStringList{"sin(x);0;hidden", "x;0;hidden"} << QStringList{"x"} << 0;
     QTest::newRow("hidden function takes no column")
-        << QStringList{"sin(x)", "cos(x);0;hidden", "x^2"} << QStringList{"x", "sin(x)", "x^2"} << 21;
+        << QStringList{"sin(x)", "cos(x);0;hidden", "x^2"} << QStringList{"x", "sin(x)", "x^2"}
+        << 21;
     QTest::newRow("derivatives in parentheses with apostrophes")
         << QStringList{"x^3;1", "x^3;2"} << QStringList{"x", "(x^3)'", "(x^3)''"} << 21;
     QTest::newRow("Polish letters")
