@@ -1,7 +1,8 @@
 // The windows' benchmarks on the offscreen platform: the graph view (pan,
-// guides, start-up).
+// guides, start-up) and the value table (rebuild, scrolling).
 #include "bench/benchsupport.h"
 #include "bench/graphviewbench.h"
+#include "bench/tableviewbench.h"
 
 #include <QApplication>
 
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
 
     const std::vector<std::string> formulas = LoadFormulas(argc, argv);
     RegisterGraphViewBenchmarks(formulas);
+    RegisterTableViewBenchmarks(formulas);
 
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
@@ -22,5 +24,6 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
 
     PrintGraphViewSummary(reporter.m_times, MeasureStart(formulas, 7));
+    PrintTableViewSummary(reporter.m_times);
     return 0;
 }

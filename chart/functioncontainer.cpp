@@ -280,17 +280,19 @@ COLORREF FunctionContainer::GetColor() const
     return RGB(k & 1 ? 255 : 0, k & 2 ? 255 : 0, k & 4 ? 255 : 0);
 }
 
+std::string LegendLabel(const FunctionEntry& entry)
+{
+    if (entry.m_nDerivative <= 0)
+        return entry.m_strFormula;
+    // A record from a file may hold any order, so the count is bounded.
+    const int32_t order = std::min(entry.m_nDerivative, 2);
+    return "(" + entry.m_strFormula + ")" + std::string(static_cast<std::size_t>(order), '\'');
+}
+
 std::string FunctionContainer::GetLegendLabel() const
 {
     const FunctionEntry* entry = CurrentEntry();
-    if (!entry)
-        return std::string();
-    if (entry->m_nDerivative <= 0)
-        return entry->m_strFormula;
-    // Apostrophes as many as the order; a record from a file may hold any
-    // order, so the count is bounded.
-    const int32_t order = std::min(entry->m_nDerivative, 2);
-    return "(" + entry->m_strFormula + ")" + std::string(static_cast<std::size_t>(order), '\'');
+    return entry ? LegendLabel(*entry) : std::string();
 }
 
 std::size_t FunctionContainer::GetTableRowCount() const

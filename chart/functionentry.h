@@ -23,3 +23,8 @@ struct FunctionEntry
     std::vector<double> m_samples;
     std::vector<uint8_t> m_failed;
 };
+
+/// The function as the legend and the value table name it: the formula, and
+/// for a derivative the formula in parentheses followed by one apostrophe per
+/// order (at most two, whatever a record says).
+std::string LegendLabel(const FunctionEntry& entry);

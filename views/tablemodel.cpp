@@ -1,0 +1,72 @@
+#include "views/tablemodel.h"
+
+#include "chart/chartmath.h"
+#include "chart/functioncontainer.h"
+#include "framework/qtstring.h"
+
+TableModel::TableModel(const FunctionContainer& chart, QObject* parent)
+    : QAbstractTableModel(parent), m_chart(chart)
+{
+}
+
+void TableModel::Rebuild()
+{
+    beginResetModel();
+    m_labels.clear();
+    m_columns.clear();
+    m_arguments.clear();
+
+    const std::vector<FunctionEntry>& functions = m_chart.GetFunctions();
+    if (!functions.empty()) {
+        m_labels.push_back(QStringLiteral("x"));
+        for (std::size_t i = 0; i < functions.size(); ++i) {
+            if (functions[i].m_bVisible) {
+                m_labels.push_back(FromCp1250(LegendLabel(functions[i])));
+                m_columns.push_back(i);
+            }
+        }
+        // The arguments are a running sum, as the values were computed; x0 + i*h
+        // would drift apart from them.
+        const ChartSettings& s = m_chart.GetSettings();
+        m_arguments.resize(m_chart.GetTableRowCount());
+        double x = s.m_tableXMin;
+        for (double& argument : m_arguments) {
+            argument = x;
+            x = x + s.m_tableStep;
+        }
+    }
+    endResetModel();
+}
+
+int TableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_arguments.size());
+}
+
+int TableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_labels.size());
+}
+
+QVariant TableModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return QVariant();
+    const auto row = static_cast<std::size_t>(index.row());
+    if (index.column() == 0)
+        return QString::fromStdString(FormatG(m_arguments[row]));
+
+    const std::vector<FunctionEntry>& functions = m_chart.GetFunctions();
+    const std::size_t function = m_columns[static_cast<std::size_t>(index.column() - 1)];
+    if (function >= functions.size())
+        return QString();
+    return QString::fromStdString(FunctionContainer::GetTableText(functions[function], row));
+}
+
+QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= m_labels.size())
+        return QVariant();
+    return m_labels[section];
+}
