@@ -2,13 +2,13 @@
 
 #include "app/mainframe.h"
 #include "views/graphview.h"
+#include "views/tableview.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSplitter>
-#include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -23,7 +23,11 @@ CChildFrame::CChildFrame(CZeltra20Doc& document, CMainFrame& mainFrame, QWidget*
     m_wndSplitter->setOpaqueResize(true);
     layout->addWidget(m_wndSplitter);
 
-    m_pTableView = new QTableView(m_wndSplitter);
+    m_pTableView = new CZeltra20TableView(document, m_wndSplitter);
+    connect(m_pTableView, &CZeltra20TableView::tableWidthRequested, this,
+            &CChildFrame::SetTableWidth);
+    connect(m_pTableView, &CZeltra20TableView::contextMenuRequested, this,
+            [&mainFrame](const QPoint& globalPos) { mainFrame.ShowContextMenu(globalPos); });
     m_pGraphView = new CZeltra20View(document, mainFrame, m_wndSplitter);
     m_wndSplitter->addWidget(m_pTableView);
     m_wndSplitter->addWidget(m_pGraphView);

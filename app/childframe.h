@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class CMainFrame;
+class CZeltra20TableView;
 class CZeltra20View;
 class QSplitter;
 
@@ -22,7 +23,7 @@ public:
 
     CZeltra20Doc& GetDocument() const { return m_document; }
     CZeltra20View* GetGraphView() const { return m_pGraphView; }
-    QWidget* GetTableView() const { return m_pTableView; }
+    CZeltra20TableView* GetTableView() const { return m_pTableView; }
 
     /// The size a chart window takes when the windows are cascaded.
     QSize sizeHint() const override { return QSize(640, 480); }
@@ -58,7 +59,7 @@ private:
     CZeltra20Doc& m_document;
     CMainFrame& m_mainFrame;
     QSplitter* m_wndSplitter = nullptr;
-    QWidget* m_pTableView = nullptr;
+    CZeltra20TableView* m_pTableView = nullptr;
     CZeltra20View* m_pGraphView = nullptr;
     bool m_bSplitterReady = false;
     bool m_bTornDown = false;

@@ -3,6 +3,7 @@
 #include "app/aboutdlg.h"
 #include "app/childframe.h"
 #include "app/icons/commandicons.h"
+#include "views/tableview.h"
 #include "chart/zeltra20doc.h"
 #include "dialogs/chartdialogs.h"
 #include "framework/docmanager.h"
@@ -468,6 +469,7 @@ CChildFrame* CMainFrame::OpenFrame(CZeltra20Doc& document)
     m_pMdiArea->setActiveSubWindow(window);
     document.ActivateWindow(frame);
     frame->GetGraphView()->OnInitialUpdate();
+    frame->GetTableView()->OnInitialUpdate();
     UpdateTitles();
     UpdateActions();
     return frame;

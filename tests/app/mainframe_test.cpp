@@ -6,6 +6,7 @@
 #include "framework/qtstring.h"
 #include "tests/app/modalhelper.h"
 #include "views/graphview.h"
+#include "views/tableview.h"
 
 #include <QAction>
 #include <QFile>
@@ -494,6 +495,9 @@ private slots:
         Frame().GetAction(Cmd::kToggleTable)->trigger();
         QVERIFY(frame->GetTableView()->isVisible());
         QVERIFY(Frame().GetAction(Cmd::kToggleTable)->isChecked());
+        // Shown, the table holds the chart's values: "x" and sin(x).
+        QCOMPARE(frame->GetTableView()->model()->columnCount(), 2);
+        QVERIFY(frame->GetTableView()->model()->rowCount() > 0);
         QVERIFY(Frame().GetAction(Cmd::kSplitBar)->isEnabled());
         QCOMPARE(frame->GetTableWidth(), 153);
 
