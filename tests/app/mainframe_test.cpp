@@ -217,6 +217,31 @@ private slots:
         QVERIFY(Doc().IsModified());
     }
 
+    void chartKeysOpenTheDialogs_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("Ctrl+D") << "Ctrl+D" << "Funkcja";
+        QTest::newRow("Ctrl+W") << "Ctrl+W" << "Ustawienia wykresu";
+    }
+
+    void chartKeysOpenTheDialogs()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, title);
+        NewChartWithFunction();
+        QString shown;
+        WhenModal([&](QWidget* modal) {
+            shown = modal->windowTitle();
+            static_cast<QDialog*>(modal)->reject();
+        });
+        QTest::keySequence(&Frame(), QKeySequence(keys));
+        QCOMPARE(shown, title);
+        // Cancelled: nothing changed.
+        QVERIFY(!Doc().IsModified());
+        QCOMPARE(Chart().GetFunctionCount(), 1);
+    }
+
     void zoomDrag_data()
     {
         QTest::addColumn<QPoint>("from"); // relative to the plot's centre
