@@ -171,6 +171,10 @@ void CDocManager::OpenRecentFile(int index)
 
 void CDocManager::AddRecentFile(const QString& path)
 {
+    // Reopening the newest file changes nothing: the profile is not
+    // rewritten for it.
+    if (!m_recent.isEmpty() && m_recent.first() == path)
+        return;
     m_recent.removeAll(path);
     m_recent.prepend(path);
     while (m_recent.size() > kRecentFiles)
