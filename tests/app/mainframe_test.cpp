@@ -1,5 +1,6 @@
 #include "app/childframe.h"
 #include "app/mainframe.h"
+#include "chart/chartfile.h"
 #include "chart/chartmessages.h"
 #include "chart/zeltra20doc.h"
 #include "framework/docmanager.h"
@@ -549,6 +550,25 @@ private slots:
         QTRY_COMPARE(View()->width(), frame->width());
         Frame().GetAction(Cmd::kToggleTable)->trigger();
         QCOMPARE(frame->GetTableWidth(), 193);
+    }
+
+    void savingTakesTheChartsOwnTableWidth()
+    {
+        NewChartWithFunction("x");
+        CZeltra20Doc& first = Doc();
+        Frame().GetAction(Cmd::kToggleTable)->trigger();
+        Frame().GetActiveFrame()->SetTableWidth(120);
+        NewChartWithFunction("x^2");
+        Frame().GetAction(Cmd::kToggleTable)->trigger();
+        Frame().GetActiveFrame()->SetTableWidth(260);
+        // The second chart's window is active while the first is saved.
+        const QString path = Path("own-width.osw");
+        first.SetPathName(path);
+        QVERIFY(Frame().GetDocManager().OnFileSave(first));
+        FunctionContainer saved;
+        LoadChartFile(saved, path.toStdString());
+        QCOMPARE(saved.GetTableWidth(), 120);
+        QVERIFY(saved.IsTableVisible());
     }
 
     void twoWindowsOnOneChart()
