@@ -21,9 +21,8 @@ QColor ToQColor(COLORREF c)
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
-QRect PlotRect(const FunctionContainer& chart)
+QRect PlotRect(const RECT& r)
 {
-    const RECT& r = chart.GetPlotRect();
     return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
 }
 
@@ -108,6 +107,16 @@ void CZeltra20View::RenderChart()
     QPainter painter(&m_image);
     QtDeviceContext dc(painter);
     chart.Draw(dc, {0, 0, size.width(), size.height()});
+    m_rcPlot = chart.GetPlotRect();
+}
+
+FunctionContainer& CZeltra20View::MouseChart()
+{
+    // The chart keeps the plot rectangle of whichever view drew last; the
+    // mouse in this view works with this view's own.
+    FunctionContainer& chart = GetChartDocument().GetChart();
+    chart.SetPlotRect(m_rcPlot);
+    return chart;
 }
 
 void CZeltra20View::resizeEvent(QResizeEvent*)
@@ -137,7 +146,7 @@ void CZeltra20View::paintEvent(QPaintEvent* event)
     if (m_image.isNull())
         return;
     if (m_bGuidesShown) {
-        const QRect plot = PlotRect(GetChartDocument().GetChart());
+        const QRect plot = PlotRect(m_rcPlot);
         DrawInvertedDots(painter, m_image, QRect(m_ptGuides.x(), plot.top(), 1, plot.height()));
         DrawInvertedDots(painter, m_image, QRect(plot.left(), m_ptGuides.y(), plot.width(), 1));
     }
@@ -149,7 +158,7 @@ void CZeltra20View::paintEvent(QPaintEvent* event)
 
 QRect CZeltra20View::GuideRect() const
 {
-    return PlotRect(GetChartDocument().GetChart());
+    return PlotRect(m_rcPlot);
 }
 
 QRect CZeltra20View::DragRect() const
@@ -214,7 +223,7 @@ void CZeltra20View::UpdateGuides(QPoint p, bool eraseOnly)
 
 void CZeltra20View::ShowReadout(QPoint p)
 {
-    const WorldPoint w = GetChartDocument().GetChart().PixelToWorld(p.x(), p.y());
+    const WorldPoint w = MouseChart().PixelToWorld(p.x(), p.y());
     if (w.inside)
         m_host.ShowCoordinates(Coordinate("x", w.x), Coordinate("y", w.y));
     else
@@ -233,7 +242,7 @@ void CZeltra20View::mousePressEvent(QMouseEvent* event)
         return;
     QPoint p = event->position().toPoint();
     if (m_host.GetMouseMode() == Cmd::kModeZoom) {
-        const QRect plot = PlotRect(GetChartDocument().GetChart());
+        const QRect plot = PlotRect(m_rcPlot);
         p.setX(std::max(p.x(), plot.left()));
         p.setY(std::max(p.y(), plot.top()));
         if (!plot.contains(p))
@@ -251,7 +260,7 @@ void CZeltra20View::mouseMoveEvent(QMouseEvent* event)
     UpdateGuides(p, false);
     if (m_drag == Drag::kActive) {
         CZeltra20Doc& document = GetChartDocument();
-        FunctionContainer& chart = document.GetChart();
+        FunctionContainer& chart = MouseChart();
         switch (m_host.GetMouseMode()) {
         case Cmd::kModePan: {
             const RECT& plot = chart.GetPlotRect();
@@ -265,7 +274,7 @@ void CZeltra20View::mouseMoveEvent(QMouseEvent* event)
             break;
         }
         case Cmd::kModeZoom: {
-            const QRect plot = PlotRect(chart);
+            const QRect plot = PlotRect(m_rcPlot);
             p.setX(std::min(p.x(), plot.right() + 1));
             p.setY(std::min(p.y(), plot.bottom() + 1));
             EraseDragRect();
@@ -298,7 +307,7 @@ void CZeltra20View::FinishDrag()
         // A drag towards the lower right zooms in; a click or a drag in any
         // other direction undoes the last zoom.
         EraseDragRect();
-        document.GetChart().ZoomToRect(m_ptDragAnchor.x(), m_ptDragAnchor.y(),
+        MouseChart().ZoomToRect(m_ptDragAnchor.x(), m_ptDragAnchor.y(),
                                        m_ptDragCurrent.x(), m_ptDragCurrent.y());
         document.SetModifiedFlag(true);
         BroadcastAfterDrag();

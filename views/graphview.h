@@ -1,12 +1,14 @@
 #pragma once
 
 #include "framework/view.h"
+#include "platform/wintypes.h"
 
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
 
 class CZeltra20Doc;
+class FunctionContainer;
 class QPrinter;
 
 /// What the graph view reads from and tells the main window: the mouse mode
@@ -59,6 +61,7 @@ private:
     };
 
     void RenderChart();
+    FunctionContainer& MouseChart();
     void UpdateGuides(QPoint p, bool eraseOnly);
     void ShowReadout(QPoint p);
     void FinishDrag();
@@ -71,6 +74,8 @@ private:
 
     CGraphViewHost& m_host;
     QImage m_image;
+    /// Where the last drawing put the plot (device pixels of this view).
+    RECT m_rcPlot = {0, 0, 0, 0};
     bool m_bImageStale = true;
     Drag m_drag = Drag::kNone;
     bool m_bSkipGuidesOnce = false;

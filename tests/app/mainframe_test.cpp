@@ -582,6 +582,21 @@ private slots:
         const QImage before = frames[0]->GetGraphView()->grab().toImage();
         Frame().GetAction(Cmd::kZoomIn)->trigger();
         QVERIFY(frames[0]->GetGraphView()->grab().toImage() != before);
+        // Each window reads the pointer through its own plot, whichever drew
+        // last.
+        frames[0]->parentWidget()->resize(700, 500);
+        frames[1]->parentWidget()->resize(420, 320);
+        QTest::qWait(50);
+        CZeltra20View* first = frames[0]->GetGraphView();
+        Frame().GetAction(Cmd::kUndoZoom)->trigger();
+        first->OnUpdate(nullptr, UpdateHint::kNoSend);
+        const RECT firstPlot = Chart().GetPlotRect();
+        frames[1]->GetGraphView()->OnUpdate(nullptr, UpdateHint::kNoSend);
+        QVERIFY(Chart().GetPlotRect().right < firstPlot.right);
+        const QList<QLabel*> panes = Panes(Frame());
+        QTest::mouseMove(first, QPoint(firstPlot.right - 1, (firstPlot.top + firstPlot.bottom) / 2));
+        const double x = panes[0]->text().mid(5).toDouble();
+        QVERIFY2(x > 4.95 && x <= 5, qPrintable(panes[0]->text()));
         // Closing one of the two asks nothing; the chart stays.
         frames[1]->parentWidget()->close();
         QCOMPARE(Frame().GetFrames().size(), std::size_t{1});
