@@ -46,7 +46,7 @@ CZeltra20TableView::CZeltra20TableView(CZeltra20Doc& document, QWidget* parent)
 
     QHeaderView* columns = horizontalHeader();
     columns->setMinimumSectionSize(0);
-    columns->setDefaultSectionSize(kColumnWidth);
+    columns->setDefaultSectionSize(ColumnWidth());
     columns->setSectionsMovable(true);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     columns->setTextElideMode(Qt::ElideRight);
@@ -54,6 +54,13 @@ CZeltra20TableView::CZeltra20TableView(CZeltra20Doc& document, QWidget* parent)
 }
 
 CZeltra20TableView::~CZeltra20TableView() = default;
+
+int CZeltra20TableView::ColumnWidth() const
+{
+    // The longest text "%g" writes, and the cell's margins.
+    const int longest = fontMetrics().horizontalAdvance(QStringLiteral("-8.88888e+888")) + 8;
+    return std::max(kColumnWidth, longest);
+}
 
 FunctionContainer& CZeltra20TableView::GetChart() const
 {
@@ -75,7 +82,7 @@ void CZeltra20TableView::OnUpdate(CView* /*sender*/, int hint)
     for (int column = 0; column < columns->count(); ++column) {
         if (columns->visualIndex(column) != column)
             columns->moveSection(columns->visualIndex(column), column);
-        columns->resizeSection(column, kColumnWidth);
+        columns->resizeSection(column, ColumnWidth());
     }
     scrollToTop();
 }

@@ -21,8 +21,13 @@ class CZeltra20TableView : public QTableView, public CView
     Q_OBJECT
 
 public:
-    /// Column width in pixels given to every column at each rebuild.
+    /// Column width in pixels given to every column at each rebuild, where
+    /// the font lets a "%g" number such as -1.23457e+100 fit in it.
     static constexpr int kColumnWidth = 70;
+
+    /// The width columns start with: kColumnWidth, or wider where the table's
+    /// font needs it, so that no number is cut short.
+    int ColumnWidth() const;
 
     CZeltra20TableView(CZeltra20Doc& document, QWidget* parent = nullptr);
     ~CZeltra20TableView() override;

@@ -118,7 +118,7 @@ void TableViewTest::columns()
     QCOMPARE(Headers(view), headers);
     QCOMPARE(view.model()->rowCount(), rows);
     for (int column = 0; column < headers.size(); ++column)
-        QCOMPARE(view.columnWidth(column), CZeltra20TableView::kColumnWidth);
+        QCOMPARE(view.columnWidth(column), view.ColumnWidth());
 }
 
 void TableViewTest::runningSum()
@@ -234,7 +234,7 @@ void TableViewTest::rebuildRestoresLayout()
 
     doc.UpdateAllViews(nullptr, 0);
     QCOMPARE(Headers(view), (QStringList{"x", "sin(x)", "cos(x)"}));
-    QCOMPARE(view.columnWidth(0), CZeltra20TableView::kColumnWidth);
+    QCOMPARE(view.columnWidth(0), view.ColumnWidth());
     QCOMPARE(view.rowAt(0), 0);
 }
 
