@@ -134,9 +134,11 @@ void CServerDlg::OnStartStop()
             ReadUnsignedField(m_editMaxConnections, 1, kMaxConnectionsLimit, this);
         if (!maximum)
             return;
-        m_editState->setText(FromCp1250(NetMessage::kServerStarting.c_str()));
         m_server.SetMaxConnections(*maximum);
         m_server.Close();
+        // Shown while the socket is set up (the close above refreshed the
+        // dialog).
+        m_editState->setText(FromCp1250(NetMessage::kServerStarting.c_str()));
         if (m_server.Listen(static_cast<quint16>(*port))) {
             m_editPort->setText(QString::number(m_server.GetPort()));
             ShowListening(true);
