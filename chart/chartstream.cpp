@@ -4,7 +4,6 @@
 #include "chart/chartsettings.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -75,13 +74,19 @@ bool ChartStreamReader::FinishStep()
     case Step::kHeaderLength:
         if (m_bytes.back() != kHeaderLength)
             return false;
-        Expect(Step::kHeader, kHeaderLength);
+        Expect(Step::kHeader, 1);
         break;
-    case Step::kHeader:
-        if (std::memcmp(m_bytes.data() + 1, kChartHeader, kHeaderLength) != 0)
+    case Step::kHeader: {
+        // Byte by byte: a stream that is not a chart shows it at once.
+        const std::size_t index = m_bytes.size() - 2;
+        if (m_bytes.back() != static_cast<uint8_t>(kChartHeader[index]))
             return false;
-        Expect(Step::kCount, 4);
+        if (index + 1 < kHeaderLength)
+            Expect(Step::kHeader, 1);
+        else
+            Expect(Step::kCount, 4);
         break;
+    }
     case Step::kCount: {
         const auto count = static_cast<int32_t>(LastUInt(4));
         if (count < 0 || count > kMaxChartFunctions)

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -146,31 +145,5 @@ TEST(ChartStream, RefusesWhatCannotBeAChart)
         // The whole-stream reader agrees that no chart is there.
         EXPECT_NE(ScanChart(row.bytes.data(), row.bytes.size()).status, ChartParse::kComplete)
             << row.name;
-    }
-}
-
-// Random streams cut at random: the reader and the whole-stream reader agree
-// on where the first chart ends.
-TEST(ChartStream, AgreesWithTheWholeStreamReaderOnMutatedCharts)
-{
-    std::mt19937 random(12);
-    const std::vector<uint8_t> base = RawChart({"sin(x)", "x"}, 1);
-    for (int round = 0; round < 3000; ++round) {
-        std::vector<uint8_t> stream = base;
-        const int changes = 1 + static_cast<int>(random() % 3);
-        for (int i = 0; i < changes; ++i)
-            stream[random() % stream.size()] = static_cast<uint8_t>(random());
-        stream.resize(random() % (stream.size() + 1));
-        ChartStreamReader reader;
-        std::size_t fed = 0;
-        while (fed < stream.size() && reader.GetStatus() == Status::kPartial)
-            fed += reader.Feed(stream.data() + fed, std::min<std::size_t>(1 + random() % 40, stream.size() - fed));
-        const ChartScan scan = ScanChart(stream.data(), stream.size());
-        if (reader.GetStatus() == Status::kComplete)
-            EXPECT_EQ(scan.status == ChartParse::kComplete ? scan.size : 0, reader.Size());
-        else if (reader.GetStatus() == Status::kPartial)
-            EXPECT_EQ(scan.status, ChartParse::kIncomplete);
-        else
-            EXPECT_NE(scan.status, ChartParse::kComplete);
     }
 }
