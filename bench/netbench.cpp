@@ -12,6 +12,7 @@
 // 1.2 MB chart holds 200 formulas of 6000 characters.
 #include "bench/benchsupport.h"
 
+#include "chart/chartimage.h"
 #include "chart/chartstream.h"
 #include "chart/functioncontainer.h"
 #include "chart/zeltra20doc.h"
