@@ -18,7 +18,9 @@ constexpr char kUsage[] =
     "      [--table MIN:MAX:KROK] [--header TEKST] [--caption TEKST] -o PLIK\n"
     "  dump [--computed] PLIK\n"
     "  table PLIK\n"
-    "  render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ]\n";
+    "  render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ]\n"
+    "  serve PLIK [--port PORT] [--max N]\n"
+    "  receive HOST [--port PORT] [--name NAZWA] [--count N] -o WZORZEC\n";
 
 } // namespace
 
@@ -60,6 +62,10 @@ int main(int argc, char** argv)
         return RunTable(argc, argv);
     if (command == "render")
         return RunRender(argc, argv);
+    if (command == "serve")
+        return RunServe(argc, argv);
+    if (command == "receive")
+        return RunReceive(argc, argv);
     if (command == "help" || command == "--help") {
         std::fputs(kUsage, stdout);
         return 0;

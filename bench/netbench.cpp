@@ -1,0 +1,220 @@
+// Chart sharing on loopback.
+//   share/standard, share/1.2MB   one SendChartToAll to 50 introduced clients,
+//                                 until every client has read the whole chart
+//   raw/standard, raw/1.2MB       the same bytes written by a plain loop to 50
+//                                 sockets, until every client has read them
+//   receive/50MB                  a 50 MB chart fed in 4 KiB pieces through the
+//                                 client's chart reader, then loaded into a
+//                                 fresh document (the client's whole path)
+//   read/50MB                     the reader alone
+//   load/50MB                     the same bytes loaded from memory
+// The standard chart is the 15 formulas of the set at 10000 steps; the
+// 1.2 MB chart holds 200 formulas of 6000 characters.
+#include "bench/benchsupport.h"
+
+#include "chart/chartimage.h"
+#include "chart/chartstream.h"
+#include "chart/functioncontainer.h"
+#include "chart/zeltra20doc.h"
+#include "net/serversocket.h"
+#include "net/sharinghost.h"
+#include "platform/archive.h"
+
+#include <QCoreApplication>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int kClients = 50;
+
+class FixedHost : public SharingHost
+{
+public:
+    std::optional<std::vector<uint8_t>> ActiveChartImage() override { return m_image; }
+    bool CanShowChart() override { return false; }
+    bool ShowChart(const std::vector<uint8_t>&) override { return false; }
+    std::vector<uint8_t> m_image;
+};
+
+std::vector<uint8_t> Stored(const FunctionContainer& chart)
+{
+    ArchiveWriter writer;
+    chart.Store(writer);
+    return writer.Bytes();
+}
+
+std::vector<uint8_t> StandardChart(const std::vector<std::string>& formulas)
+{
+    FunctionContainer chart;
+    chart.BeginEdit();
+    chart.SetComputation(10000, false, true);
+    for (std::size_t i = 0; i < formulas.size(); ++i) {
+        chart.SetCurrent(-1);
+        chart.SetFunction(formulas[i], static_cast<int32_t>(i % 3), true, chart.GetColor());
+    }
+    chart.CommitEdit();
+    return Stored(chart);
+}
+
+// Hidden functions of long formulas: the size of the chart, not its drawing.
+std::vector<uint8_t> LongChart(int functions)
+{
+    std::string formula = "x";
+    while (formula.size() + 2 <= 6000)
+        formula += "+x";
+    formula += "0";
+    ArchiveWriter writer;
+    writer.WriteString(kChartHeader);
+    writer.WriteInt32(functions);
+    for (int i = 0; i < functions; ++i) {
+        writer.WriteString(formula);
+        writer.WriteUInt32(0xFF);
+        writer.WriteInt32(0);
+        writer.WriteInt32(0);
+    }
+    // The rest as a default chart stores it.
+    const std::vector<uint8_t> rest = Stored(FunctionContainer());
+    writer.WriteBytes(rest.data() + 15, rest.size() - 15);
+    return writer.Bytes();
+}
+
+/// Clients that count what they read.
+class Readers
+{
+public:
+    Readers(quint16 port, bool introduce)
+    {
+        for (int i = 0; i < kClients; ++i) {
+            auto socket = std::make_unique<QTcpSocket>();
+            QTcpSocket* raw = socket.get();
+            QObject::connect(raw, &QTcpSocket::readyRead, [this, raw] {
+                char buffer[65536];
+                for (qint64 n; (n = raw->read(buffer, sizeof buffer)) > 0;)
+                    m_nReceived += static_cast<std::size_t>(n);
+            });
+            raw->connectToHost(QHostAddress::LocalHost, port);
+            raw->waitForConnected();
+            if (introduce) {
+                ArchiveWriter name;
+                name.WriteString("bench");
+                raw->write(reinterpret_cast<const char*>(name.Bytes().data()),
+                           static_cast<qint64>(name.Bytes().size()));
+            }
+            m_sockets.push_back(std::move(socket));
+        }
+    }
+    void WaitFor(std::size_t bytes)
+    {
+        while (m_nReceived < bytes)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        m_nReceived -= bytes;
+    }
+
+private:
+    std::vector<std::unique_ptr<QTcpSocket>> m_sockets;
+    std::size_t m_nReceived = 0;
+};
+
+void RegisterSharing(const char* label, const std::vector<uint8_t>& image)
+{
+    benchmark::RegisterBenchmark((std::string("share/") + label).c_str(), [image](benchmark::State& state) {
+        FixedHost host;
+        host.m_image = image;
+        CServerSocket server(host);
+        server.SetMaxConnections(kClients);
+        server.Listen(0);
+        Readers readers(server.GetPort(), true);
+        while (server.GetConnectionCount() < kClients)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        readers.WaitFor(image.size() * kClients); // the charts sent at the introductions
+        for (auto _ : state) {
+            server.SendChartToAll();
+            readers.WaitFor(image.size() * kClients);
+        }
+        state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * image.size() * kClients));
+    })->Unit(benchmark::kMillisecond)->UseRealTime();
+
+    benchmark::RegisterBenchmark((std::string("raw/") + label).c_str(), [image](benchmark::State& state) {
+        QTcpServer listener;
+        listener.listen(QHostAddress::LocalHost, 0);
+        Readers readers(listener.serverPort(), false);
+        std::vector<QTcpSocket*> sockets;
+        while (sockets.size() < kClients) {
+            listener.waitForNewConnection(1000);
+            while (QTcpSocket* socket = listener.nextPendingConnection())
+                sockets.push_back(socket);
+        }
+        for (auto _ : state) {
+            for (QTcpSocket* socket : sockets)
+                socket->write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
+            readers.WaitFor(image.size() * kClients);
+        }
+        state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * image.size() * kClients));
+    })->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int qtArgc = 1;
+    char name[] = "net_bench";
+    char* qtArgv[] = {name, nullptr};
+    QCoreApplication app(qtArgc, qtArgv);
+
+    const std::vector<uint8_t> standard = StandardChart(LoadFormulas(argc, argv));
+    const std::vector<uint8_t> large = LongChart(200);
+    const std::vector<uint8_t> huge = LongChart(8400);
+    std::printf("charts: standard %zu bytes, long %zu bytes, huge %zu bytes\n", standard.size(),
+                large.size(), huge.size());
+    RegisterSharing("standard", standard);
+    RegisterSharing("1.2MB", large);
+
+    constexpr std::size_t kPiece = 4096;
+    benchmark::RegisterBenchmark("read/50MB", [&](benchmark::State& state) {
+        for (auto _ : state) {
+            ChartStreamReader reader;
+            for (std::size_t at = 0; at < huge.size(); at += kPiece)
+                reader.Feed(huge.data() + at, std::min(kPiece, huge.size() - at));
+            std::vector<uint8_t> chart = reader.TakeChart();
+            benchmark::DoNotOptimize(chart.data());
+        }
+    })->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("receive/50MB", [&](benchmark::State& state) {
+        for (auto _ : state) {
+            ChartStreamReader reader;
+            for (std::size_t at = 0; at < huge.size(); at += kPiece)
+                reader.Feed(huge.data() + at, std::min(kPiece, huge.size() - at));
+            CZeltra20Doc document;
+            if (reader.GetStatus() != ChartStreamReader::Status::kComplete ||
+                !document.LoadImage(reader.TakeChart()))
+                state.SkipWithError("the chart was not received");
+        }
+    })->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("load/50MB", [&](benchmark::State& state) {
+        for (auto _ : state) {
+            CZeltra20Doc document;
+            if (!document.LoadImage(huge))
+                state.SkipWithError("the chart did not load");
+        }
+    })->Unit(benchmark::kMillisecond)->UseRealTime();
+
+    benchmark::Initialize(&argc, argv);
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    auto& t = reporter.m_times;
+    const double shareStandard = t["raw/standard"] / t["share/standard"];
+    const double shareLarge = t["raw/1.2MB"] / t["share/1.2MB"];
+    std::printf("share 50 clients vs raw send, standard chart: %.2f\n", shareStandard);
+    std::printf("share 50 clients vs raw send, 1.2 MB chart: %.2f\n", shareLarge);
+    std::printf("read 50 MB in 4 KiB pieces vs load: %.2f\n", t["load/50MB"] / t["read/50MB"]);
+    std::printf("share 50 clients vs raw send: %.2f\n", std::min(shareStandard, shareLarge));
+    std::printf("receive vs load: %.2f\n", t["load/50MB"] / t["receive/50MB"]);
+    return 0;
+}

@@ -1,0 +1,139 @@
+#include "cli/commands.h"
+
+#include "chart/chartimage.h"
+#include "chart/chartmessages.h"
+#include "net/clientsocket.h"
+#include "net/netmessages.h"
+#include "net/serversocket.h"
+#include "net/sharinghost.h"
+#include "platform/archive.h"
+#include "platform/cp1250.h"
+#include "platform/fileio.h"
+
+#include <QCoreApplication>
+
+#include <charconv>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kUsage = "receive HOST [--port PORT] [--name NAZWA] [--count N] -o WZORZEC";
+
+/// The file name of the n-th chart: the pattern with "%d" as n.
+std::string OutputName(const std::string& pattern, unsigned n)
+{
+    const std::size_t at = pattern.find("%d");
+    if (at == std::string::npos)
+        return pattern;
+    return pattern.substr(0, at) + std::to_string(n) + pattern.substr(at + 2);
+}
+
+/// Writes every chart it is shown to the next file of the pattern.
+class FileWriterHost : public SharingHost
+{
+public:
+    FileWriterHost(std::string pattern, unsigned count) : m_pattern(std::move(pattern)), m_nCount(count) {}
+
+    std::optional<std::vector<uint8_t>> ActiveChartImage() override { return std::nullopt; }
+    bool CanShowChart() override { return m_error.empty() && (m_nCount == 0 || m_nWritten < m_nCount); }
+
+    bool ShowChart(const std::vector<uint8_t>& image) override
+    {
+        ChartImage parsed;
+        ArchiveReader reader(image);
+        if (ParseChart(reader, parsed, true) != ChartParse::kComplete)
+            return false;
+        // Through a temporary file: a chart's file appears only whole.
+        const std::string name = OutputName(m_pattern, m_nWritten + 1);
+        if (!WriteFileAtomically(name, image)) {
+            m_error = ChartMessage::Format(ChartMessage::kWriteFailed, Cp1250::FromUtf8(name).c_str());
+            QCoreApplication::exit(1);
+            return true;
+        }
+        ++m_nWritten;
+        if (m_nCount != 0 && m_nWritten == m_nCount)
+            QCoreApplication::exit(0);
+        return true;
+    }
+
+    const std::string& Error() const { return m_error; }
+
+private:
+    std::string m_pattern;
+    unsigned m_nCount;
+    unsigned m_nWritten = 0;
+    std::string m_error;
+};
+
+} // namespace
+
+int RunReceive(int argc, char** argv)
+{
+    std::string host;
+    std::string pattern;
+    std::optional<std::string> clientName;
+    unsigned port = CServerSocket::kDefaultPort;
+    unsigned count = 0;
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        if (option == "--port" && i + 1 < argc) {
+            const std::string_view text = argv[++i];
+            auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+            if (error != std::errc() || end != text.data() + text.size() || port > 65535)
+                return ReportError(std::string("--port: ") + argv[i] + " (0 ... 65535)");
+        } else if (option == "--count" && i + 1 < argc) {
+            const std::string_view text = argv[++i];
+            auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+            if (error != std::errc() || end != text.data() + text.size() || count == 0)
+                return ReportError(std::string("--count: ") + argv[i]);
+        } else if (option == "--name" && i + 1 < argc) {
+            // Characters that code page 1250 lacks go out as '?'.
+            clientName = Cp1250::FromUtf8(argv[++i]);
+        } else if (option == "-o" && i + 1 < argc) {
+            pattern = argv[++i];
+        } else if (host.empty() && !option.starts_with("-")) {
+            host = argv[i];
+        } else {
+            return UsageError(kUsage);
+        }
+    }
+    if (host.empty() || pattern.empty())
+        return UsageError(kUsage);
+
+    int qtArgc = 1;
+    char name[] = "osiowiec-cli";
+    char* qtArgv[] = {name, nullptr};
+    QCoreApplication app(qtArgc, qtArgv);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    FileWriterHost files(pattern, count);
+    CClientSocket client(files);
+    if (clientName)
+        client.SetClientName(*clientName);
+    int status = 0;
+    QObject::connect(&client, &CClientSocket::connectFailed, [&] {
+        status = ReportError(NetMessage::kConnectFailed.c_str());
+        app.exit(status);
+    });
+    QObject::connect(&client, &CClientSocket::clientClosed, [&] {
+        switch (client.GetCloseReason()) {
+        case CClientSocket::CloseReason::kCutOff:
+            status = ReportError(NetMessage::kChartCutOff.c_str());
+            break;
+        case CClientSocket::CloseReason::kMalformed:
+            status = ReportError(NetMessage::kChartMalformed.c_str());
+            break;
+        default:
+            break;
+        }
+        app.exit(status);
+    });
+    client.ConnectToServer(Cp1250::FromUtf8(host), static_cast<quint16>(port));
+    const int result = app.exec();
+    if (!files.Error().empty())
+        return ReportError(files.Error());
+    return result;
+}

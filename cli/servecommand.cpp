@@ -1,0 +1,167 @@
+#include "cli/commands.h"
+
+#include "chart/chartfile.h"
+#include "chart/chartmessages.h"
+#include "chart/functioncontainerexception.h"
+#include "net/netmessages.h"
+#include "net/serversocket.h"
+#include "net/sharinghost.h"
+#include "platform/cp1250.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <charconv>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::string_view kUsage = "serve PLIK [--port PORT] [--max N]";
+// Writers change a file in several steps; it is read once they are quiet.
+constexpr int kSettleTime = 50; // ms
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(g_signalPipe[1], &byte, 1);
+}
+
+bool ParseNumber(std::string_view text, unsigned low, unsigned high, unsigned& value)
+{
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() && value >= low && value <= high;
+}
+
+/// The file's chart as the active chart: the last version that loaded.
+class FileHost : public SharingHost
+{
+public:
+    explicit FileHost(std::string path) : m_path(std::move(path)) {}
+
+    /// Reads the file again; true when it changed and loads. The message of a
+    /// file that does not load goes to *error.
+    bool Reload(std::string* error)
+    {
+        struct stat info = {};
+        if (stat(m_path.c_str(), &info) != 0) {
+            if (error)
+                *error = std::string();
+            return false;
+        }
+        const bool changed = !m_bLoaded || info.st_ino != m_info.st_ino ||
+                             info.st_size != m_info.st_size ||
+                             info.st_mtim.tv_sec != m_info.st_mtim.tv_sec ||
+                             info.st_mtim.tv_nsec != m_info.st_mtim.tv_nsec;
+        if (!changed)
+            return false;
+        try {
+            m_image = ReadChartFile(m_path);
+        } catch (const FunctionContainerException& e) {
+            if (error)
+                *error = e.m_strMessage;
+            return false;
+        }
+        m_info = info;
+        m_bLoaded = true;
+        return true;
+    }
+
+    std::optional<std::vector<uint8_t>> ActiveChartImage() override
+    {
+        if (!m_bLoaded)
+            return std::nullopt;
+        return m_image;
+    }
+    bool CanShowChart() override { return false; }
+    bool ShowChart(const std::vector<uint8_t>&) override { return false; }
+
+private:
+    std::string m_path;
+    std::vector<uint8_t> m_image;
+    struct stat m_info = {};
+    bool m_bLoaded = false;
+};
+
+} // namespace
+
+int RunServe(int argc, char** argv)
+{
+    std::string path;
+    unsigned port = CServerSocket::kDefaultPort;
+    unsigned maximum = CServerSocket::kDefaultMaxConnections;
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        if (option == "--port" && i + 1 < argc) {
+            if (!ParseNumber(argv[++i], 0, 65535, port))
+                return ReportError(std::string("--port: ") + argv[i] + " (0 ... 65535)");
+        } else if (option == "--max" && i + 1 < argc) {
+            if (!ParseNumber(argv[++i], 1, 50, maximum))
+                return ReportError(std::string("--max: ") + argv[i] + " (1 ... 50)");
+        } else if (path.empty() && !option.starts_with("-")) {
+            path = argv[i];
+        } else {
+            return UsageError(kUsage);
+        }
+    }
+    if (path.empty())
+        return UsageError(kUsage);
+
+    int qtArgc = 1;
+    char name[] = "osiowiec-cli";
+    char* qtArgv[] = {name, nullptr};
+    QCoreApplication app(qtArgc, qtArgv);
+
+    FileHost host(path);
+    std::string error;
+    if (!host.Reload(&error))
+        return ReportError(error.empty() ? ChartMessage::Format(ChartMessage::kReadFailed, Cp1250::FromUtf8(path).c_str())
+                                         : error);
+
+    CServerSocket server(host);
+    server.SetMaxConnections(maximum);
+    if (!server.Listen(static_cast<quint16>(port)))
+        return ReportError(NetMessage::kServerFailed.c_str());
+    std::printf("listening on port %u\n", static_cast<unsigned>(server.GetPort()));
+    std::fflush(stdout);
+
+    // A replacing rename takes the file out of the watch: the folder is
+    // watched too, and the file is watched again whenever it is there.
+    const QString file = QString::fromLocal8Bit(path.c_str());
+    QFileSystemWatcher watcher;
+    watcher.addPath(file);
+    watcher.addPath(QFileInfo(file).absolutePath());
+    QTimer settle;
+    settle.setSingleShot(true);
+    settle.setInterval(kSettleTime);
+    QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &settle, qOverload<>(&QTimer::start));
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &settle,
+                     qOverload<>(&QTimer::start));
+    QObject::connect(&settle, &QTimer::timeout, [&] {
+        if (!watcher.files().contains(file))
+            watcher.addPath(file);
+        if (host.Reload(nullptr))
+            server.SendChartToAll();
+    });
+
+    if (pipe(g_signalPipe) != 0)
+        return ReportError("pipe");
+    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    app.exec();
+    server.Close();
+    return 0;
+}

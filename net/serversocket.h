@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QObject>
+#include <QTcpServer>
+
+#include <string>
+#include <vector>
+
+class CConnectionSocket;
+class SharingHost;
+
+/// The sharing server: listens on a TCP port (IPv4 and IPv6), keeps up to
+/// GetMaxConnections() clients and sends them the host's active chart: to one
+/// client when it introduces itself, to all on SendChartToAll(). Runs on the
+/// event loop's thread and never waits for a client.
+class CServerSocket : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint16 kDefaultPort = 2001;
+    static constexpr unsigned kDefaultMaxConnections = 5;
+    static constexpr int kBacklog = 5;
+    /// A client that has not introduced itself within this time is dropped.
+    static constexpr int kIntroductionTimeout = 10000; // ms
+
+    explicit CServerSocket(SharingHost& host, QObject* parent = nullptr);
+    /// Closes every connection and the listening socket without signals.
+    ~CServerSocket() override;
+
+    /// Listens on the port (0: one the system picks) on every address; false
+    /// when it cannot. Any earlier state must be closed first (Close()).
+    bool Listen(quint16 port);
+    /// Drops every connection, stops listening and emits serverClosed().
+    void Close();
+
+    bool IsListening() const { return m_bListening; }
+    /// The port listened on; 0 while not listening.
+    quint16 GetPort() const;
+
+    unsigned GetMaxConnections() const { return m_nMaxConnections; }
+    /// Takes effect for connections accepted from now on.
+    void SetMaxConnections(unsigned count) { m_nMaxConnections = count; }
+    void SetIntroductionTimeout(int milliseconds) { m_nIntroductionTimeout = milliseconds; }
+
+    /// Sends the host's active chart to every connection; true when at least
+    /// one connection took it.
+    bool SendChartToAll();
+
+    /// "Serwer jest wyłączony" or "Serwer jest aktywny i czeka na
+    /// połączenia..." (code page 1250).
+    std::string GetStatusText() const;
+    /// The text of the status-bar pane: "SERWER" while listening, else empty.
+    std::string GetPaneText() const;
+    int GetConnectionCount() const { return static_cast<int>(m_connections.size()); }
+    /// The i-th connection as "name (address)"; empty when there is none.
+    std::string GetConnectionText(int i) const;
+    const CConnectionSocket* GetConnection(int i) const;
+
+    SharingHost& GetHost() { return m_host; }
+    /// Forgets a connection whose socket closed; nothing when it is not listed.
+    void RemoveConnection(CConnectionSocket* connection);
+
+    /// This computer's name in code page 1250, at most 99 bytes: what the
+    /// dialogs show and what a client introduces itself with.
+    static std::string GetLocalComputerName();
+
+signals:
+    /// A client's connection ended (not when the server closes them all).
+    void connectionClosed();
+    /// The server stopped listening.
+    void serverClosed();
+    /// A client introduced itself.
+    void clientNamed();
+    /// IsListening() changed: for the status bar.
+    void stateChanged();
+
+private slots:
+    void OnAccept();
+
+private:
+    friend class CConnectionSocket;
+    /// From a connection whose socket closed: forget it and tell.
+    void OnConnectionClosed(CConnectionSocket* connection);
+    void DeleteConnections();
+
+    SharingHost& m_host;
+    unsigned m_nMaxConnections = kDefaultMaxConnections;
+    std::vector<CConnectionSocket*> m_connections; ///< owned, in order of acceptance
+    bool m_bListening = false;
+    int m_nIntroductionTimeout = kIntroductionTimeout;
+    QTcpServer m_listener;
+};

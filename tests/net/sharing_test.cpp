@@ -1,0 +1,517 @@
+// The sharing server and client on loopback, with a stand-in for the window.
+#include "tests/net/fakehost.h"
+
+#include "chart/functioncontainer.h"
+#include "net/connectionsocket.h"
+#include "net/netmessages.h"
+#include "platform/archive.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <memory>
+#include <random>
+#include <string>
+
+namespace {
+
+constexpr int kWait = 10000; // ms
+
+QByteArray Bytes(const std::vector<uint8_t>& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+QByteArray Introduction(const std::string& name)
+{
+    ArchiveWriter writer;
+    writer.WriteString(name);
+    return Bytes(writer.Bytes());
+}
+
+QByteArray ImageOf(CZeltra20Doc* document)
+{
+    return Bytes(document->StoreImage());
+}
+
+// A chart that differs from the default one.
+void AddFunction(CZeltra20Doc* document, const std::string& formula, bool visible = true)
+{
+    FunctionContainer& chart = document->GetChart();
+    chart.BeginEdit();
+    chart.SetCurrent(-1);
+    chart.SetFunction(formula, 0, visible, chart.GetColor());
+    chart.CommitEdit();
+}
+
+/// A client that speaks the protocol by hand.
+class RawClient
+{
+public:
+    explicit RawClient(quint16 port, const QString& host = QStringLiteral("127.0.0.1"))
+    {
+        QObject::connect(&m_socket, &QTcpSocket::readyRead, [this] { m_received += m_socket.readAll(); });
+        QObject::connect(&m_socket, &QTcpSocket::disconnected, [this] { m_bClosed = true; });
+        m_socket.connectToHost(host, port);
+    }
+    bool WaitConnected() { return m_socket.waitForConnected(kWait); }
+    void Send(const QByteArray& bytes)
+    {
+        m_socket.write(bytes);
+        m_socket.flush();
+    }
+
+    QTcpSocket m_socket;
+    QByteArray m_received;
+    bool m_bClosed = false;
+};
+
+/// A server that speaks the protocol by hand, for one client.
+class RawServer
+{
+public:
+    RawServer()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection,
+                         [this] { m_pSocket = m_server.nextPendingConnection(); });
+    }
+    quint16 Port() const { return m_server.serverPort(); }
+    void Send(const QByteArray& bytes)
+    {
+        m_pSocket->write(bytes);
+        m_pSocket->flush();
+    }
+
+    QTcpServer m_server;
+    QTcpSocket* m_pSocket = nullptr;
+};
+
+} // namespace
+
+class SharingTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void introductionIsReadWhereverItsPrefixIsCut_data();
+    void introductionIsReadWhereverItsPrefixIsCut();
+    void clientsOverTheMaximumAreClosedWithoutAChart();
+    void stoppingTheServerEmptiesTheList();
+    void clientsConnectOverIPv4AndIPv6();
+    void aCopyThatServesAndFollowsPassesChartsOn();
+    void closingAnyChartEndsTheConnection();
+    void aChartNeverWipesOutUnsavedChanges();
+    void chartsArriveInAnyPieces_data();
+    void chartsArriveInAnyPieces();
+    void aBrokenStreamEndsTheConnection_data();
+    void aBrokenStreamEndsTheConnection();
+    void withoutAChartWindowTheStreamWaits();
+    void aStalledClientHoldsAtMostTwoCharts();
+    void hostileIntroductionsCloseTheirConnection();
+    void aFailedConnectSaysSo();
+};
+
+void SharingTest::introductionIsReadWhereverItsPrefixIsCut_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("prefix");
+    QTest::newRow("empty") << 0 << 1;
+    QTest::newRow("9 bytes") << 9 << 1;
+    QTest::newRow("255 bytes") << 255 << 3;
+    QTest::newRow("65534 bytes") << 65534 << 7;
+}
+
+void SharingTest::introductionIsReadWhereverItsPrefixIsCut()
+{
+    QFETCH(int, length);
+    QFETCH(int, prefix);
+    FakeHost host;
+    AddFunction(host.OpenChart(), "sin(x)");
+    QVERIFY(host.m_server.Listen(0));
+    const std::string name(static_cast<std::size_t>(length), 'k');
+    const QByteArray introduction = Introduction(name);
+    QCOMPARE(introduction.size(), length + prefix);
+    for (int cut = 0; cut <= prefix; ++cut) {
+        RawClient client(host.m_server.GetPort());
+        QVERIFY(client.WaitConnected());
+        client.Send(introduction.left(cut));
+        QTest::qWait(20);
+        if (cut < introduction.size())
+            QVERIFY(client.m_received.isEmpty());
+        client.Send(introduction.mid(cut));
+        // The chart comes once the name is whole.
+        QTRY_COMPARE_WITH_TIMEOUT(client.m_received, ImageOf(host.Document(0)), kWait);
+        QCOMPARE(host.m_server.GetConnectionCount(), 1);
+        QCOMPARE(host.m_server.GetConnectionText(0), name + " (127.0.0.1)");
+        client.m_socket.disconnectFromHost();
+        QTRY_COMPARE_WITH_TIMEOUT(host.m_server.GetConnectionCount(), 0, kWait);
+    }
+}
+
+void SharingTest::clientsOverTheMaximumAreClosedWithoutAChart()
+{
+    FakeHost host;
+    host.OpenChart();
+    QVERIFY(host.m_server.Listen(0));
+    QCOMPARE(host.m_server.GetMaxConnections(), 5u);
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (int i = 0; i < 6; ++i) {
+        clients.push_back(std::make_unique<RawClient>(host.m_server.GetPort()));
+        QVERIFY(clients.back()->WaitConnected());
+        clients.back()->Send(Introduction("c" + std::to_string(i)));
+        QTRY_COMPARE_WITH_TIMEOUT(host.m_server.GetConnectionCount(), std::min(i + 1, 5), kWait);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(clients[5]->m_bClosed, kWait);
+    QVERIFY(clients[5]->m_received.isEmpty());
+    for (int i = 0; i < 5; ++i) {
+        QTRY_COMPARE_WITH_TIMEOUT(clients[i]->m_received, ImageOf(host.Document(0)), kWait);
+        QVERIFY(!clients[i]->m_bClosed);
+    }
+    QCOMPARE(host.m_server.GetConnectionCount(), 5);
+}
+
+void SharingTest::stoppingTheServerEmptiesTheList()
+{
+    FakeHost host;
+    host.OpenChart();
+    QVERIFY(host.m_server.Listen(0));
+    QCOMPARE(host.m_server.GetPaneText(), std::string("SERWER"));
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (int i = 0; i < 3; ++i) {
+        clients.push_back(std::make_unique<RawClient>(host.m_server.GetPort()));
+        QVERIFY(clients.back()->WaitConnected());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(host.m_server.GetConnectionCount(), 3, kWait);
+    QSignalSpy closed(&host.m_server, &CServerSocket::serverClosed);
+    host.m_server.Close();
+    QCOMPARE(closed.count(), 1);
+    QCOMPARE(host.m_server.GetConnectionCount(), 0);
+    QCOMPARE(host.m_server.GetConnectionText(0), std::string());
+    QVERIFY(!host.m_server.IsListening());
+    QCOMPARE(host.m_server.GetPaneText(), std::string());
+    QCOMPARE(host.m_server.GetStatusText(), std::string(NetMessage::kServerOff.c_str()));
+    for (auto& client : clients)
+        QTRY_VERIFY_WITH_TIMEOUT(client->m_bClosed, kWait);
+}
+
+void SharingTest::clientsConnectOverIPv4AndIPv6()
+{
+    FakeHost server;
+    AddFunction(server.OpenChart(), "x^2");
+    QVERIFY(server.m_server.Listen(0));
+    for (const char* address : {"127.0.0.1", "::1", "localhost"}) {
+        FakeHost follower;
+        follower.OpenChart();
+        follower.m_client.SetClientName("ab\xB3");
+        follower.m_client.ConnectToServer(address, server.m_server.GetPort());
+        QVERIFY(follower.m_client.IsConnecting());
+        QCOMPARE(follower.m_client.GetStatusText(), std::string(NetMessage::kClientConnecting.c_str()));
+        QTRY_COMPARE_WITH_TIMEOUT(ImageOf(follower.Document(0)), ImageOf(server.Document(0)), kWait);
+        QCOMPARE(follower.m_client.GetState(), int(CClientSocket::kConnected));
+        QCOMPARE(follower.m_client.GetPaneText(), std::string("KLIENT  "));
+        QCOMPARE(follower.m_client.GetServerAddress(), std::string(address));
+        QCOMPARE(follower.m_client.GetPeerPort(), server.m_server.GetPort());
+        const std::string text = server.m_server.GetConnectionText(0);
+        QVERIFY2(text == "ab\xB3 (127.0.0.1)" || text == "ab\xB3 (::1)", text.c_str());
+        // The received chart is shown, not an unsaved change.
+        QVERIFY(!follower.Document(0)->IsModified());
+    }
+}
+
+void SharingTest::aCopyThatServesAndFollowsPassesChartsOn()
+{
+    FakeHost first;
+    CZeltra20Doc* source = first.OpenChart();
+    QVERIFY(first.m_server.Listen(0));
+    FakeHost middle;
+    middle.OpenChart();
+    QVERIFY(middle.m_server.Listen(0));
+    FakeHost last;
+    last.OpenChart();
+    middle.m_client.ConnectToServer("127.0.0.1", first.m_server.GetPort());
+    last.m_client.ConnectToServer("127.0.0.1", middle.m_server.GetPort());
+    QTRY_COMPARE_WITH_TIMEOUT(middle.m_server.GetConnectionCount(), 1, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(middle.m_server.GetConnection(0)->IsNamed(), kWait);
+    for (const char* formula : {"sin(x)", "cos(x)/2", "x^3"}) {
+        AddFunction(source, formula);
+        source->BroadcastChange();
+        QTRY_COMPARE_WITH_TIMEOUT(ImageOf(last.Document(0)), ImageOf(source), kWait);
+        QCOMPARE(ImageOf(middle.Document(0)), ImageOf(source));
+    }
+    // Sending without the no-send bit only.
+    AddFunction(source, "1/x");
+    source->UpdateAllViews(nullptr, UpdateHint::kNoSend);
+    QTest::qWait(200);
+    QVERIFY(ImageOf(last.Document(0)) != ImageOf(source));
+}
+
+void SharingTest::closingAnyChartEndsTheConnection()
+{
+    FakeHost server;
+    server.OpenChart();
+    QVERIFY(server.m_server.Listen(0));
+    for (int closed : {0, 1}) {
+        FakeHost follower;
+        follower.OpenChart();
+        follower.OpenChart(); // the active one receives
+        follower.m_client.ConnectToServer("127.0.0.1", server.m_server.GetPort());
+        QTRY_COMPARE_WITH_TIMEOUT(follower.m_client.GetState(), int(CClientSocket::kConnected), kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(server.m_server.GetConnectionCount(), 1, kWait);
+        QSignalSpy ended(&follower.m_client, &CClientSocket::clientClosed);
+        follower.CloseChart(closed);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(follower.m_client.GetState(), int(CClientSocket::kNotConnected));
+        QCOMPARE(follower.m_client.GetStatusText(), std::string(NetMessage::kClientOff.c_str()));
+        QCOMPARE(follower.m_client.GetPaneText(), std::string());
+        QTRY_COMPARE_WITH_TIMEOUT(server.m_server.GetConnectionCount(), 0, kWait);
+    }
+}
+
+void SharingTest::aChartNeverWipesOutUnsavedChanges()
+{
+    FakeHost server;
+    CZeltra20Doc* source = server.OpenChart();
+    AddFunction(source, "sin(x)");
+    QVERIFY(server.m_server.Listen(0));
+    FakeHost follower;
+    CZeltra20Doc* work = follower.OpenChart();
+    AddFunction(work, "x+1");
+    work->SetModifiedFlag(true);
+    const QByteArray unsaved = ImageOf(work);
+    follower.m_client.ConnectToServer("127.0.0.1", server.m_server.GetPort());
+    QTRY_COMPARE_WITH_TIMEOUT(follower.ChartCount(), 2, kWait);
+    QCOMPARE(follower.Active(), 1);
+    QCOMPARE(ImageOf(follower.Document(1)), ImageOf(source));
+    QCOMPARE(ImageOf(work), unsaved);
+    QVERIFY(work->IsModified());
+    // The next chart goes to the new window, which holds no changes.
+    AddFunction(source, "cos(x)");
+    source->BroadcastChange();
+    QTRY_COMPARE_WITH_TIMEOUT(ImageOf(follower.Document(1)), ImageOf(source), kWait);
+    QCOMPARE(follower.ChartCount(), 2);
+    QCOMPARE(ImageOf(work), unsaved);
+}
+
+void SharingTest::chartsArriveInAnyPieces_data()
+{
+    QTest::addColumn<bool>("singleBytes");
+    QTest::newRow("single bytes") << true;
+    QTest::newRow("two charts in one packet") << false;
+}
+
+void SharingTest::chartsArriveInAnyPieces()
+{
+    QFETCH(bool, singleBytes);
+    FakeHost charts;
+    CZeltra20Doc* one = charts.OpenChart();
+    AddFunction(one, "sin(x)");
+    CZeltra20Doc* two = charts.OpenChart();
+    AddFunction(two, "tg(x)");
+    AddFunction(two, "x^2");
+
+    RawServer server;
+    FakeHost follower;
+    follower.OpenChart();
+    QSignalSpy received(&follower.m_client, &CClientSocket::chartReceived);
+    follower.m_client.ConnectToServer("127.0.0.1", server.Port());
+    QTRY_VERIFY_WITH_TIMEOUT(server.m_pSocket, kWait);
+    QTRY_COMPARE_WITH_TIMEOUT(follower.m_client.GetState(), int(CClientSocket::kConnected), kWait);
+    if (singleBytes) {
+        const QByteArray image = ImageOf(one);
+        for (qsizetype i = 0; i < image.size(); ++i) {
+            server.Send(image.mid(i, 1));
+            QTest::qWait(1);
+            if (i + 1 < image.size())
+                QCOMPARE(received.count(), 0);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(received.count(), 1, kWait);
+        QCOMPARE(ImageOf(follower.Document(0)), image);
+    } else {
+        server.Send(ImageOf(one) + ImageOf(two));
+        QTRY_COMPARE_WITH_TIMEOUT(received.count(), 2, kWait);
+        QCOMPARE(ImageOf(follower.Document(0)), ImageOf(two));
+    }
+    // A close between charts is an ordinary end.
+    server.m_pSocket->disconnectFromHost();
+    QTRY_COMPARE_WITH_TIMEOUT(follower.m_client.GetState(), int(CClientSocket::kNotConnected), kWait);
+    QCOMPARE(follower.m_client.GetCloseReason(), CClientSocket::CloseReason::kServerClosed);
+}
+
+void SharingTest::aBrokenStreamEndsTheConnection_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<int>("reason");
+    FakeHost charts;
+    CZeltra20Doc* chart = charts.OpenChart();
+    AddFunction(chart, "sin(x)");
+    const QByteArray image = ImageOf(chart);
+    // The settings record starts after the header, the count and "sin(x)".
+    const int insideSettings = 11 + 4 + 7 + 12 + 100;
+    QTest::newRow("cut inside the settings") << image.left(insideSettings)
+                                             << int(CClientSocket::CloseReason::kCutOff);
+    QTest::newRow("not a chart") << QByteArray("GET / HTTP/1.0\r\n\r\n")
+                                 << int(CClientSocket::CloseReason::kMalformed);
+    QByteArray negative = image;
+    negative.replace(11, 4, QByteArray("\xFF\xFF\xFF\xFF", 4));
+    QTest::newRow("negative function count") << negative << int(CClientSocket::CloseReason::kMalformed);
+    QByteArray history = image;
+    history.replace(image.size() - 12, 4, QByteArray("\x00\x00\x00\x80", 4));
+    QTest::newRow("negative history") << history << int(CClientSocket::CloseReason::kMalformed);
+}
+
+void SharingTest::aBrokenStreamEndsTheConnection()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(int, reason);
+    RawServer server;
+    FakeHost follower;
+    CZeltra20Doc* shown = follower.OpenChart();
+    AddFunction(shown, "x");
+    const QByteArray before = ImageOf(shown);
+    QSignalSpy received(&follower.m_client, &CClientSocket::chartReceived);
+    follower.m_client.ConnectToServer("127.0.0.1", server.Port());
+    QTRY_VERIFY_WITH_TIMEOUT(server.m_pSocket, kWait);
+    server.Send(stream);
+    if (reason == int(CClientSocket::CloseReason::kCutOff)) {
+        QTRY_COMPARE_WITH_TIMEOUT(follower.m_client.GetState(), int(CClientSocket::kReadingChart), kWait);
+        server.m_pSocket->disconnectFromHost();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(follower.m_client.GetState(), int(CClientSocket::kNotConnected), kWait);
+    QCOMPARE(int(follower.m_client.GetCloseReason()), reason);
+    QCOMPARE(follower.m_client.GetStatusText(), std::string(NetMessage::kClientOff.c_str()));
+    QCOMPARE(received.count(), 0);
+    QCOMPARE(ImageOf(shown), before);
+    QCOMPARE(follower.ChartCount(), 1);
+}
+
+void SharingTest::withoutAChartWindowTheStreamWaits()
+{
+    FakeHost server;
+    CZeltra20Doc* source = server.OpenChart();
+    AddFunction(source, "sin(x)");
+    QVERIFY(server.m_server.Listen(0));
+    FakeHost follower; // no chart window yet
+    QSignalSpy received(&follower.m_client, &CClientSocket::chartReceived);
+    follower.m_client.ConnectToServer("127.0.0.1", server.m_server.GetPort());
+    QTRY_COMPARE_WITH_TIMEOUT(server.m_server.GetConnectionCount(), 1, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(server.m_server.GetConnection(0)->IsNamed(), kWait);
+    QTest::qWait(100);
+    QCOMPARE(received.count(), 0);
+    QCOMPARE(follower.m_client.GetState(), int(CClientSocket::kConnected));
+    follower.OpenChart();
+    follower.Activate(0);
+    QTRY_COMPARE_WITH_TIMEOUT(received.count(), 1, kWait);
+    QCOMPARE(ImageOf(follower.Document(0)), ImageOf(source));
+}
+
+void SharingTest::aStalledClientHoldsAtMostTwoCharts()
+{
+    FakeHost server;
+    CZeltra20Doc* source = server.OpenChart();
+    // About 120 kB a chart: the network's own buffers fill within the run.
+    std::string formula = "x";
+    while (formula.size() < 6000)
+        formula += "+x";
+    for (int i = 0; i < 20; ++i)
+        AddFunction(source, formula, false);
+    const std::size_t chartSize = source->StoreImage().size();
+    QVERIFY(server.m_server.Listen(0));
+
+    RawClient stalled(server.m_server.GetPort());
+    stalled.m_socket.setReadBufferSize(1);
+    stalled.m_socket.disconnect(); // reads nothing
+    QVERIFY(stalled.WaitConnected());
+    stalled.Send(Introduction("stalled"));
+    std::vector<std::unique_ptr<RawClient>> readers;
+    for (int i = 0; i < 2; ++i) {
+        readers.push_back(std::make_unique<RawClient>(server.m_server.GetPort()));
+        QVERIFY(readers.back()->WaitConnected());
+        readers.back()->Send(Introduction("reader"));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(server.m_server.GetConnectionCount(), 3, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(server.m_server.GetConnection(0)->IsNamed(), kWait);
+
+    std::size_t mostPending = 0;
+    for (int change = 0; change < 200; ++change) {
+        source->GetChart().ZoomAbout(change % 2 ? 2 : 0.5);
+        source->GetChart().SetTableWidth(change);
+        source->BroadcastChange();
+        QCoreApplication::processEvents();
+        mostPending = std::max(mostPending, server.m_server.GetConnection(0)->PendingBytes());
+    }
+    // The client did stall: more than a chart waited for it at some point.
+    QVERIFY(mostPending > chartSize);
+    const QByteArray latest = ImageOf(source);
+    for (auto& reader : readers)
+        QTRY_VERIFY_WITH_TIMEOUT(reader->m_received.endsWith(latest), kWait);
+    QVERIFY2(mostPending <= 2 * chartSize + 256 * 1024,
+             qPrintable(QString("%1 bytes pending for a chart of %2").arg(mostPending).arg(chartSize)));
+    QVERIFY(!stalled.m_bClosed);
+}
+
+void SharingTest::hostileIntroductionsCloseTheirConnection()
+{
+    FakeHost host;
+    host.OpenChart();
+    host.m_server.SetIntroductionTimeout(300);
+    QVERIFY(host.m_server.Listen(0));
+
+    RawClient huge(host.m_server.GetPort());
+    QVERIFY(huge.WaitConnected());
+    huge.Send(QByteArray("\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 7));
+    QTRY_VERIFY_WITH_TIMEOUT(huge.m_bClosed, kWait);
+
+    RawClient silent(host.m_server.GetPort());
+    QVERIFY(silent.WaitConnected());
+    silent.Send(QByteArray("\x05" "ab", 3)); // never finished
+    QTRY_VERIFY_WITH_TIMEOUT(silent.m_bClosed, kWait);
+
+    std::mt19937 random(5);
+    QByteArray noise(1 << 20, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    noise[0] = '\xFF'; // a long name that runs past the limit
+    noise[1] = '\xFF';
+    noise[2] = '\xFF';
+    RawClient noisy(host.m_server.GetPort());
+    QVERIFY(noisy.WaitConnected());
+    noisy.Send(noise);
+    QTRY_VERIFY_WITH_TIMEOUT(noisy.m_bClosed, kWait);
+    QVERIFY(noisy.m_received.isEmpty());
+
+    // The server goes on serving.
+    QTRY_COMPARE_WITH_TIMEOUT(host.m_server.GetConnectionCount(), 0, kWait);
+    RawClient fine(host.m_server.GetPort());
+    QVERIFY(fine.WaitConnected());
+    fine.Send(Introduction("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(fine.m_received, ImageOf(host.Document(0)), kWait);
+}
+
+void SharingTest::aFailedConnectSaysSo()
+{
+    quint16 port;
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+        port = closed.serverPort();
+    }
+    FakeHost follower;
+    follower.OpenChart();
+    QSignalSpy failed(&follower.m_client, &CClientSocket::connectFailed);
+    follower.m_client.ConnectToServer("127.0.0.1", port);
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, kWait);
+    QCOMPARE(follower.m_client.GetState(), int(CClientSocket::kNotConnected));
+    QVERIFY(!follower.m_client.IsConnecting());
+    QCOMPARE(follower.m_client.GetServerAddress(), std::string());
+
+    // A server that never answers: the attempt gives up on its own.
+    follower.m_client.SetConnectTimeout(200);
+    follower.m_client.ConnectToServer("192.0.2.1", 2001); // documentation range: no route
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 2, kWait);
+    QVERIFY(!follower.m_client.IsConnecting());
+}
+
+QTEST_MAIN(SharingTest)
+#include "sharing_test.moc"
