@@ -9,6 +9,9 @@
 #include "dialogs/chartdialogs.h"
 #include "framework/docmanager.h"
 #include "framework/messagebox.h"
+#include "framework/qtstring.h"
+#include "net/clientdlg.h"
+#include "net/serverdlg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -73,6 +76,9 @@ CMainFrame::CMainFrame()
         frame->GetDocument().ActivateWindow(frame);
         UpdateTitles();
         UpdateActions();
+        // Charts that waited for a window go into this one, once it is
+        // set up: activation comes while a new window is still being made.
+        QMetaObject::invokeMethod(&m_client, &CClientSocket::ResumeReading, Qt::QueuedConnection);
     });
 
     m_pDocManager = std::make_unique<CDocManager>(
@@ -98,10 +104,16 @@ CMainFrame::CMainFrame()
     CreateStatusBar();
     UpdateActions();
     resize(1024, 768);
+
+    connect(&m_server, &CServerSocket::stateChanged, this, &CMainFrame::UpdateSharingPanes);
+    connect(&m_client, &CClientSocket::stateChanged, this, &CMainFrame::UpdateSharingPanes);
 }
 
 CMainFrame::~CMainFrame()
 {
+    // Nothing is sent from or received into charts that are going.
+    m_client.Close();
+    m_server.Close();
     // Chart windows go first, at once: they reach back here and to their
     // documents while they go.
     qDeleteAll(m_pMdiArea->subWindowList());
@@ -332,6 +344,12 @@ void CMainFrame::CreateStatusBar()
     m_pPaneClient = pane(QStringLiteral("KLIENT  "));
 }
 
+void CMainFrame::UpdateSharingPanes()
+{
+    m_pPaneServer->setText(FromCp1250(m_server.GetPaneText()));
+    m_pPaneClient->setText(FromCp1250(m_client.GetPaneText()));
+}
+
 CChildFrame* CMainFrame::FrameOf(QMdiSubWindow* window) const
 {
     const QWidget* widget = window->widget();
@@ -378,6 +396,7 @@ CChildFrame* CMainFrame::OpenFrame(CZeltra20Doc& document)
     m_frames.push_back(frame);
     m_pLastActive = frame;
     frame->GetGraphView()->setCursor(m_viewCursor);
+    connect(frame, &CChildFrame::visibilityChanged, this, &CMainFrame::SendChartToClients);
     QMdiSubWindow* window = m_pMdiArea->addSubWindow(frame);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(ChartFileIcon());
@@ -422,7 +441,9 @@ void CMainFrame::OnFrameClosed(CChildFrame& frame)
         m_pLastActive = m_frames.empty() ? nullptr : m_frames.back();
     CZeltra20Doc& document = frame.GetDocument();
     if (!document.HasWindows() && m_pDocManager != nullptr) {
-        // TODO(net): closing a chart ends the client connection.
+        // The charts a server sends go into the active chart: closing one
+        // ends the connection rather than let them land somewhere unexpected.
+        m_client.Close();
         m_pDocManager->CloseDocument(document);
     }
     UpdateTitles();
@@ -492,7 +513,17 @@ void CMainFrame::ShowContextMenu(const QPoint& globalPos)
 
 void CMainFrame::SendChartToClients()
 {
-    // TODO(net): a listening server sends the active chart to its clients.
+    if (!m_server.IsListening())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_server.SendChartToAll();
+    QApplication::restoreOverrideCursor();
+}
+
+CZeltra20Doc* CMainFrame::OpenChartWindow()
+{
+    m_pDocManager->OnFileNew();
+    return GetActiveDocument();
 }
 
 void CMainFrame::OnCommand(int command)
@@ -682,9 +713,17 @@ void CMainFrame::OnAbout()
     dialog.exec();
 }
 
-void CMainFrame::OnServer() {}
+void CMainFrame::OnServer()
+{
+    CServerDlg dialog(m_server, this);
+    dialog.exec();
+}
 
-void CMainFrame::OnClient() {}
+void CMainFrame::OnClient()
+{
+    CClientDlg dialog(m_client, this);
+    dialog.exec();
+}
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {

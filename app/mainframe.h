@@ -1,6 +1,9 @@
 #pragma once
 
 #include "framework/commandids.h"
+#include "net/clientsocket.h"
+#include "net/documentsharinghost.h"
+#include "net/serversocket.h"
 #include "views/graphview.h"
 
 #include <QMainWindow>
@@ -26,7 +29,7 @@ class QToolBar;
 ///
 /// Every command is one QAction owned here, shared by the menus, the toolbar
 /// and the keys; UpdateActions refreshes their states from the current state.
-class CMainFrame : public QMainWindow, public CGraphViewHost
+class CMainFrame : public QMainWindow, public CGraphViewHost, public DocumentSharingHost
 {
     Q_OBJECT
 
@@ -54,6 +57,9 @@ public:
     void ShowContextMenu(const QPoint& globalPos) override;
     void SendChartToClients() override;
 
+    CServerSocket& GetServer() { return m_server; }
+    CClientSocket& GetClient() { return m_client; }
+
     // For the chart windows.
     bool CanCloseFrame(CChildFrame& frame);
     /// The chart window closed: a chart without windows closes too.
@@ -68,6 +74,10 @@ public:
     QPrinter& GetPrinter();
 
 protected:
+    // DocumentSharingHost
+    CZeltra20Doc* ActiveChartDocument() override { return GetActiveDocument(); }
+    CZeltra20Doc* OpenChartWindow() override;
+
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -79,6 +89,7 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
+    void UpdateSharingPanes();
     QAction* Alias(int command, const QString& text);
     void FillFileMenu(QMenu* menu, bool withChart);
     void FillWindowMenu();
@@ -126,4 +137,8 @@ private:
     bool m_bClosingAll = false;
     std::unique_ptr<QPrinter> m_pPrinter;
     std::unique_ptr<CDocManager> m_pDocManager;
+    // Declared last: their connections go before the windows and charts
+    // they send from and receive into.
+    CServerSocket m_server{*this};
+    CClientSocket m_client{*this};
 };

@@ -88,8 +88,11 @@ bool ChartStreamReader::FinishStep()
         break;
     }
     case Step::kCount: {
+        // Every function takes its string's length byte and its fields at
+        // least: a count that cannot fit in a chart is refused at once.
         const auto count = static_cast<int32_t>(LastUInt(4));
-        if (count < 0 || count > kMaxChartFunctions)
+        const std::size_t room = kMaxChartBytes - m_bytes.size() - sizeof(ChartSettings) - 4;
+        if (count < 0 || static_cast<std::size_t>(count) > room / (1 + kFunctionFields))
             return false;
         m_nFunctionsLeft = static_cast<std::size_t>(count);
         StartFunction();

@@ -131,7 +131,7 @@ TEST(ChartStream, RefusesWhatCannotBeAChart)
         {"header length", patched(0, {9}, chart)},
         {"header text", patched(3, {'X'}, chart)},
         {"negative count", patched(11, {0xFF, 0xFF, 0xFF, 0xFF}, chart)},
-        {"count above the limit", patched(11, {0x11, 0x27, 0, 0}, chart)}, // 10001
+        {"count beyond 64 MiB", patched(11, {0xFF, 0xFF, 0xFF, 0x7F}, chart)},
         {"wide string", patched(15, {0xFF, 0xFE, 0xFF}, chart)},
         {"string beyond 64 MiB", patched(15, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}, chart)},
         {"negative history", patched(history, {0, 0, 0, 0x80}, chart)},
