@@ -82,7 +82,9 @@ std::vector<uint8_t> LongChart(int functions)
     return writer.Bytes();
 }
 
-/// Clients that count what they read.
+/// Clients that count what they read. They connect without waiting: the
+/// server's backlog is short, so the connections must be accepted as they
+/// come.
 class Readers
 {
 public:
@@ -96,17 +98,20 @@ public:
                 for (qint64 n; (n = raw->read(buffer, sizeof buffer)) > 0;)
                     m_nReceived += static_cast<std::size_t>(n);
             });
+            QObject::connect(raw, &QTcpSocket::connected, [this, raw, introduce] {
+                ++m_nConnected;
+                if (introduce) {
+                    ArchiveWriter name;
+                    name.WriteString("bench");
+                    raw->write(reinterpret_cast<const char*>(name.Bytes().data()),
+                               static_cast<qint64>(name.Bytes().size()));
+                }
+            });
             raw->connectToHost(QHostAddress::LocalHost, port);
-            raw->waitForConnected();
-            if (introduce) {
-                ArchiveWriter name;
-                name.WriteString("bench");
-                raw->write(reinterpret_cast<const char*>(name.Bytes().data()),
-                           static_cast<qint64>(name.Bytes().size()));
-            }
             m_sockets.push_back(std::move(socket));
         }
     }
+    bool AllConnected() const { return m_nConnected == kClients; }
     void WaitFor(std::size_t bytes)
     {
         while (m_nReceived < bytes)
@@ -117,6 +122,7 @@ public:
 private:
     std::vector<std::unique_ptr<QTcpSocket>> m_sockets;
     std::size_t m_nReceived = 0;
+    int m_nConnected = 0;
 };
 
 void RegisterSharing(const char* label, const std::vector<uint8_t>& image)
@@ -128,7 +134,7 @@ void RegisterSharing(const char* label, const std::vector<uint8_t>& image)
         server.SetMaxConnections(kClients);
         server.Listen(0);
         Readers readers(server.GetPort(), true);
-        while (server.GetConnectionCount() < kClients)
+        while (!readers.AllConnected() || server.GetConnectionCount() < kClients)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         readers.WaitFor(image.size() * kClients); // the charts sent at the introductions
         for (auto _ : state) {
@@ -143,8 +149,8 @@ void RegisterSharing(const char* label, const std::vector<uint8_t>& image)
         listener.listen(QHostAddress::LocalHost, 0);
         Readers readers(listener.serverPort(), false);
         std::vector<QTcpSocket*> sockets;
-        while (sockets.size() < kClients) {
-            listener.waitForNewConnection(1000);
+        while (!readers.AllConnected() || sockets.size() < kClients) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             while (QTcpSocket* socket = listener.nextPendingConnection())
                 sockets.push_back(socket);
         }

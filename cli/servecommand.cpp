@@ -105,7 +105,7 @@ int RunServe(int argc, char** argv)
             if (!ParseNumber(argv[++i], 0, 65535, port))
                 return ReportError(std::string("--port: ") + argv[i] + " (0 ... 65535)");
         } else if (option == "--max" && i + 1 < argc) {
-            if (!ParseNumber(argv[++i], 1, 50, maximum))
+            if (!ParseNumber(argv[++i], 1, CServerSocket::kMaxConnectionsLimit, maximum))
                 return ReportError(std::string("--max: ") + argv[i] + " (1 ... 50)");
         } else if (path.empty() && !option.starts_with("-")) {
             path = argv[i];

@@ -19,7 +19,6 @@
 namespace {
 
 constexpr unsigned kMaxPort = 65535;
-constexpr unsigned kMaxConnectionsLimit = 50;
 
 QLineEdit* ReadOnlyEdit(const char* name, QWidget* parent)
 {
@@ -131,7 +130,7 @@ void CServerDlg::OnStartStop()
         if (!port)
             return;
         const std::optional<unsigned> maximum =
-            ReadUnsignedField(m_editMaxConnections, 1, kMaxConnectionsLimit, this);
+            ReadUnsignedField(m_editMaxConnections, 1, CServerSocket::kMaxConnectionsLimit, this);
         if (!maximum)
             return;
         m_server.SetMaxConnections(*maximum);

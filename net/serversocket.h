@@ -20,7 +20,13 @@ class CServerSocket : public QObject
 public:
     static constexpr quint16 kDefaultPort = 2001;
     static constexpr unsigned kDefaultMaxConnections = 5;
-    static constexpr int kBacklog = 5;
+    /// The most clients the dialog and the command line allow.
+    static constexpr unsigned kMaxConnectionsLimit = 50;
+    /// Room for every client that may connect to arrive at once: when more
+    /// connections come in one go than the system queues for the server,
+    /// the overflow is left half open on the clients' side and never reaches
+    /// the server.
+    static constexpr int kBacklog = kMaxConnectionsLimit;
     /// A client that has not introduced itself within this time is dropped.
     static constexpr int kIntroductionTimeout = 10000; // ms
 

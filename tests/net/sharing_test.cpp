@@ -98,6 +98,7 @@ private slots:
     void introductionIsReadWhereverItsPrefixIsCut_data();
     void introductionIsReadWhereverItsPrefixIsCut();
     void clientsOverTheMaximumAreClosedWithoutAChart();
+    void aWholeClassConnectingAtOnceIsServed();
     void stoppingTheServerEmptiesTheList();
     void clientsConnectOverIPv4AndIPv6();
     void aCopyThatServesAndFollowsPassesChartsOn();
@@ -170,6 +171,26 @@ void SharingTest::clientsOverTheMaximumAreClosedWithoutAChart()
         QVERIFY(!clients[i]->m_bClosed);
     }
     QCOMPARE(host.m_server.GetConnectionCount(), 5);
+}
+
+void SharingTest::aWholeClassConnectingAtOnceIsServed()
+{
+    // All connect before the server's loop runs once, as when a class
+    // presses "Połącz" together while the server is busy drawing.
+    FakeHost host;
+    host.OpenChart();
+    QVERIFY(host.m_server.Listen(0));
+    host.m_server.SetMaxConnections(CServerSocket::kMaxConnectionsLimit);
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (unsigned i = 0; i < CServerSocket::kMaxConnectionsLimit; ++i) {
+        clients.push_back(std::make_unique<RawClient>(host.m_server.GetPort()));
+        RawClient* client = clients.back().get();
+        QObject::connect(&client->m_socket, &QTcpSocket::connected,
+                         [client, i] { client->Send(Introduction("c" + std::to_string(i))); });
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(host.m_server.GetConnectionCount(), 50, kWait);
+    for (auto& client : clients)
+        QTRY_COMPARE_WITH_TIMEOUT(client->m_received, ImageOf(host.Document(0)), kWait);
 }
 
 void SharingTest::stoppingTheServerEmptiesTheList()
