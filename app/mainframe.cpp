@@ -428,8 +428,9 @@ CChildFrame* CMainFrame::OpenFrame(CZeltra20Doc& document)
 
 bool CMainFrame::CanCloseFrame(CChildFrame& frame)
 {
-    // Only the last window of a chart closes the chart.
-    if (FramesOf(frame.GetDocument()).size() > 1)
+    // Only the last window of a chart closes the chart; on exit every chart
+    // has been asked about already.
+    if (m_bClosingAll || FramesOf(frame.GetDocument()).size() > 1)
         return true;
     return m_pDocManager->SaveModified(frame.GetDocument());
 }
@@ -662,12 +663,28 @@ void CMainFrame::OnNewWindow()
 
 void CMainFrame::OnCloseAll()
 {
-    // Each chart is asked about as closing its window asks; a cancel stops.
-    const std::vector<CChildFrame*> frames = m_frames;
-    for (CChildFrame* frame : frames) {
-        if (!frame->parentWidget()->close())
-            return;
+    CloseAllCharts();
+}
+
+bool CMainFrame::CloseAllCharts()
+{
+    // Every unsaved chart is asked about, in its window, before any window
+    // closes: a cancel leaves every chart open as it was.
+    for (const auto& document : m_pDocManager->GetDocuments()) {
+        if (!document->IsModified())
+            continue;
+        const std::vector<CChildFrame*> frames = FramesOf(static_cast<const CZeltra20Doc&>(*document));
+        if (!frames.empty())
+            m_pMdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(frames.front()->parentWidget()));
+        if (!m_pDocManager->SaveModified(*document))
+            return false;
     }
+    m_bClosingAll = true;
+    const std::vector<CChildFrame*> frames = m_frames;
+    for (CChildFrame* frame : frames)
+        frame->parentWidget()->close();
+    m_bClosingAll = false;
+    return true;
 }
 
 void CMainFrame::OnPrint()
@@ -727,14 +744,10 @@ void CMainFrame::OnClient()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    const std::vector<CChildFrame*> frames = m_frames;
-    for (CChildFrame* frame : frames) {
-        if (!frame->parentWidget()->close()) {
-            event->ignore();
-            return;
-        }
-    }
-    event->accept();
+    if (CloseAllCharts())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)

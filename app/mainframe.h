@@ -107,6 +107,9 @@ private:
     void OnAbout();
     void OnNewWindow();
     void OnCloseAll();
+    /// Asks about every unsaved chart, then closes every chart window; false,
+    /// with nothing closed, when the user cancels.
+    bool CloseAllCharts();
     void OnServer();
     void OnClient();
 

@@ -699,30 +699,64 @@ private slots:
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
-    void closeAllAsksForEachUnsavedChart()
+    // Answers the save question of each chart in turn and keeps the texts.
+    void AnswerQuestions(std::vector<QMessageBox::StandardButton> answers, QStringList& asked)
     {
-        NewChartWithFunction("x");
-        Frame().GetAction(Cmd::kZoomIn)->trigger(); // Wykres1 unsaved
-        NewChartWithFunction("x^2");               // Wykres2 unchanged
-        int asked = 0;
-        WhenModal([&](QWidget* modal) {
-            ++asked;
-            AnswerMessage(modal, QMessageBox::Cancel);
+        if (answers.empty())
+            return;
+        WhenModal([this, answers, &asked](QWidget* modal) {
+            QString text;
+            // The next question comes while this answer is handled.
+            AnswerQuestions({answers.begin() + 1, answers.end()}, asked);
+            AnswerMessage(modal, answers.front(), &text);
+            asked << text;
         });
+    }
+
+    void closeAllAsksAboutEveryChartFirst_data()
+    {
+        QTest::addColumn<bool>("quit");
+        QTest::newRow("Zamknij wszystkie") << false;
+        QTest::newRow("Zakończ") << true;
+    }
+
+    void closeAllAsksAboutEveryChartFirst()
+    {
+        QFETCH(bool, quit);
+        NewChartWithFunction("x");                 // Wykres1 unchanged
+        NewChartWithFunction("x^2");
+        Frame().GetAction(Cmd::kZoomIn)->trigger(); // Wykres2 unsaved
+        NewChartWithFunction("x^3");
+        Frame().GetAction(Cmd::kZoomIn)->trigger(); // Wykres3 unsaved
         QAction* closeAll = MenuItem(BarMenu(Frame(), Utf8("&Okno")), Utf8("Zamknij &wszystkie"));
         QVERIFY(closeAll != nullptr && closeAll->isEnabled());
-        closeAll->trigger();
-        // Cancelled at the first chart: both stay.
-        QCOMPARE(asked, 1);
-        QCOMPARE(Frame().GetFrames().size(), std::size_t{2});
-        WhenModal([&](QWidget* modal) {
-            ++asked;
-            AnswerMessage(modal, QMessageBox::No);
-        });
-        closeAll->trigger();
-        QCOMPARE(asked, 2);
+        auto close = [&] {
+            if (quit)
+                Frame().close();
+            else
+                closeAll->trigger();
+        };
+
+        // "Nie" for the first, "Anuluj" for the second: nothing has closed,
+        // the first keeps its changes too.
+        QStringList asked;
+        AnswerQuestions({QMessageBox::No, QMessageBox::Cancel}, asked);
+        close();
+        QCOMPARE(asked, QStringList({Utf8("Zapisać zmiany w Wykres2?"), Utf8("Zapisać zmiany w Wykres3?")}));
+        QCOMPARE(Frame().GetFrames().size(), std::size_t{3});
+        QVERIFY(Frame().isVisible());
+        QVERIFY(Frame().GetFrames()[1]->GetDocument().IsModified());
+        // The question stands in front of the chart it is about.
+        QCOMPARE(Frame().GetActiveFrame(), Frame().GetFrames()[2]);
+
+        asked.clear();
+        AnswerQuestions({QMessageBox::No, QMessageBox::No}, asked);
+        close();
+        QCOMPARE(asked.size(), 2);
         QVERIFY(Frame().GetFrames().empty());
-        QCOMPARE(BarTitles(Frame()), QStringList({"&Plik", "&Widok", "Pomo&c"}));
+        QCOMPARE(Frame().isVisible(), !quit);
+        if (!quit)
+            QCOMPARE(BarTitles(Frame()), QStringList({"&Plik", "&Widok", "Pomo&c"}));
     }
 
     void printPreviewAndPrinting()
