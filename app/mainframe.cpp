@@ -400,6 +400,15 @@ CChildFrame* CMainFrame::OpenFrame(CZeltra20Doc& document)
     QMdiSubWindow* window = m_pMdiArea->addSubWindow(frame);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(ChartFileIcon());
+    // The window's own menu closes on the desktop's close key, which is
+    // Ctrl+W on some desktops: Ctrl+W is the chart's properties here, so
+    // the window closes on Ctrl+F4 as chart windows always have.
+    if (QMenu* menu = window->systemMenu()) {
+        for (QAction* action : menu->actions()) {
+            if (action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_W)))
+                action->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F4)});
+        }
+    }
     // New chart windows take three quarters of the free area and stand in a
     // cascade, each one title bar lower and to the right of the one before.
     const QSize area = m_pMdiArea->viewport()->size();

@@ -243,6 +243,17 @@ private slots:
         QCOMPARE(Chart().GetFunctionCount(), 1);
     }
 
+    void ctrlF4ClosesTheChartWindow()
+    {
+        NewChartWithFunction();
+        // Ctrl+W belongs to the chart's properties alone, on every desktop.
+        auto* window = qobject_cast<QMdiSubWindow*>(Frame().GetActiveFrame()->parentWidget());
+        for (QAction* action : window->systemMenu()->actions())
+            QVERIFY(!action->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+W"))));
+        QTest::keySequence(&Frame(), QKeySequence(QStringLiteral("Ctrl+F4")));
+        QVERIFY(Frame().GetFrames().empty());
+    }
+
     void zoomDrag_data()
     {
         QTest::addColumn<QPoint>("from"); // relative to the plot's centre
