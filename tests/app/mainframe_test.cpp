@@ -236,7 +236,9 @@ private slots:
             shown = modal->windowTitle();
             static_cast<QDialog*>(modal)->reject();
         });
-        QTest::keySequence(&Frame(), QKeySequence(keys));
+        // Keys go where the user's focus is: in the chart window.
+        View()->setFocus();
+        QTest::keySequence(View(), QKeySequence(keys));
         QCOMPARE(shown, title);
         // Cancelled: nothing changed.
         QVERIFY(!Doc().IsModified());
@@ -250,7 +252,8 @@ private slots:
         auto* window = qobject_cast<QMdiSubWindow*>(Frame().GetActiveFrame()->parentWidget());
         for (QAction* action : window->systemMenu()->actions())
             QVERIFY(!action->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+W"))));
-        QTest::keySequence(&Frame(), QKeySequence(QStringLiteral("Ctrl+F4")));
+        View()->setFocus();
+        QTest::keySequence(View(), QKeySequence(QStringLiteral("Ctrl+F4")));
         QVERIFY(Frame().GetFrames().empty());
     }
 
