@@ -123,6 +123,10 @@ bool WriteFileAtomically(const std::string& given, const std::vector<uint8_t>& b
     const bool exists = stat(path.c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode))
         return false;
+    // A file its owner made read-only is not to be replaced, even where the
+    // folder would let a new file take its place.
+    if (exists && access(path.c_str(), W_OK) != 0)
+        return false;
     if (exists && !S_ISREG(info.st_mode))
         return WriteInPlace(path, bytes, false);
 

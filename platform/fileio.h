@@ -19,4 +19,5 @@ bool ReadWholeFile(const std::string& path, std::size_t maxSize, std::vector<uin
 /// A target that is not a regular file (a FIFO, a device) is written in
 /// place, and so is a writable file in a folder where no new file can be
 /// made; a regular file written in place and left incomplete is emptied.
+/// A file that exists and may not be written is left alone (false).
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -154,6 +154,31 @@ TEST_F(FileIo, AWritableFileInAClosedFolderIsWrittenInPlace)
     EXPECT_EQ(Entries(path.parent_path()), 1u);
 }
 
+// Regression: a read-only file in an open folder was replaced through the
+// temporary file.
+TEST_F(FileIo, AReadOnlyFileIsNotReplaced)
+{
+    const std::filesystem::path path = m_dir / "open" / "r.osw";
+    std::filesystem::create_directory(path.parent_path());
+    ASSERT_TRUE(WriteFileAtomically(path.string(), {1, 2, 3}));
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(path.parent_path().c_str(), 0777), 0);
+    // As nobody: root may write any file.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        _exit(WriteFileAtomically(path.string(), {9}) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Contents(path), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(Entries(path.parent_path()), 1u);
+}
+
 TEST_F(FileIo, NamesNearTheLimitAndPermissionsAreKept)
 {
     // Regression: the temporary name grew past 255 bytes.
