@@ -88,14 +88,7 @@ CMainFrame::CMainFrame()
             document->SetDialogs(RunFunctionDialog, RunSettingsSheet);
             return document;
         },
-        [this](CDocument& document) {
-            auto& chart = static_cast<CZeltra20Doc&>(document);
-            const std::vector<CChildFrame*> frames = FramesOf(chart);
-            if (frames.empty())
-                OpenFrame(chart);
-            else
-                m_pMdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(frames.front()->parentWidget()));
-        });
+        [this](CDocument& document) { ActivateChart(static_cast<CZeltra20Doc&>(document)); });
     connect(m_pDocManager.get(), &CDocManager::documentsChanged, this, &CMainFrame::UpdateActions);
 
     CreateActions();
@@ -426,13 +419,31 @@ CChildFrame* CMainFrame::OpenFrame(CZeltra20Doc& document)
         connect(&document, &CDocument::updated, this, &CMainFrame::UpdateActions);
     }
     window->show();
-    m_pMdiArea->setActiveSubWindow(window);
+    ShowFrame(*frame);
     document.ActivateWindow(frame);
     frame->GetGraphView()->OnInitialUpdate();
     frame->GetTableView()->OnInitialUpdate();
     UpdateTitles();
     UpdateActions();
     return frame;
+}
+
+void CMainFrame::ActivateChart(CZeltra20Doc& document)
+{
+    const std::vector<CChildFrame*> frames = FramesOf(document);
+    if (frames.empty())
+        OpenFrame(document);
+    else
+        ShowFrame(*frames.front());
+}
+
+void CMainFrame::ShowFrame(CChildFrame& frame)
+{
+    m_pMdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(frame.parentWidget()));
+    // The window area activates the window that holds the focus when the
+    // main window becomes active: before that, the focus must be here too.
+    if (!frame.isAncestorOf(focusWidget()))
+        frame.GetGraphView()->setFocus(Qt::OtherFocusReason);
 }
 
 bool CMainFrame::CanCloseFrame(CChildFrame& frame)
@@ -682,9 +693,7 @@ bool CMainFrame::CloseAllCharts()
     for (const auto& document : m_pDocManager->GetDocuments()) {
         if (!document->IsModified())
             continue;
-        const std::vector<CChildFrame*> frames = FramesOf(static_cast<const CZeltra20Doc&>(*document));
-        if (!frames.empty())
-            m_pMdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(frames.front()->parentWidget()));
+        ActivateChart(static_cast<CZeltra20Doc&>(*document));
         if (!m_pDocManager->SaveModified(*document))
             return false;
     }

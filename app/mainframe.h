@@ -49,6 +49,8 @@ public:
 
     /// Opens a new chart window on the document and makes it active.
     CChildFrame* OpenFrame(CZeltra20Doc& document);
+    /// Brings the chart's first window to the front, or opens one.
+    void ActivateChart(CZeltra20Doc& document);
 
     // CGraphViewHost
     int GetMouseMode() const override { return m_nMouseMode; }
@@ -97,6 +99,8 @@ private:
     void UpdateTitles();
     std::vector<CChildFrame*> FramesOf(const CZeltra20Doc& document) const;
     CChildFrame* FrameOf(QMdiSubWindow* window) const;
+    /// Makes the chart window the active one, with the keyboard's focus.
+    void ShowFrame(CChildFrame& frame);
 
     // Command handlers.
     void OnCommand(int command);

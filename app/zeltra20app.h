@@ -5,6 +5,7 @@
 #include <memory>
 
 class CMainFrame;
+class QTranslator;
 
 /// The program: its settings' place, the main window and the charts named on
 /// the command line.
@@ -22,5 +23,6 @@ public:
     CMainFrame* GetMainWnd() const { return m_pMainFrame.get(); }
 
 private:
+    std::unique_ptr<QTranslator> m_pQtTranslator;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };

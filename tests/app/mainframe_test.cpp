@@ -1,5 +1,6 @@
 #include "app/childframe.h"
 #include "app/mainframe.h"
+#include "app/zeltra20app.h"
 #include "chart/chartfile.h"
 #include "chart/chartmessages.h"
 #include "chart/zeltra20doc.h"
@@ -657,6 +658,24 @@ private slots:
         QCOMPARE(Chart().GetSettings().m_xMin, -2.5);
         QVERIFY(!Doc().IsModified());
         QCOMPARE(QSettings().value("Recent File List/File1").toString(), path);
+    }
+
+    void chartsNamedAtStartOpenWithTheLastInFront()
+    {
+        FunctionContainer chart;
+        SaveChartFile(chart, Path("first.osw").toStdString());
+        SaveChartFile(chart, Path("last.osw").toStdString());
+        m_frame->hide();
+        CZeltra20App app;
+        QString message;
+        WhenModal([&](QWidget* modal) { AnswerMessage(modal, QMessageBox::Ok, &message); });
+        QVERIFY(app.InitInstance({Path("first.osw"), Path("missing.osw"), Path("last.osw")}));
+        CMainFrame& frame = *app.GetMainWnd();
+        QVERIFY(!message.isEmpty());
+        QCOMPARE(frame.GetFrames().size(), std::size_t{2});
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Osiowiec - last.osw"));
+        // The keys go to the chart in front.
+        QVERIFY(frame.GetActiveFrame()->isAncestorOf(frame.focusWidget()));
     }
 
     void refusedFilesLeaveNoWindow_data()
