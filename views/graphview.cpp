@@ -82,18 +82,25 @@ void CZeltra20View::OnUpdate(CView*, int hint)
 {
     if ((hint & UpdateHint::kNoSend) == 0)
         m_host.SendChartToClients();
-    RenderChart();
+    InvalidateImage();
+}
+
+void CZeltra20View::InvalidateImage()
+{
+    // Drawn when next needed, once: a new chart window is laid out and
+    // updated several times before it first appears.
+    m_bImageStale = true;
     update();
+}
+
+void CZeltra20View::EnsureImage()
+{
+    if (isVisible() && (m_bImageStale || m_image.size() != size()))
+        RenderChart();
 }
 
 void CZeltra20View::RenderChart()
 {
-    // A hidden view draws when it is shown: a chart window is laid out a few
-    // times before it first appears.
-    if (!isVisible()) {
-        m_bImageStale = true;
-        return;
-    }
     m_bImageStale = false;
     const QSize size = this->size();
     if (size.isEmpty()) {
@@ -114,6 +121,7 @@ FunctionContainer& CZeltra20View::MouseChart()
 {
     // The chart keeps the plot rectangle of whichever view drew last; the
     // mouse in this view works with this view's own.
+    EnsureImage();
     FunctionContainer& chart = GetChartDocument().GetChart();
     chart.SetPlotRect(m_rcPlot);
     return chart;
@@ -121,17 +129,12 @@ FunctionContainer& CZeltra20View::MouseChart()
 
 void CZeltra20View::resizeEvent(QResizeEvent*)
 {
-    RenderChart();
-}
-
-void CZeltra20View::showEvent(QShowEvent*)
-{
-    if (m_bImageStale || m_image.size() != size())
-        RenderChart();
+    InvalidateImage();
 }
 
 void CZeltra20View::paintEvent(QPaintEvent* event)
 {
+    EnsureImage();
     QPainter painter(this);
     // Only what was asked for: moving the guides repaints two lines, not the
     // rectangle around them.
@@ -156,8 +159,9 @@ void CZeltra20View::paintEvent(QPaintEvent* event)
     }
 }
 
-QRect CZeltra20View::GuideRect() const
+QRect CZeltra20View::Plot()
 {
+    EnsureImage();
     return PlotRect(m_rcPlot);
 }
 
@@ -206,7 +210,7 @@ void CZeltra20View::UpdateGuides(QPoint p, bool eraseOnly)
         m_bSkipGuidesOnce = false;
         return;
     }
-    const QRect plot = GuideRect();
+    const QRect plot = Plot();
     if (m_bGuidesShown) {
         m_bGuidesShown = false;
         RepaintLine(QRect(m_ptGuides.x(), plot.top(), 1, plot.height()));
@@ -242,7 +246,7 @@ void CZeltra20View::mousePressEvent(QMouseEvent* event)
         return;
     QPoint p = event->position().toPoint();
     if (m_host.GetMouseMode() == Cmd::kModeZoom) {
-        const QRect plot = PlotRect(m_rcPlot);
+        const QRect plot = Plot();
         p.setX(std::max(p.x(), plot.left()));
         p.setY(std::max(p.y(), plot.top()));
         if (!plot.contains(p))
@@ -274,7 +278,7 @@ void CZeltra20View::mouseMoveEvent(QMouseEvent* event)
             break;
         }
         case Cmd::kModeZoom: {
-            const QRect plot = PlotRect(m_rcPlot);
+            const QRect plot = Plot();
             p.setX(std::min(p.x(), plot.right() + 1));
             p.setY(std::min(p.y(), plot.bottom() + 1));
             EraseDragRect();

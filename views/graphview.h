@@ -47,7 +47,6 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -60,13 +59,17 @@ private:
         kActive, ///< the left button went down here and is still down
     };
 
+    void InvalidateImage();
+    /// Draws the chart image now when it is out of date (and the view shown).
+    void EnsureImage();
     void RenderChart();
+    /// The plot of this view's current image, in its pixels.
+    QRect Plot();
     FunctionContainer& MouseChart();
     void UpdateGuides(QPoint p, bool eraseOnly);
     void ShowReadout(QPoint p);
     void FinishDrag();
     void BroadcastAfterDrag();
-    QRect GuideRect() const;
     QRect DragRect() const;
     void EraseDragRect();
     void RepaintOutline(const QRect& rect);

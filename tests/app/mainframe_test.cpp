@@ -126,14 +126,18 @@ private:
         Doc().SetModifiedFlag(false);
     }
 
+    // The plot of the chart as the view last drew it, once it has drawn
+    // what is pending.
     QPoint PlotCentre() const
     {
+        QCoreApplication::processEvents();
         const RECT& r = m_frame->GetActiveDocument()->GetChart().GetPlotRect();
         return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     }
 
     QRect Plot() const
     {
+        QCoreApplication::processEvents();
         const RECT& r = m_frame->GetActiveDocument()->GetChart().GetPlotRect();
         return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
     }
@@ -604,9 +608,9 @@ private slots:
         QTest::qWait(50);
         CZeltra20View* first = frames[0]->GetGraphView();
         Frame().GetAction(Cmd::kUndoZoom)->trigger();
-        first->OnUpdate(nullptr, UpdateHint::kNoSend);
+        first->grab();
         const RECT firstPlot = Chart().GetPlotRect();
-        frames[1]->GetGraphView()->OnUpdate(nullptr, UpdateHint::kNoSend);
+        frames[1]->GetGraphView()->grab();
         QVERIFY(Chart().GetPlotRect().right < firstPlot.right);
         const QList<QLabel*> panes = Panes(Frame());
         QTest::mouseMove(first, QPoint(firstPlot.right - 1, (firstPlot.top + firstPlot.bottom) / 2));
