@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libqt6svg6-dev libgl-dev qt6-translations-l10n
+  qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   fonts-liberation
   xvfb xauth
