@@ -11,6 +11,7 @@
 // The standard chart is the 15 formulas of the set at 10000 steps; the
 // 1.2 MB chart holds 200 formulas of 6000 characters.
 #include "bench/benchsupport.h"
+#include "bench/standardchart.h"
 
 #include "chart/chartimage.h"
 #include "chart/chartstream.h"
@@ -50,13 +51,7 @@ std::vector<uint8_t> Stored(const FunctionContainer& chart)
 std::vector<uint8_t> StandardChart(const std::vector<std::string>& formulas)
 {
     FunctionContainer chart;
-    chart.BeginEdit();
-    chart.SetComputation(10000, false, true);
-    for (std::size_t i = 0; i < formulas.size(); ++i) {
-        chart.SetCurrent(-1);
-        chart.SetFunction(formulas[i], static_cast<int32_t>(i % 3), true, chart.GetColor());
-    }
-    chart.CommitEdit();
+    BuildStandardChart(chart, formulas, 1920, 1080);
     return Stored(chart);
 }
 

@@ -7,6 +7,7 @@
 #include "framework/docmanager.h"
 #include "framework/qtstring.h"
 #include "tests/app/modalhelper.h"
+#include "tests/app/testprofile.h"
 #include "views/graphview.h"
 #include "views/tableview.h"
 
@@ -146,10 +147,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QSettings::setDefaultFormat(QSettings::IniFormat);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
-        QCoreApplication::setOrganizationName(QStringLiteral("Osiowiec 2.0"));
-        QCoreApplication::setApplicationName(QStringLiteral("Osiowiec"));
+        UseTestProfile(m_dir.filePath("config"));
     }
 
     void init()

@@ -6,6 +6,7 @@
 #include "chart/zeltra20doc.h"
 #include "framework/docmanager.h"
 #include "tests/app/modalhelper.h"
+#include "tests/app/testprofile.h"
 
 #include <QAction>
 #include <QDialog>
@@ -106,10 +107,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QSettings::setDefaultFormat(QSettings::IniFormat);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("config"));
-        QCoreApplication::setOrganizationName(QStringLiteral("Osiowiec 2.0"));
-        QCoreApplication::setApplicationName(QStringLiteral("Osiowiec"));
+        UseTestProfile(m_dir.filePath("config"));
     }
 
     void init()
