@@ -100,6 +100,9 @@ CMainFrame::CMainFrame()
 
     connect(&m_server, &CServerSocket::stateChanged, this, &CMainFrame::UpdateSharingPanes);
     connect(&m_client, &CClientSocket::stateChanged, this, &CMainFrame::UpdateSharingPanes);
+    m_resumeReading.setSingleShot(true);
+    m_resumeReading.setInterval(100);
+    connect(&m_resumeReading, &QTimer::timeout, &m_client, &CClientSocket::ResumeReading);
 }
 
 CMainFrame::~CMainFrame()
@@ -534,11 +537,30 @@ void CMainFrame::ShowContextMenu(const QPoint& globalPos)
 
 void CMainFrame::SendChartToClients()
 {
-    if (!m_server.IsListening())
+    if (!m_server.IsListening() || m_bClosingAll)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_server.SendChartToAll();
     QApplication::restoreOverrideCursor();
+}
+
+bool CMainFrame::CanShowChart()
+{
+    // A chart arriving while the user answers a question or edits in a
+    // dialog would change, or add to, what they are deciding about (the
+    // charts to save on exit, the functions in the sheet): it waits in the
+    // connection until that is over. The sharing dialogs only watch the
+    // connection, so charts go on arriving under them.
+    const QWidget* modal = QApplication::activeModalWidget();
+    const bool busy = m_bClosingAll ||
+                      (modal != nullptr && qobject_cast<const CClientDlg*>(modal) == nullptr &&
+                       qobject_cast<const CServerDlg*>(modal) == nullptr);
+    if (busy) {
+        if (!m_resumeReading.isActive())
+            m_resumeReading.start();
+        return false;
+    }
+    return DocumentSharingHost::CanShowChart();
 }
 
 CZeltra20Doc* CMainFrame::OpenChartWindow()
@@ -689,15 +711,21 @@ void CMainFrame::OnCloseAll()
 bool CMainFrame::CloseAllCharts()
 {
     // Every unsaved chart is asked about, in its window, before any window
-    // closes: a cancel leaves every chart open as it was.
-    for (const auto& document : m_pDocManager->GetDocuments()) {
+    // closes: a cancel leaves every chart open as it was. Meanwhile no chart
+    // is received, and none is sent from the windows that go.
+    m_bClosingAll = true;
+    std::vector<CDocument*> documents;
+    for (const auto& document : m_pDocManager->GetDocuments())
+        documents.push_back(document.get());
+    for (CDocument* document : documents) {
         if (!document->IsModified())
             continue;
         ActivateChart(static_cast<CZeltra20Doc&>(*document));
-        if (!m_pDocManager->SaveModified(*document))
+        if (!m_pDocManager->SaveModified(*document)) {
+            m_bClosingAll = false;
             return false;
+        }
     }
-    m_bClosingAll = true;
     const std::vector<CChildFrame*> frames = m_frames;
     for (CChildFrame* frame : frames)
         frame->parentWidget()->close();

@@ -7,6 +7,7 @@
 #include "views/graphview.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 #include <map>
 #include <memory>
@@ -77,6 +78,7 @@ public:
 
 protected:
     // DocumentSharingHost
+    bool CanShowChart() override;
     CZeltra20Doc* ActiveChartDocument() override { return GetActiveDocument(); }
     CZeltra20Doc* OpenChartWindow() override;
 
@@ -148,4 +150,6 @@ private:
     // they send from and receive into.
     CServerSocket m_server{*this};
     CClientSocket m_client{*this};
+    /// Looks again for charts that waited while the user was asked something.
+    QTimer m_resumeReading;
 };

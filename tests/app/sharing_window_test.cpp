@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSettings>
@@ -179,6 +180,44 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_client->GetActiveDocument()->GetChart().GetSettings().m_xMax, serverRange,
                                   kWait);
         QCOMPARE(m_client->GetFrames().size(), std::size_t{2});
+    }
+
+    void chartsWaitWhileTheUserIsAsked()
+    {
+        Connect();
+        // Two unsaved charts in the follower.
+        m_client->GetAction(Cmd::kZoomIn)->trigger();
+        m_client->GetDocManager().OnFileNew();
+        m_client->GetAction(Cmd::kZoomIn)->trigger();
+        QCOMPARE(m_client->GetFrames().size(), std::size_t{2});
+
+        // A chart is sent while the first save question is open: it neither
+        // opens a window nor keeps the second chart from being asked about.
+        QStringList asked;
+        std::size_t framesDuringQuestion = 0;
+        WhenModal([&](QWidget* first) {
+            AddFunction(*m_server, "cos(x)");
+            QTest::qWait(300);
+            framesDuringQuestion = m_client->GetFrames().size();
+            WhenModal([&](QWidget* second) {
+                asked << static_cast<QMessageBox*>(second)->text();
+                QTest::mouseClick(static_cast<QMessageBox*>(second)->button(QMessageBox::Cancel),
+                                  Qt::LeftButton);
+            });
+            asked << static_cast<QMessageBox*>(first)->text();
+            QTest::mouseClick(static_cast<QMessageBox*>(first)->button(QMessageBox::No), Qt::LeftButton);
+        });
+        m_client->GetAction(Cmd::kCloseAll)->trigger();
+        QCOMPARE(framesDuringQuestion, std::size_t{2});
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(m_client->GetFrames().size(), std::size_t{2});
+
+        // Once the questions are over the chart comes, into a window of its
+        // own: both charts keep their changes.
+        QTRY_COMPARE_WITH_TIMEOUT(m_client->GetFrames().size(), std::size_t{3}, kWait);
+        QCOMPARE(m_client->GetActiveDocument()->GetChart().GetFunctions().size(), std::size_t{2});
+        QVERIFY(m_client->GetFrames()[0]->GetDocument().IsModified());
+        QVERIFY(m_client->GetFrames()[1]->GetDocument().IsModified());
     }
 
     void closingTheFollowersChartEndsTheConnection()
