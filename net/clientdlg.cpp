@@ -130,8 +130,9 @@ void CClientDlg::OnConnectDisconnect()
         }
         m_client.ConnectToServer(address, static_cast<quint16>(*port));
         // Connecting goes on in the background; connected() or
-        // connectFailed() refresh the dialog.
-        ShowConnected(true);
+        // connectFailed() refresh the dialog. An address that cannot be
+        // reached at all has failed (and said so) already.
+        ShowConnected(m_client.GetState() != CClientSocket::kNotConnected || m_client.IsConnecting());
     }
     m_editState->setText(FromCp1250(m_client.GetStatusText()));
 }

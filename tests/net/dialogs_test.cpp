@@ -280,6 +280,16 @@ void DialogsTest::clientDialogReportsFailures()
     QCOMPARE(boxes.m_texts[1], Polish(u8"Nie udało się nawiązać połączenia"));
     QCOMPARE(state->text(), Polish(u8"Brak połączenia z serwerem"));
     QCOMPARE(button->text(), Polish(u8"&Połącz"));
+
+    // An address the system refuses at once fails inside the click; the
+    // dialog must not be left reading "Rozłącz" with its fields locked.
+    Type(Child<QLineEdit>(dialog, "serverAddress"), "255.255.255.255");
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.m_texts.size(), 3, kWait);
+    QCOMPARE(boxes.m_texts[2], Polish(u8"Nie udało się nawiązać połączenia"));
+    QCOMPARE(button->text(), Polish(u8"&Połącz"));
+    QVERIFY(Child<QLineEdit>(dialog, "serverAddress")->isEnabled());
+    QVERIFY(Child<QLineEdit>(dialog, "port")->isEnabled());
 }
 
 QTEST_MAIN(DialogsTest)
