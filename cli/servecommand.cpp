@@ -149,8 +149,13 @@ int RunServe(int argc, char** argv)
     QObject::connect(&settle, &QTimer::timeout, [&] {
         if (!watcher.files().contains(file))
             watcher.addPath(file);
-        if (host.Reload(nullptr))
+        // A file that does not load is said and not sent; the clients keep
+        // the last chart that did.
+        std::string reloadError;
+        if (host.Reload(&reloadError))
             server.SendChartToAll();
+        else if (!reloadError.empty())
+            ReportError(reloadError);
     });
 
     if (pipe(g_signalPipe) != 0)

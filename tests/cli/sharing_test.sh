@@ -58,6 +58,7 @@ cmp -s "$dir/b.osw" "$dir/v6-1.osw" || fail "IPv6 chart differs"
 printf 'not a chart' > "$dir/shared.osw"
 sleep 0.5
 [ ! -e "$dir/v6-2.osw" ] || fail "a file that does not load was sent"
+contains "broken file said" "$(cat "$dir/serve.err")" "nie jest plikiem programu Osiowiec"
 cat "$dir/c.osw" > "$dir/shared.osw"
 wait "$receiver"; rc=$?
 [ $rc = 0 ] || fail "IPv6 receive ended with $rc"
