@@ -60,8 +60,8 @@ public:
     void ShowContextMenu(const QPoint& globalPos) override;
     void SendChartToClients() override;
 
+    /// The sharing server (its port and clients, for the tests).
     CServerSocket& GetServer() { return m_server; }
-    CClientSocket& GetClient() { return m_client; }
 
     // For the chart windows.
     bool CanCloseFrame(CChildFrame& frame);

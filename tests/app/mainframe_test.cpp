@@ -127,6 +127,20 @@ private:
         Doc().SetModifiedFlag(false);
     }
 
+    // Answers the save question of each chart in turn and keeps the texts.
+    void AnswerQuestions(std::vector<QMessageBox::StandardButton> answers, QStringList& asked)
+    {
+        if (answers.empty())
+            return;
+        WhenModal([this, answers, &asked](QWidget* modal) {
+            QString text;
+            // The next question comes while this answer is handled.
+            AnswerQuestions({answers.begin() + 1, answers.end()}, asked);
+            AnswerMessage(modal, answers.front(), &text);
+            asked << text;
+        });
+    }
+
     // The plot of the chart as the view last drew it, once it has drawn
     // what is pending.
     QPoint PlotCentre() const
@@ -732,20 +746,6 @@ private slots:
         QVERIFY(Frame().GetAction(Cmd::kFileSave)->isEnabled());
         QCOMPARE(Frame().GetActiveFrame()->parentWidget()->windowTitle(), QStringLiteral("Wykres1"));
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
-
-    // Answers the save question of each chart in turn and keeps the texts.
-    void AnswerQuestions(std::vector<QMessageBox::StandardButton> answers, QStringList& asked)
-    {
-        if (answers.empty())
-            return;
-        WhenModal([this, answers, &asked](QWidget* modal) {
-            QString text;
-            // The next question comes while this answer is handled.
-            AnswerQuestions({answers.begin() + 1, answers.end()}, asked);
-            AnswerMessage(modal, answers.front(), &text);
-            asked << text;
-        });
     }
 
     void closeAllAsksAboutEveryChartFirst_data()
