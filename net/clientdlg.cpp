@@ -11,31 +11,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
-
-namespace {
-
-constexpr unsigned kMaxPort = 65535;
-
-QLineEdit* ReadOnlyEdit(const char* name, QWidget* parent)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setReadOnly(true);
-    edit->setEnabled(false);
-    return edit;
-}
-
-void ShowError(QWidget* parent, const char* text)
-{
-    QMessageBox box(QMessageBox::Critical, AppTitle(), FromCp1250(text), QMessageBox::Ok, parent);
-    box.exec();
-}
-
-} // namespace
 
 CClientDlg::CClientDlg(CClientSocket& client, QWidget* parent) : QDialog(parent), m_client(client)
 {
@@ -125,7 +103,7 @@ void CClientDlg::OnConnectDisconnect()
             return;
         const std::string address = ToCp1250(m_editServerAddress->text().trimmed());
         if (address.empty()) {
-            ShowError(this, NetMessage::kNoAddress);
+            ShowStopMessage(this, NetMessage::kNoAddress.c_str());
             return;
         }
         m_client.ConnectToServer(address, static_cast<quint16>(*port));
@@ -148,5 +126,5 @@ void CClientDlg::OnRefresh()
 void CClientDlg::OnConnectFailed()
 {
     OnRefresh();
-    ShowError(this, NetMessage::kConnectFailed);
+    ShowStopMessage(this, NetMessage::kConnectFailed.c_str());
 }

@@ -40,3 +40,12 @@ void AcceptDigitsOnly(QLineEdit* edit)
 {
     edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
 }
+
+QLineEdit* ReadOnlyEdit(const char* name, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setReadOnly(true);
+    edit->setEnabled(false);
+    return edit;
+}

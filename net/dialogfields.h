@@ -16,3 +16,9 @@ std::optional<unsigned> ReadUnsignedField(QLineEdit* edit, unsigned low, unsigne
 
 /// An edit that takes digits only, as the port fields do.
 void AcceptDigitsOnly(QLineEdit* edit);
+
+/// The highest port number the fields take.
+inline constexpr unsigned kMaxPort = 65535;
+
+/// A field that only shows a value (disabled, as the dialogs show them).
+QLineEdit* ReadOnlyEdit(const char* name, QWidget* parent);

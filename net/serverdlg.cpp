@@ -11,25 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
-
-namespace {
-
-constexpr unsigned kMaxPort = 65535;
-
-QLineEdit* ReadOnlyEdit(const char* name, QWidget* parent)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setReadOnly(true);
-    edit->setEnabled(false);
-    return edit;
-}
-
-} // namespace
 
 CServerDlg::CServerDlg(CServerSocket& server, QWidget* parent) : QDialog(parent), m_server(server)
 {
@@ -143,9 +127,7 @@ void CServerDlg::OnStartStop()
             ShowListening(true);
         } else {
             m_editState->setText(FromCp1250(m_server.GetStatusText()));
-            QMessageBox box(QMessageBox::Critical, AppTitle(), FromCp1250(NetMessage::kServerFailed.c_str()),
-                            QMessageBox::Ok, this);
-            box.exec();
+            ShowStopMessage(this, NetMessage::kServerFailed.c_str());
         }
     }
     m_editState->setText(FromCp1250(m_server.GetStatusText()));
