@@ -20,6 +20,7 @@ void BuildPolylines(const std::vector<double>& samples, const std::vector<uint8_
     const int32_t top = SaturateToInt32((frame.yMax - frame.yMin) * frame.scaleY);
     bool penUp = true;
     std::optional<POINT> pending; // logical point of the last outside sample
+    bool pendingBelow = false;    // and the edge it lies beyond
     double x = frame.xMin;
     // A failed sample holds the error value: the flags are read only for
     // samples of that value, which a computed value may also be.
@@ -35,11 +36,15 @@ void BuildPolylines(const std::vector<double>& samples, const std::vector<uint8_
             pending.reset();
         } else if (y < frame.yMin || y > frame.yMax) {
             const POINT here = ToLogical(frame, x, y);
+            // The edge is the one the value lies beyond: just below the
+            // range, a sample can map to the same logical row as the last
+            // one inside.
+            const bool below = y < frame.yMin;
             if (!penUp) {
                 // The curve leaves the plot: end it where the segment from the
                 // last point crosses the edge.
                 const POINT last = points.back();
-                const int32_t edge = here.y < last.y ? 0 : top;
+                const int32_t edge = below ? 0 : top;
                 POINT exit = {here.x, edge};
                 if (last.x < here.x) {
                     const double slope = (static_cast<double>(here.y) - last.y) /
@@ -52,6 +57,7 @@ void BuildPolylines(const std::vector<double>& samples, const std::vector<uint8_
                 penUp = true;
             }
             pending = here;
+            pendingBelow = below;
         } else {
             if (penUp) {
                 // A polyline never stays a single point once another starts.
@@ -67,7 +73,7 @@ void BuildPolylines(const std::vector<double>& samples, const std::vector<uint8_
                 // The curve comes back into the plot: start where the segment
                 // from the outside sample crosses the edge.
                 const POINT outside = *pending;
-                const int32_t edge = outside.y < here.y ? 0 : top;
+                const int32_t edge = pendingBelow ? 0 : top;
                 POINT entry = {here.x, edge};
                 if (outside.x < here.x) {
                     const double slope = (static_cast<double>(here.y) - outside.y) /

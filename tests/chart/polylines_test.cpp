@@ -47,6 +47,19 @@ TEST(Polylines, ExitAndEntryAreInterpolatedOnTheEdges)
     EXPECT_EQ(c.points, (std::vector<POINT>{{0, 500}, {50, 0}, {150, 0}, {200, 500}}));
 }
 
+// Regression: a sample just below the range maps to the same logical row as
+// the last one inside, and the exit was put on the top edge, drawing a
+// vertical line through the plot.
+TEST(Polylines, TheEdgeIsTheOneTheValueLiesBeyond)
+{
+    Curve c = Build({0.001, -0.001, 0.001});
+    EXPECT_EQ(c.counts, (std::vector<uint32_t>{2, 2}));
+    EXPECT_EQ(c.points, (std::vector<POINT>{{0, 0}, {100, 0}, {200, 0}, {200, 0}}));
+
+    c = Build({9.999, 10.001, 9.999});
+    EXPECT_EQ(c.points, (std::vector<POINT>{{0, 999}, {100, 1000}, {100, 1000}, {200, 999}}));
+}
+
 TEST(Polylines, SingleInsideSampleBetweenNaNsIsDoubledWhenTheNextStarts)
 {
     Curve c = Build({kNaN, 4, kNaN, 6, 7});
