@@ -1,9 +1,9 @@
 #include "framework/docmanager.h"
 
 #include "framework/document.h"
+#include "framework/filedialog.h"
 #include "framework/messagebox.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -53,8 +53,7 @@ CDocument* CDocManager::OnFileNew()
 
 void CDocManager::OnFileOpen()
 {
-    const QString path = QFileDialog::getOpenFileName(m_mainWindow, QStringLiteral("Otwórz"),
-                                                      QString(), m_filter);
+    const QString path = AskOpenFileName(m_mainWindow, QStringLiteral("Otwórz"), m_filter);
     if (!path.isEmpty())
         OpenDocumentFile(path);
 }
@@ -107,8 +106,7 @@ bool CDocManager::DoSave(CDocument& document, bool askName)
     if (askName) {
         const QString suggested =
             path.isEmpty() ? document.GetTitle() + m_extension : path;
-        path = QFileDialog::getSaveFileName(m_mainWindow, QStringLiteral("Zapisz jako"),
-                                            suggested, m_filter);
+        path = AskSaveFileName(m_mainWindow, QStringLiteral("Zapisz jako"), suggested, m_filter);
         if (path.isEmpty())
             return false;
         if (QFileInfo(path).suffix().isEmpty())

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileIconProvider>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,7 +31,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <memory>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -692,6 +697,44 @@ private slots:
         QCOMPARE(frame.windowTitle(), QStringLiteral("Osiowiec - last.osw"));
         // The keys go to the chart in front.
         QVERIFY(frame.GetActiveFrame()->isAncestorOf(frame.focusWidget()));
+    }
+
+    void fileDialogNeverReadsAFileToNameItsType()
+    {
+        // Files of /proc may never end: reading one to tell its type froze
+        // the program for good when the user typed "/proc/" in "Zapisz jako".
+        NewChartWithFunction();
+        std::atomic<bool> done{false};
+        std::thread watchdog([&done] {
+            for (int i = 0; i < 400 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!done) {
+                std::fprintf(stderr, "the file dialog is blocked reading a file\n");
+                std::_Exit(1);
+            }
+        });
+        bool seen = false;
+        WhenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (dialog == nullptr)
+                return;
+            seen = true;
+            const QFileInfo kmsg(QStringLiteral("/proc/kmsg"));
+            dialog->iconProvider()->type(kmsg);
+            dialog->iconProvider()->icon(kmsg);
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (name != nullptr) {
+                name->clear();
+                QTest::keyClicks(name, QStringLiteral("/proc/k"));
+                QTest::qWait(500);
+            }
+            dialog->reject();
+        });
+        Frame().GetAction(Cmd::kFileSaveAs)->trigger();
+        done = true;
+        watchdog.join();
+        QVERIFY(seen);
+        QVERIFY(!Doc().IsModified());
     }
 
     void refusedFilesLeaveNoWindow_data()
