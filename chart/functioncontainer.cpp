@@ -53,7 +53,7 @@ void FunctionContainer::ResetToDefaults()
     SetComputation(1000, false, true);
     SetTable(true, true, "", "", "", RGB(0, 0, 0), RGB(255, 255, 255));
     m_bTableVisible = 0;
-    m_nTableWidth = 153;
+    m_nTableWidth = kDefaultTableWidth;
     CommitEdit();
 }
 
@@ -210,10 +210,12 @@ void FunctionContainer::SetTable(bool sync, bool autoStep, const std::string& mi
         if (!(value > 0))
             throw FunctionContainerException(ChartMessage::kTableStepSign.c_str());
         s.m_tableStep = RaiseTiny(value);
-        // The table shows at most kMaxTableRows rows of the range it covers.
+        // The table shows at most kMaxTableRows rows of the range it covers:
+        // steps between the first row and the last, with room for the
+        // rounding of a quotient that is meant to be whole.
         const double first = sync ? s.m_xMin : s.m_tableXMin;
         const double last = sync ? s.m_xMax : s.m_tableXMax;
-        if ((last - first) / s.m_tableStep >= static_cast<double>(kMaxTableRows - 1))
+        if ((last - first) / s.m_tableStep > static_cast<double>(kMaxTableRows - 1) * (1 + 1e-12))
             throw FunctionContainerException(ChartMessage::kTableTooLong.c_str());
     }
     s.m_bTableSync = sync;

@@ -47,6 +47,8 @@ public:
     /// Rows of a value table: SetTable refuses a longer one, and a table from
     /// a file shows its first rows only.
     static constexpr std::size_t kMaxTableRows = 100000;
+    /// The value table's width in a new chart (pixels).
+    static constexpr int32_t kDefaultTableWidth = 153;
     /// Bounds on the memory and time of one recalculation, whatever the chart.
     /// They never change a stored value, only how much is computed. Samples
     /// over all visible curves: 100 visible functions at kMaxPoints steps are
@@ -198,5 +200,5 @@ private:
     ChartSettings m_settings{};
     ChartSettings m_editSettings{};
     int32_t m_bTableVisible = 0;
-    int32_t m_nTableWidth = 153;
+    int32_t m_nTableWidth = kDefaultTableWidth;
 };

@@ -118,6 +118,17 @@ TEST(ChartModel, SetterMessages)
     EXPECT_TRUE(chart.GetSettings().m_bTableAutoStep);
 }
 
+// Regression: a table of exactly 100000 rows was refused with the message
+// that allows it.
+TEST(ChartModel, ATableOfTheMostRowsIsAccepted)
+{
+    FunctionContainer chart;
+    chart.BeginEdit();
+    EXPECT_NO_THROW(chart.SetTable(false, false, "0", "99999", "1", 0, 0));
+    EXPECT_NO_THROW(chart.SetTable(false, false, "0", "999.99", "0.01", 0, 0));
+    EXPECT_THROW(chart.SetTable(false, false, "0", "100000", "1", 0, 0), FunctionContainerException);
+}
+
 TEST(ChartModel, SettingsAreFormulasAndAutomaticTextsAreNotRead)
 {
     FunctionContainer chart;
