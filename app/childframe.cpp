@@ -1,6 +1,7 @@
 #include "app/childframe.h"
 
 #include "app/mainframe.h"
+#include "chart/functioncontainer.h"
 #include "views/graphview.h"
 #include "views/tableview.h"
 
@@ -33,6 +34,9 @@ CChildFrame::CChildFrame(CZeltra20Doc& document, CMainFrame& mainFrame, QWidget*
     m_wndSplitter->addWidget(m_pGraphView);
     m_wndSplitter->setStretchFactor(0, 0);
     m_wndSplitter->setStretchFactor(1, 1);
+    // Dragged to the edge, the table would vanish while it counts as shown,
+    // and be saved so: it stops at its narrowest instead.
+    m_wndSplitter->setCollapsible(0, false);
     connect(m_wndSplitter, &QSplitter::splitterMoved, this, [this](int pos, int) {
         m_nTableWidth = pos;
     });
@@ -96,6 +100,10 @@ void CChildFrame::UpdateLayout()
         return;
     if (show) {
         m_pTableView->show();
+        // A table asked for comes back where it can be seen, whatever width
+        // a file or the network gave it.
+        if (m_nTableWidth < m_pTableView->minimumSizeHint().width())
+            m_nTableWidth = FunctionContainer::kDefaultTableWidth;
         SetTableWidth(m_nTableWidth);
     } else {
         if (isVisible())

@@ -588,6 +588,37 @@ private slots:
         QCOMPARE(frame->GetTableWidth(), 193);
     }
 
+    void theTableCannotBeLostAtTheEdge()
+    {
+        NewChartWithFunction();
+        if (!Chart().IsTableVisible())
+            Frame().GetAction(Cmd::kToggleTable)->trigger();
+        auto* splitter = Frame().GetActiveFrame()->findChild<QSplitter*>();
+        QWidget* table = Frame().GetActiveFrame()->GetTableView();
+        QSplitterHandle* handle = splitter->handle(1);
+        // Dragged against the window's left edge, the table stays in sight.
+        const QPoint grip(handle->width() / 2, handle->height() / 2);
+        QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, grip);
+        QTest::mouseMove(handle, grip - QPoint(handle->mapTo(splitter, grip).x() + 50, 0));
+        QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, grip - QPoint(handle->mapTo(splitter, grip).x() + 50, 0));
+        QVERIFY2(table->isVisible() && table->width() >= 20, qPrintable(QString::number(table->width())));
+
+        // A file that gives the table no width: shown, the table is at its
+        // narrowest; hidden in the file and then shown, it is as wide as in
+        // a new chart.
+        FunctionContainer chart;
+        chart.SetTableVisible(true);
+        chart.SetTableWidth(0);
+        SaveChartFile(chart, Path("shown.osw").toStdString());
+        Frame().GetDocManager().OpenDocumentFile(Path("shown.osw"));
+        QVERIFY(Frame().GetActiveFrame()->GetTableView()->width() >= 20);
+        chart.SetTableVisible(false);
+        SaveChartFile(chart, Path("hidden.osw").toStdString());
+        Frame().GetDocManager().OpenDocumentFile(Path("hidden.osw"));
+        Frame().GetAction(Cmd::kToggleTable)->trigger();
+        QCOMPARE(Frame().GetActiveFrame()->GetTableView()->width(), FunctionContainer::kDefaultTableWidth);
+    }
+
     void savingTakesTheChartsOwnTableWidth()
     {
         NewChartWithFunction("x");
