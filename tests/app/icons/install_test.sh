@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix and checks that the desktop files
-# land where the freedesktop.org specifications look for them.
+# land where desktops look for them (freedesktop.org menus, icons and MIME types).
 #   install_test.sh BUILD_DIR
 set -euo pipefail
 prefix=$(mktemp -d)
