@@ -14,9 +14,9 @@
 namespace {
 
 // One function as "FORMULA[;ORDER[;hidden]]".
-void AddFunction(FunctionContainer& chart, const QString& spec)
+void AddFunction(FunctionContainer& chart, const QString& description)
 {
-    const QStringList parts = spec.split(';');
+    const QStringList parts = description.split(';');
     chart.SetCurrent(-1);
     chart.SetFunction(ToCp1250(parts[0]), parts.size() > 1 ? parts[1].toInt() : 0,
                       parts.size() < 3 || parts[2] != "hidden", chart.GetColor());
@@ -28,8 +28,8 @@ void BuildChart(CZeltra20Doc& doc, const QStringList& functions, const char* min
 {
     FunctionContainer& chart = doc.GetChart();
     chart.BeginEdit();
-    for (const QString& spec : functions)
-        AddFunction(chart, spec);
+    for (const QString& description : functions)
+        AddFunction(chart, description);
     chart.SetTable(false, false, min, max, step, RGB(0, 0, 0), RGB(255, 255, 255));
     chart.CommitEdit();
     chart.SetTableVisible(true);
