@@ -4,12 +4,7 @@ set -u
 cli=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-failures=0
-
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
-contains() { # NAME HAYSTACK NEEDLE
-  case "$2" in *"$3"*) ;; *) fail "$1: no '$3' in: ${2:0:400}";; esac
-}
+. "$(dirname "$0")/checks.sh"
 
 # An empty chart is the 531 bytes of a new one.
 "$cli" new -o "$dir/empty.osw" || fail "new empty"

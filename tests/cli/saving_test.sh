@@ -10,12 +10,7 @@ cleanup() {
   rm -rf "$dir"
 }
 trap cleanup EXIT
-failures=0
-
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
-contains() { # NAME HAYSTACK NEEDLE
-  case "$2" in *"$3"*) ;; *) fail "$1: no '$3' in: ${2:0:400}";; esac
-}
+. "$(dirname "$0")/checks.sh"
 
 "$cli" new -f "sin(x)" -f "x^2" -o "$dir/a.osw" || fail "new"
 

@@ -9,12 +9,7 @@ cleanup() {
   rm -rf "$dir"
 }
 trap cleanup EXIT
-failures=0
-
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
-contains() { # NAME HAYSTACK NEEDLE
-  case "$2" in *"$3"*) ;; *) fail "$1: no '$3' in: ${2:0:400}";; esac
-}
+. "$(dirname "$0")/checks.sh"
 wait_for_file() { # FILE: up to 20 s
   for _ in $(seq 200); do [ -s "$1" ] && return 0; sleep 0.1; done
   return 1
