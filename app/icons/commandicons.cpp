@@ -4,13 +4,12 @@
 
 #include <QIconEngine>
 #include <QImage>
-#include <QPainter>
+#include <QImageReader>
 #include <QPixmap>
 #include <QString>
-#include <QSvgRenderer>
 
 #include <algorithm>
-#include <iterator>
+#include <span>
 #include <vector>
 
 // The resource lives in this static library. Naming its initialiser here
@@ -57,33 +56,28 @@ constexpr CommandImage kCommandImages[] = {
     {Cmd::kContextHelp, "contexthelp"},
 };
 
-// The toolbar images are drawn on a 16-pixel grid; 32 pixels doubles every
-// line, so both sizes stay sharp.
+// The sizes the build renders (see CMakeLists.txt beside this file).
 constexpr int kCommandSizes[] = {16, 32};
+constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
 
-// The program and document icons have a 16-pixel drawing for the small
-// sizes and a 48-pixel one, with more detail, for the rest.
-constexpr int kSmallSizes[] = {16, 32};
-constexpr int kLargeSizes[] = {48, 64, 128, 256};
-
-// Renders each size the first time it is asked for: the program starts
-// without drawing images that no window shows. What is rendered goes into a
-// plain icon, which also makes the disabled and selected looks.
-class SvgIconEngine : public QIconEngine
+// Loads each size the first time it is asked for: the program starts without
+// decoding images that no window shows. What is loaded goes into a plain
+// icon, which also makes the disabled and selected looks.
+class LazyIconEngine : public QIconEngine
 {
 public:
     void AddSource(int size, const QString& path) { m_sources.push_back({size, path}); }
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
     {
-        Render(Nearest(std::min(size.width(), size.height())));
-        return m_rendered.pixmap(size, mode, state);
+        Load(Nearest(std::min(size.width(), size.height())));
+        return m_loaded.pixmap(size, mode, state);
     }
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
     {
-        Render(Nearest(std::min(rect.width(), rect.height())));
-        m_rendered.paint(painter, rect, Qt::AlignCenter, mode, state);
+        Load(Nearest(std::min(rect.width(), rect.height())));
+        m_loaded.paint(painter, rect, Qt::AlignCenter, mode, state);
     }
 
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
@@ -100,15 +94,15 @@ public:
         return sizes;
     }
 
-    QIconEngine* clone() const override { return new SvgIconEngine(*this); }
-    QString key() const override { return QStringLiteral("OsiowiecSvg"); }
+    QIconEngine* clone() const override { return new LazyIconEngine(*this); }
+    QString key() const override { return QStringLiteral("OsiowiecLazy"); }
 
 private:
     struct Source
     {
         int size;
         QString path;
-        bool rendered = false;
+        bool loaded = false;
     };
 
     // The smallest drawing at least as large as asked, else the largest.
@@ -124,78 +118,52 @@ private:
         return best;
     }
 
-    void Render(int size)
+    void Load(int size)
     {
         for (Source& source : m_sources) {
-            if (source.size != size || source.rendered)
+            if (source.size != size || source.loaded)
                 continue;
-            source.rendered = true;
-            const QImage image = RenderSvg(source.path, size);
+            source.loaded = true;
+            // The format is known: guessing it would load every image plugin.
+            QImageReader reader(source.path, "png");
+            reader.setAutoDetectImageFormat(false);
+            const QImage image = reader.read();
             if (!image.isNull())
-                m_rendered.addPixmap(QPixmap::fromImage(image));
+                m_loaded.addPixmap(QPixmap::fromImage(image));
         }
     }
 
     std::vector<Source> m_sources;
-    QIcon m_rendered;
+    QIcon m_loaded;
 };
 
-QIcon IconFrom(const QString& path, const int* sizes, std::size_t count,
-               SvgIconEngine* engine = nullptr)
-{
-    if (engine == nullptr)
-        engine = new SvgIconEngine;
-    for (std::size_t i = 0; i < count; ++i)
-        engine->AddSource(sizes[i], path);
-    return QIcon(engine);
-}
-
-QIcon ScaledIcon(const char* name)
+// An icon of the rendered images "BASE-SIZE.png", one for each size.
+QIcon IconFrom(const QString& base, std::span<const int> sizes)
 {
     InitResource();
-    const QString base = QStringLiteral(":/icons/") + QLatin1String(name);
-    auto* engine = new SvgIconEngine;
-    for (int size : kSmallSizes)
-        engine->AddSource(size, base + QStringLiteral("-16.svg"));
-    for (int size : kLargeSizes)
-        engine->AddSource(size, base + QStringLiteral(".svg"));
+    auto* engine = new LazyIconEngine;
+    for (int size : sizes)
+        engine->AddSource(size, base + QLatin1Char('-') + QString::number(size) + QStringLiteral(".png"));
     return QIcon(engine);
 }
 
 } // namespace
 
-QImage RenderSvg(const QString& path, int size)
-{
-    InitResource();
-    QSvgRenderer renderer(path);
-    if (!renderer.isValid() || size <= 0)
-        return {};
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    renderer.render(&painter, QRectF(0, 0, size, size));
-    return image;
-}
-
 QIcon CommandIcon(int command)
 {
-    InitResource();
     for (const CommandImage& entry : kCommandImages) {
-        if (entry.command == command) {
-            const QString path = QStringLiteral(":/icons/toolbar/") + QLatin1String(entry.file) +
-                                 QStringLiteral(".svg");
-            return IconFrom(path, kCommandSizes, std::size(kCommandSizes));
-        }
+        if (entry.command == command)
+            return IconFrom(QStringLiteral(":/icons/toolbar/") + QLatin1String(entry.file), kCommandSizes);
     }
     return {};
 }
 
 QIcon ProgramIcon()
 {
-    return ScaledIcon("osiowiec");
+    return IconFrom(QStringLiteral(":/icons/osiowiec"), kIconSizes);
 }
 
 QIcon ChartFileIcon()
 {
-    return ScaledIcon("chartfile");
+    return IconFrom(QStringLiteral(":/icons/chartfile"), kIconSizes);
 }

@@ -1,12 +1,12 @@
-// Build-time tool: renders one of the program's SVG icons into a PNG of the
-// given size for the desktop's icon theme.
+// Build-time tool: renders one of the program's SVG drawings into a PNG of
+// the given size, for the program's resources and the desktop's icon theme.
 //
 //     rendericon SOURCE.svg SIZE OUTPUT.png
 
-#include "app/icons/commandicons.h"
-
 #include <QImage>
+#include <QPainter>
 #include <QString>
+#include <QSvgRenderer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,11 +24,16 @@ int main(int argc, char** argv)
     }
     // Only raster painting happens here, so no QGuiApplication (and no
     // display or platform plugin) is needed.
-    const QImage image = RenderSvg(QString::fromLocal8Bit(argv[1]), size);
-    if (image.isNull()) {
+    QSvgRenderer renderer(QString::fromLocal8Bit(argv[1]));
+    if (!renderer.isValid()) {
         std::fprintf(stderr, "rendericon: cannot read %s\n", argv[1]);
         return 1;
     }
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter, QRectF(0, 0, size, size));
+    painter.end();
     if (!image.save(QString::fromLocal8Bit(argv[3]), "PNG")) {
         std::fprintf(stderr, "rendericon: cannot write %s\n", argv[3]);
         return 1;
