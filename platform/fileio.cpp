@@ -77,19 +77,70 @@ bool WriteAll(int fd, const std::vector<uint8_t>& bytes)
     return true;
 }
 
-// A FIFO or a device gets the bytes as a stream; a regular file is
-// truncated first and emptied again when the bytes do not all reach it, so
-// it never holds a cut-off copy.
-bool WriteInPlace(const std::string& path, const std::vector<uint8_t>& bytes, bool regular)
+bool WriteAllAt(int fd, const std::vector<uint8_t>& bytes)
 {
-    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | (regular ? O_TRUNC : 0));
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = pwrite(fd, bytes.data() + written, bytes.size() - written,
+                                 static_cast<off_t>(written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        written += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool ReadAllAt(int fd, std::size_t size, std::vector<uint8_t>& bytes)
+{
+    bytes.resize(size);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = pread(fd, bytes.data() + done, size - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// A FIFO or a device gets the bytes as a stream. Pipes and most devices
+// cannot be flushed to a disk; a refused flush means nothing for them.
+bool WriteStream(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    // Pipes and most devices cannot be flushed to a disk; a refused flush
-    // means nothing for them.
-    bool ok = WriteAll(fd, bytes) && (fsync(fd) == 0 || (!regular && errno == EINVAL));
-    if (!ok && regular && ftruncate(fd, 0) != 0)
-        ok = false;
+    const bool ok = WriteAll(fd, bytes) && (fsync(fd) == 0 || errno == EINVAL);
+    return close(fd) == 0 && ok;
+}
+
+// The largest file whose old bytes are kept aside while it is written over.
+constexpr std::size_t kMaxKeptBytes = std::size_t{256} << 20;
+
+// A regular file written where it stands, without a temporary beside it. Its
+// old bytes are read first and put back when the new ones do not all reach
+// the disk (a full disk, a quota): they fit in the space they held before.
+// A file that cannot be read back whole is not touched.
+bool OverwriteInPlace(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    std::vector<uint8_t> old;
+    bool ok = fstat(fd, &info) == 0 && info.st_size >= 0 &&
+              static_cast<std::size_t>(info.st_size) <= kMaxKeptBytes &&
+              ReadAllAt(fd, static_cast<std::size_t>(info.st_size), old);
+    if (ok) {
+        ok = WriteAllAt(fd, bytes) && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+             fsync(fd) == 0;
+        if (!ok && WriteAllAt(fd, old))
+            (void)(ftruncate(fd, static_cast<off_t>(old.size())) == 0 && fsync(fd) == 0);
+    }
     return close(fd) == 0 && ok;
 }
 
@@ -128,7 +179,7 @@ bool WriteFileAtomically(const std::string& given, const std::vector<uint8_t>& b
     if (exists && access(path.c_str(), W_OK) != 0)
         return false;
     if (exists && !S_ISREG(info.st_mode))
-        return WriteInPlace(path, bytes, false);
+        return WriteStream(path, bytes);
 
     // A short name of its own, so that a target whose name is near the
     // system's limit still has a temporary beside it.
@@ -138,7 +189,7 @@ bool WriteFileAtomically(const std::string& given, const std::vector<uint8_t>& b
     if (fd < 0) {
         // A folder that takes no new files may still hold a writable one.
         if (exists && (errno == EACCES || errno == EPERM))
-            return WriteInPlace(path, bytes, true);
+            return OverwriteInPlace(path, bytes);
         return false;
     }
     // The replacement keeps the owner where the system lets us give the file

@@ -18,6 +18,7 @@ bool ReadWholeFile(const std::string& path, std::size_t maxSize, std::vector<uin
 /// it, so a failure leaves the old file as it was and no partial file behind.
 /// A target that is not a regular file (a FIFO, a device) is written in
 /// place, and so is a writable file in a folder where no new file can be
-/// made; a regular file written in place and left incomplete is emptied.
+/// made; such a file gets its old bytes back when the new ones do not all
+/// reach it.
 /// A file that exists and may not be written is left alone (false).
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);

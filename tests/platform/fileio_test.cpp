@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -152,6 +154,36 @@ TEST_F(FileIo, AWritableFileInAClosedFolderIsWrittenInPlace)
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(Contents(path), (std::vector<uint8_t>{9, 8}));
     EXPECT_EQ(Entries(path.parent_path()), 1u);
+}
+
+// Regression: a file written in place was emptied when the disk filled up
+// part-way, so a failed save lost the chart it was to replace.
+TEST_F(FileIo, AFileWrittenInPlaceKeepsItsBytesWhenTheWriteFails)
+{
+    const std::filesystem::path path = m_dir / "full" / "f.osw";
+    std::filesystem::create_directory(path.parent_path());
+    const std::vector<uint8_t> old(40, 7);
+    ASSERT_TRUE(WriteFileAtomically(path.string(), old));
+    ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(path.parent_path().c_str(), 0555), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        // A file size limit stands in for a full disk: writes past 64 bytes fail.
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            _exit(3);
+        _exit(WriteFileAtomically(path.string(), std::vector<uint8_t>(1000, 9)) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    chmod(path.parent_path().c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Contents(path), old);
 }
 
 // Regression: a read-only file in an open folder was replaced through the
