@@ -106,11 +106,10 @@ bool CDocManager::DoSave(CDocument& document, bool askName)
     if (askName) {
         const QString suggested =
             path.isEmpty() ? document.GetTitle() + m_extension : path;
-        path = AskSaveFileName(m_mainWindow, QStringLiteral("Zapisz jako"), suggested, m_filter);
+        path = AskSaveFileName(m_mainWindow, QStringLiteral("Zapisz jako"), suggested, m_filter,
+                               m_extension);
         if (path.isEmpty())
             return false;
-        if (QFileInfo(path).suffix().isEmpty())
-            path += m_extension;
     }
     std::string error;
     if (!document.OnSaveDocument(path, &error)) {

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFileIconProvider>
+#include <QFileInfo>
 #include <QMimeDatabase>
 
 namespace {
@@ -20,11 +21,37 @@ public:
     }
 };
 
+// Given an extension ("Zapisz jako"), puts it on a typed name that lacks it
+// before the dialog checks the name, so that the question about replacing a file is asked about the
+// file that will be written. A name with a dot of its own ("zadanie 3.2")
+// gets it too: the open dialog lists only names that end in it.
+class FileDialog : public QFileDialog
+{
+public:
+    FileDialog(QWidget* parent, const QString& caption, const QString& start,
+               const QString& filter, const QString& extension)
+        : QFileDialog(parent, caption, start, filter), m_extension(extension)
+    {
+    }
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (!m_extension.isEmpty() && files.size() == 1 && !QFileInfo(files.front()).isDir() &&
+            !files.front().endsWith(m_extension, Qt::CaseInsensitive))
+            selectFile(files.front() + m_extension);
+        QFileDialog::accept();
+    }
+
+private:
+    QString m_extension;
+};
+
 QString Ask(QWidget* parent, const QString& caption, const QString& start, const QString& filter,
-            QFileDialog::AcceptMode mode)
+            QFileDialog::AcceptMode mode, const QString& extension = QString())
 {
     NameOnlyIconProvider provider; // outlives the dialog
-    QFileDialog dialog(parent, caption, start, filter);
+    FileDialog dialog(parent, caption, start, filter, extension);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setIconProvider(&provider);
@@ -41,7 +68,7 @@ QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& 
 }
 
 QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
-                        const QString& filter)
+                        const QString& filter, const QString& extension)
 {
-    return Ask(parent, caption, suggested, filter, QFileDialog::AcceptSave);
+    return Ask(parent, caption, suggested, filter, QFileDialog::AcceptSave, extension);
 }

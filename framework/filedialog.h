@@ -11,7 +11,8 @@ class QWidget;
 /// The chart file to open, or an empty text when the user cancels.
 QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& filter);
 
-/// The file to save to, starting at `suggested`; the user confirms replacing
-/// a file that exists. An empty text when the user cancels.
+/// The file to save to, starting at `suggested`, with `extension` (".osw")
+/// added to a name that does not end in it; the user confirms replacing a
+/// file that exists. An empty text when the user cancels.
 QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
-                        const QString& filter);
+                        const QString& filter, const QString& extension);

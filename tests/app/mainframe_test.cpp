@@ -712,6 +712,40 @@ private slots:
         QCOMPARE(QSettings().value("Recent File List/File1").toString(), path);
     }
 
+    // Regression: "zadanie 3.2" was saved without ".osw", where "Otwórz" does
+    // not list it, and a name typed without it was checked for replacing
+    // before the extension was added.
+    void saveAsPutsTheExtensionOnEveryName()
+    {
+        NewChartWithFunction();
+        WhenModal([&](QWidget* modal) { AnswerSaveDialog(modal, Path("zadanie 3.2")); });
+        Frame().GetAction(Cmd::kFileSaveAs)->trigger();
+        QVERIFY(QFile::exists(Path("zadanie 3.2.osw")));
+        QVERIFY(!QFile::exists(Path("zadanie 3.2")));
+        QCOMPARE(Frame().GetActiveFrame()->parentWidget()->windowTitle(), QStringLiteral("zadanie 3.2.osw"));
+
+        const QString kept = Path("kept.osw");
+        {
+            QFile file(kept);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("old chart");
+        }
+        QString question;
+        WhenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog != nullptr);
+            WhenModal([&](QWidget* box) { AnswerMessage(box, QMessageBox::No, &question); });
+            dialog->selectFile(Path("kept"));
+            static_cast<QDialog*>(dialog)->accept(); // returns once the question is answered
+            dialog->reject();
+        });
+        Frame().GetAction(Cmd::kFileSaveAs)->trigger();
+        QVERIFY2(question.contains(QStringLiteral("kept.osw")), qPrintable(question));
+        QFile file(kept);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("old chart"));
+    }
+
     void chartsNamedAtStartOpenWithTheLastInFront()
     {
         FunctionContainer chart;
