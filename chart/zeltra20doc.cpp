@@ -2,19 +2,33 @@
 
 #include "chart/chartfile.h"
 #include "chart/chartimage.h"
+#include "chart/chartmessages.h"
 #include "chart/functioncontainerexception.h"
 #include "framework/commandids.h"
 #include "platform/archive.h"
+#include "platform/cp1250.h"
 
 #include <QFile>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace {
 
 std::string LocalPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
+}
+
+// Charts are read from and written to regular files only: a FIFO or a device
+// would keep the program, with every chart in it, waiting for a writer or a
+// reader that may never come. A name that names nothing yet is left to the
+// file functions.
+void RefuseSpecialFile(const std::string& path, const char* message)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        throw FunctionContainerException(ChartMessage::Format(message, Cp1250::FromUtf8(path).c_str()));
 }
 
 } // namespace
@@ -30,8 +44,10 @@ void CZeltra20Doc::DeleteContents()
 
 bool CZeltra20Doc::OnOpenDocument(const QString& path, std::string* error)
 {
+    const std::string local = LocalPath(path);
     try {
-        return LoadImage(ReadChartFile(LocalPath(path)));
+        RefuseSpecialFile(local, ChartMessage::kReadFailed);
+        return LoadImage(ReadChartFile(local));
     } catch (const FunctionContainerException& e) {
         if (error)
             *error = e.m_strMessage;
@@ -44,8 +60,10 @@ bool CZeltra20Doc::OnSaveDocument(const QString& path, std::string* error)
     const int32_t stored = m_chart.GetTableWidth();
     if (!m_windows.empty())
         m_chart.SetTableWidth(ActiveTableWidth());
+    const std::string local = LocalPath(path);
     try {
-        SaveChartFile(m_chart, LocalPath(path));
+        RefuseSpecialFile(local, ChartMessage::kWriteFailed);
+        SaveChartFile(m_chart, local);
     } catch (const FunctionContainerException& e) {
         m_chart.SetTableWidth(stored);
         if (error)

@@ -36,6 +36,7 @@
 #include <cstdio>
 #include <memory>
 #include <thread>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -806,16 +807,22 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("format");
-        QTest::newRow("damaged") << QByteArray("not a chart at all") << Utf8("'%1' nie jest plikiem programu Osiowiec");
-        QTest::newRow("cut off") << QByteArray("\x0aZELTRA 2.0\x01\x00", 13) << Utf8("Nie udało się odcztać pliku '%1'");
-        QTest::newRow("missing") << QByteArray() << Utf8("Nie udało się odcztać pliku '%1'");
+        QTest::addColumn<bool>("pipe");
+        QTest::newRow("damaged") << QByteArray("not a chart at all") << Utf8("'%1' nie jest plikiem programu Osiowiec") << false;
+        QTest::newRow("cut off") << QByteArray("\x0aZELTRA 2.0\x01\x00", 13) << Utf8("Nie udało się odcztać pliku '%1'") << false;
+        QTest::newRow("missing") << QByteArray() << Utf8("Nie udało się odcztać pliku '%1'") << false;
+        // Regression: opening a FIFO waited for a writer, and the program froze.
+        QTest::newRow("fifo") << QByteArray() << Utf8("Nie udało się odcztać pliku '%1'") << true;
     }
 
     void refusedFilesLeaveNoWindow()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, format);
+        QFETCH(bool, pipe);
         const QString path = Path(QTest::currentDataTag());
+        if (pipe)
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         if (!bytes.isEmpty()) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -854,6 +861,29 @@ private slots:
         QVERIFY(Frame().GetAction(Cmd::kFileSave)->isEnabled());
         QCOMPARE(Frame().GetActiveFrame()->parentWidget()->windowTitle(), QStringLiteral("Wykres1"));
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    // Regression: "Zapisz jako" onto a FIFO waited for a reader, and the
+    // program froze.
+    void aFifoIsNotSavedTo()
+    {
+        NewChartWithFunction();
+        Frame().GetAction(Cmd::kZoomIn)->trigger();
+        const QString path = Path("pipe.osw");
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        QString message;
+        WhenModal([&](QWidget* dialog) {
+            // The dialog asks before it replaces a file that is there.
+            WhenModal([&](QWidget* question) {
+                WhenModal([&](QWidget* box) { AnswerMessage(box, QMessageBox::Ok, &message); });
+                AnswerMessage(question, QMessageBox::Yes);
+            });
+            AnswerSaveDialog(dialog, path);
+        });
+        Frame().GetAction(Cmd::kFileSaveAs)->trigger();
+        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1'").arg(path));
+        QVERIFY(Doc().IsModified());
+        QCOMPARE(Frame().GetActiveFrame()->parentWidget()->windowTitle(), QStringLiteral("Wykres1"));
     }
 
     void closeAllAsksAboutEveryChartFirst_data()
