@@ -34,9 +34,12 @@ CChildFrame::CChildFrame(CZeltra20Doc& document, CMainFrame& mainFrame, QWidget*
     m_wndSplitter->addWidget(m_pGraphView);
     m_wndSplitter->setStretchFactor(0, 0);
     m_wndSplitter->setStretchFactor(1, 1);
-    // Dragged to the edge, the table would vanish while it counts as shown,
-    // and be saved so: it stops at its narrowest instead.
+    // Dragged to the edge, either pane would vanish (the table while it
+    // counts as shown) and be saved so: each stops at the table's narrowest
+    // width instead.
+    m_pGraphView->setMinimumWidth(m_pTableView->minimumSizeHint().width());
     m_wndSplitter->setCollapsible(0, false);
+    m_wndSplitter->setCollapsible(1, false);
     connect(m_wndSplitter, &QSplitter::splitterMoved, this, [this](int pos, int) {
         m_nTableWidth = pos;
     });

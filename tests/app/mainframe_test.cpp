@@ -589,7 +589,9 @@ private slots:
         QCOMPARE(frame->GetTableWidth(), 193);
     }
 
-    void theTableCannotBeLostAtTheEdge()
+    // Regression: dragged to the right edge, the graph vanished, and was saved
+    // and reopened so.
+    void neitherPaneCanBeLostAtTheEdge()
     {
         NewChartWithFunction();
         if (!Chart().IsTableVisible())
@@ -603,6 +605,14 @@ private slots:
         QTest::mouseMove(handle, grip - QPoint(handle->mapTo(splitter, grip).x() + 50, 0));
         QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, grip - QPoint(handle->mapTo(splitter, grip).x() + 50, 0));
         QVERIFY2(table->isVisible() && table->width() >= 20, qPrintable(QString::number(table->width())));
+        // Against the right edge, the graph does.
+        QWidget* graph = View();
+        const QPoint right = grip + QPoint(splitter->width(), 0);
+        QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, grip);
+        QTest::mouseMove(handle, right);
+        QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, right);
+        QVERIFY2(graph->width() >= 20, qPrintable(QString::number(graph->width())));
+        QVERIFY(Frame().GetActiveFrame()->GetTableWidth() <= splitter->width() - 20);
 
         // A file that gives the table no width: shown, the table is at its
         // narrowest; hidden in the file and then shown, it is as wide as in
@@ -618,6 +628,12 @@ private slots:
         Frame().GetDocManager().OpenDocumentFile(Path("hidden.osw"));
         Frame().GetAction(Cmd::kToggleTable)->trigger();
         QCOMPARE(Frame().GetActiveFrame()->GetTableView()->width(), FunctionContainer::kDefaultTableWidth);
+        // A file that gives the table the whole window leaves the graph in sight.
+        chart.SetTableVisible(true);
+        chart.SetTableWidth(100000);
+        SaveChartFile(chart, Path("wide.osw").toStdString());
+        Frame().GetDocManager().OpenDocumentFile(Path("wide.osw"));
+        QVERIFY2(View()->width() >= 20, qPrintable(QString::number(View()->width())));
     }
 
     void savingTakesTheChartsOwnTableWidth()
