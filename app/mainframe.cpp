@@ -56,6 +56,22 @@ QString Utf8(const char* text)
     return QString::fromUtf8(text);
 }
 
+// A recent file as its menu item shows it: a long path as ".../name", a name
+// too long for a menu cut in its middle (the status line shows it whole),
+// and every "&" doubled, or it would mark the next letter as the item's key.
+QString RecentFileText(const QString& path)
+{
+    constexpr int kLongest = 50;
+    QString shown = path;
+    if (shown.size() > kLongest) {
+        QString name = QFileInfo(path).fileName();
+        if (name.size() > kLongest - 4)
+            name = name.left(kLongest / 2 - 4) + QStringLiteral("...") + name.right(kLongest / 2 - 3);
+        shown = QStringLiteral("...") + QDir::separator() + name;
+    }
+    return shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 } // namespace
 
 CMainFrame::CMainFrame()
@@ -246,10 +262,7 @@ void CMainFrame::FillFileMenu(QMenu* menu, bool withChart)
     }
     for (int i = 0; i < recent.size() && i < static_cast<int>(actions.size()); ++i) {
         const QString path = QDir::toNativeSeparators(recent.at(i));
-        QString shown = path;
-        if (shown.size() > 50)
-            shown = QStringLiteral("...") + QDir::separator() + QFileInfo(path).fileName();
-        actions[i]->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        actions[i]->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(RecentFileText(path)));
         actions[i]->setStatusTip(path);
         menu->addAction(actions[i]);
     }

@@ -763,6 +763,32 @@ private slots:
         QCOMPARE(file.readAll(), QByteArray("old chart"));
     }
 
+    // Regression: "&" in a file name became the recent item's key, and a
+    // very long name made the menu as wide as the screen.
+    void recentFilesShowTheirNamesWithinTheMenu()
+    {
+        FunctionContainer chart;
+        const QString ampersand = m_dir.filePath(QStringLiteral("Ania & Ola.osw"));
+        const QString longName = m_dir.filePath(QString(200, QLatin1Char('w')) + QStringLiteral("x.osw"));
+        for (const QString& path : {longName, ampersand}) {
+            SaveChartFile(chart, QFile::encodeName(path).toStdString());
+            QVERIFY(Frame().GetDocManager().OpenDocumentFile(path) != nullptr);
+        }
+        QMenu* file = BarMenu(Frame(), Utf8("&Plik"));
+        emit file->aboutToShow();
+        QStringList texts;
+        for (QAction* action : file->actions()) {
+            if (action->statusTip() == ampersand || action->statusTip() == longName)
+                texts << action->text();
+        }
+        QCOMPARE(texts.size(), 2);
+        QVERIFY2(texts[0].startsWith(QStringLiteral("&1 ")) && texts[0].endsWith(QStringLiteral("Ania && Ola.osw")),
+                 qPrintable(texts[0]));
+        QVERIFY2(texts[1].startsWith(QStringLiteral("&2 .../wwww")) && texts[1].endsWith(QStringLiteral("wwwx.osw")) &&
+                     texts[1].size() <= 53,
+                 qPrintable(texts[1]));
+    }
+
     void chartsNamedAtStartOpenWithTheLastInFront()
     {
         FunctionContainer chart;
