@@ -244,6 +244,9 @@ void CZeltra20View::mousePressEvent(QMouseEvent* event)
     }
     if (event->button() != Qt::LeftButton)
         return;
+    // A drag whose release this view never saw ends before the next begins.
+    if (m_drag == Drag::kActive)
+        EndDragLetGoElsewhere();
     QPoint p = event->position().toPoint();
     if (m_host.GetMouseMode() == Cmd::kModeZoom) {
         const QRect plot = Plot();
@@ -260,6 +263,8 @@ void CZeltra20View::mousePressEvent(QMouseEvent* event)
 
 void CZeltra20View::mouseMoveEvent(QMouseEvent* event)
 {
+    if (m_drag == Drag::kActive && !(event->buttons() & Qt::LeftButton))
+        EndDragLetGoElsewhere();
     QPoint p = event->position().toPoint();
     UpdateGuides(p, false);
     if (m_drag == Drag::kActive) {
@@ -322,6 +327,20 @@ void CZeltra20View::FinishDrag()
     default:
         break;
     }
+}
+
+// The button was let go where this view could not see it: a dialog opened
+// during the drag (Ctrl+D, Ctrl+W) and took the release. A pan keeps what it
+// moved and goes out as on a release; a zoom rectangle the user never let go
+// of is dropped.
+void CZeltra20View::EndDragLetGoElsewhere()
+{
+    if (m_host.GetMouseMode() == Cmd::kModeZoom) {
+        m_drag = Drag::kNone;
+        EraseDragRect();
+        return;
+    }
+    FinishDrag();
 }
 
 void CZeltra20View::BroadcastAfterDrag()

@@ -69,6 +69,7 @@ private:
     void UpdateGuides(QPoint p, bool eraseOnly);
     void ShowReadout(QPoint p);
     void FinishDrag();
+    void EndDragLetGoElsewhere();
     void BroadcastAfterDrag();
     QRect DragRect() const;
     void EraseDragRect();

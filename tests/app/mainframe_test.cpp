@@ -396,6 +396,44 @@ private slots:
         QVERIFY(!Chart().CanUndoZoom());
     }
 
+    // Regression: when a dialog took the button's release (Ctrl+D during a
+    // drag), the chart went on panning with the pointer, and a zoom
+    // rectangle went on following it.
+    void aDragEndsWhenItsButtonIsLetGoElsewhere()
+    {
+        NewChartWithFunction();
+        QList<int> hints;
+        connect(&Doc(), &CDocument::updated, this, [&hints](int hint) { hints << hint; });
+        const QPoint centre = PlotCentre();
+        auto moveWithNoButton = [this](QPoint p) {
+            QMouseEvent move(QEvent::MouseMove, p, View()->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(View(), &move);
+        };
+
+        Frame().GetAction(Cmd::kModePan)->trigger();
+        QTest::mousePress(View(), Qt::LeftButton, {}, centre);
+        QTest::mouseMove(View(), centre + QPoint(20, 0));
+        const double panned = Chart().GetSettings().m_xMin;
+        moveWithNoButton(centre + QPoint(60, 30));
+        QCOMPARE(Chart().GetSettings().m_xMin, panned);
+        QCOMPARE(hints.last(), 0); // sent out as on a release, for the table too
+        QTest::mouseRelease(View(), Qt::LeftButton, {}, centre + QPoint(60, 30));
+
+        Frame().GetAction(Cmd::kModeZoom)->trigger();
+        QTest::mousePress(View(), Qt::LeftButton, {}, centre);
+        QTest::mouseMove(View(), centre + QPoint(80, 50));
+        moveWithNoButton(centre + QPoint(100, 60));
+        QCOMPARE(Chart().GetSettings().m_xMin, panned);
+        QVERIFY(!Chart().CanUndoZoom());
+        // No rectangle is left on the chart.
+        const QImage shown = View()->grab().toImage();
+        Doc().UpdateAllViews(nullptr, 0);
+        QCOMPARE(View()->grab().toImage(), shown);
+        QTest::mouseRelease(View(), Qt::LeftButton, {}, centre + QPoint(100, 60));
+        QVERIFY(!Chart().CanUndoZoom());
+    }
+
     void pointingChangesNothing()
     {
         NewChartWithFunction();
