@@ -313,11 +313,19 @@ WorldPoint FunctionContainer::PixelToWorld(int32_t px, int32_t py) const
 {
     const ChartSettings& s = m_settings;
     const RECT& plot = m_rcPlot;
-    const double x = (s.m_xMax - s.m_xMin) * (static_cast<double>(px) - plot.left) /
-                         (static_cast<double>(plot.right) - plot.left) +
-                     s.m_xMin;
-    const double y = s.m_yMax - (static_cast<double>(py) - plot.top) * (s.m_yMax - s.m_yMin) /
-                                    (static_cast<double>(plot.bottom) - plot.top);
+    const double fx = (static_cast<double>(px) - plot.left) / (static_cast<double>(plot.right) - plot.left);
+    const double fy = (static_cast<double>(py) - plot.top) / (static_cast<double>(plot.bottom) - plot.top);
+    double x = (s.m_xMax - s.m_xMin) * (static_cast<double>(px) - plot.left) /
+                   (static_cast<double>(plot.right) - plot.left) +
+               s.m_xMin;
+    double y = s.m_yMax - (static_cast<double>(py) - plot.top) * (s.m_yMax - s.m_yMin) /
+                              (static_cast<double>(plot.bottom) - plot.top);
+    // Over a range near the largest double the product above overflows; the
+    // same point is then taken as a blend of the two ends, which cannot.
+    if (!std::isfinite(x) && std::isfinite(fx))
+        x = fx * s.m_xMax + (1 - fx) * s.m_xMin;
+    if (!std::isfinite(y) && std::isfinite(fy))
+        y = (1 - fy) * s.m_yMax + fy * s.m_yMin;
     const bool inside = s.m_xMin <= x && x <= s.m_xMax && s.m_yMin <= y && y <= s.m_yMax;
     return {x, y, inside};
 }

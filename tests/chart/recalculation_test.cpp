@@ -115,6 +115,25 @@ TEST(Zoom, PanFollowsThePointerAndKeepsTheYRange)
     EXPECT_FALSE(chart.PixelToWorld(99, 300).inside);
 }
 
+// Regression: over a range wider than about 1e305 the readout overflowed to
+// infinity on the right of the plot and showed nothing there.
+TEST(Zoom, PixelsReadWithinAHugeRange)
+{
+    FunctionContainer chart;
+    chart.BeginEdit();
+    chart.SetRange(false, false, "0", "1e308", "-1e308", "0");
+    chart.CommitEdit();
+    Place(chart);
+    const WorldPoint right = chart.PixelToWorld(740, 50);
+    EXPECT_TRUE(right.inside);
+    EXPECT_DOUBLE_EQ(right.x, 1e308);
+    EXPECT_DOUBLE_EQ(right.y, 0);
+    const WorldPoint middle = chart.PixelToWorld(420, 290);
+    EXPECT_TRUE(middle.inside);
+    EXPECT_NEAR(middle.x, 0.5e308, 1e294);
+    EXPECT_NEAR(middle.y, -0.5e308, 1e294);
+}
+
 TEST(Zoom, BeforeAnyDrawingRangesStayUsable)
 {
     // The plot rectangle is all zeros: the divisions give NaN or infinity,
