@@ -313,13 +313,14 @@ WorldPoint FunctionContainer::PixelToWorld(int32_t px, int32_t py) const
 {
     const ChartSettings& s = m_settings;
     const RECT& plot = m_rcPlot;
-    const double fx = (static_cast<double>(px) - plot.left) / (static_cast<double>(plot.right) - plot.left);
-    const double fy = (static_cast<double>(py) - plot.top) / (static_cast<double>(plot.bottom) - plot.top);
-    double x = (s.m_xMax - s.m_xMin) * (static_cast<double>(px) - plot.left) /
-                   (static_cast<double>(plot.right) - plot.left) +
-               s.m_xMin;
-    double y = s.m_yMax - (static_cast<double>(py) - plot.top) * (s.m_yMax - s.m_yMin) /
-                              (static_cast<double>(plot.bottom) - plot.top);
+    const double dx = static_cast<double>(px) - plot.left;
+    const double dy = static_cast<double>(py) - plot.top;
+    const double width = static_cast<double>(plot.right) - plot.left;
+    const double height = static_cast<double>(plot.bottom) - plot.top;
+    double x = (s.m_xMax - s.m_xMin) * dx / width + s.m_xMin;
+    double y = s.m_yMax - dy * (s.m_yMax - s.m_yMin) / height;
+    const double fx = dx / width;
+    const double fy = dy / height;
     // Over a range near the largest double the product above overflows; the
     // same point is then taken as a blend of the two ends, which cannot.
     if (!std::isfinite(x) && std::isfinite(fx))
