@@ -77,6 +77,15 @@ void CPropertySheet::OnInitDialog()
         m_nShown = start;
         const QSignalBlocker blocker(m_wndTabs);
         m_wndTabs->setCurrentIndex(start);
+        // The keyboard starts in the page, at its first control, not on the
+        // row of tabs.
+        for (QWidget* w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain()) {
+            if (page->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(page) &&
+                (w->focusPolicy() & Qt::TabFocus)) {
+                w->setFocus(Qt::TabFocusReason);
+                break;
+            }
+        }
     }
 }
 

@@ -147,6 +147,10 @@ void FuncPropertySheetTest::opensOnTheCommandsPage()
     QCOMPARE(s.Button("cancel")->text(), QStringLiteral("Anuluj"));
     QCOMPARE(s.Button("apply")->text(), QStringLiteral("Zastosuj"));
     QVERIFY(!s.Button("apply")->isEnabled());
+    // The keyboard starts in the page, not on the row of tabs.
+    QVERIFY(QTest::qWaitForWindowActive(&s.sheet));
+    QWidget* focus = QApplication::focusWidget();
+    QVERIFY(focus != nullptr && s.sheet.GetActivePage()->isAncestorOf(focus));
 }
 
 void FuncPropertySheetTest::functionButtonsFollowTheList()
