@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -44,6 +46,16 @@ CChildFrame::CChildFrame(CZeltra20Doc& document, CMainFrame& mainFrame, QWidget*
         m_nTableWidth = pos;
     });
     m_bSplitterReady = true;
+
+    // Shift+F10 opens the chart's menu from the keyboard, as the menu key
+    // does, for the pane that has the focus.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this, this, [this] {
+        QWidget* pane = m_pTableView->hasFocus() ? static_cast<QWidget*>(m_pTableView) : m_pGraphView;
+        const QPoint centre = pane->rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, centre, pane->mapToGlobal(centre));
+        QApplication::sendEvent(pane, &event);
+    });
+    menuKey->setContext(Qt::WidgetWithChildrenShortcut);
 
     m_document.AttachWindow(this);
     m_nTableWidth = document.GetChart().GetTableWidth();

@@ -445,6 +445,27 @@ private slots:
         QCOMPARE(Chart().GetSettings().m_xMin, -5.0);
     }
 
+    // Shift+F10 opens the chart's menu from the keyboard in either pane, as
+    // the menu key does.
+    void shiftF10OpensTheChartMenu()
+    {
+        NewChartWithFunction();
+        Frame().GetAction(Cmd::kToggleTable)->trigger();
+        for (QWidget* pane : {static_cast<QWidget*>(View()),
+                              static_cast<QWidget*>(Frame().GetActiveFrame()->GetTableView())}) {
+            pane->setFocus();
+            QString first;
+            QTimer::singleShot(50, this, [&first] {
+                if (QWidget* popup = QApplication::activePopupWidget()) {
+                    first = popup->actions().value(0)->text().section('\t', 0, 0);
+                    popup->close();
+                }
+            });
+            QTest::keyClick(pane, Qt::Key_F10, Qt::ShiftModifier);
+            QTRY_COMPARE(first, Utf8("&Dodaj funkję..."));
+        }
+    }
+
     void rightClickEndsTheDrag()
     {
         NewChartWithFunction();
