@@ -2,9 +2,11 @@
 
 #include "app/mainframe.h"
 #include "chart/zeltra20doc.h"
+#include "framework/altkeyfilter.h"
 #include "framework/docmanager.h"
 #include "framework/document.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -26,6 +28,9 @@ bool CZeltra20App::InitInstance(const QStringList& files)
     m_pQtTranslator = std::make_unique<QTranslator>();
     if (m_pQtTranslator->load(QStringLiteral("qtbase_pl"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(m_pQtTranslator.get());
+
+    m_pAltKeyFilter = std::make_unique<AltKeyFilter>();
+    qApp->installEventFilter(m_pAltKeyFilter.get());
 
     m_pMainFrame = std::make_unique<CMainFrame>();
     // Shown first, so the chart windows are laid out in its real size.

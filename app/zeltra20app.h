@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class AltKeyFilter;
 class CMainFrame;
 class QTranslator;
 
@@ -24,5 +25,6 @@ public:
 
 private:
     std::unique_ptr<QTranslator> m_pQtTranslator;
+    std::unique_ptr<AltKeyFilter> m_pAltKeyFilter;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };
