@@ -45,12 +45,19 @@ void CChartPage::OnReset()
     m_chart.CancelEdit();
 }
 
-bool CChartPage::Store(const std::function<void()>& setter)
+bool CChartPage::Store(const std::function<void()>& setter, std::initializer_list<Field> fields)
 {
     try {
         setter();
     } catch (const FunctionContainerException& e) {
         ShowStopMessage(this, e.m_strMessage);
+        for (const Field& field : fields) {
+            if (e.m_strMessage.rfind(field.message, 0) == 0) {
+                field.edit->setFocus(Qt::OtherFocusReason);
+                field.edit->selectAll();
+                break;
+            }
+        }
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #include "framework/propertypage.h"
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 
@@ -36,9 +37,18 @@ protected:
     /// The layout under the page's picture and introduction.
     QVBoxLayout* Body() { return m_body; }
 
+    /// A field of the page and the chart's messages about its value begin
+    /// with `message`.
+    struct Field
+    {
+        const char* message;
+        QLineEdit* edit;
+    };
+
     /// Runs the page's setter; when the chart refuses the values its message
-    /// is shown and the result is false.
-    bool Store(const std::function<void()>& setter);
+    /// is shown, the keyboard goes back to the field the message is about,
+    /// and the result is false.
+    bool Store(const std::function<void()>& setter, std::initializer_list<Field> fields = {});
 
     /// While the page is loading its controls, their changes do not count.
     void BeginLoad() { m_bLoading = true; }

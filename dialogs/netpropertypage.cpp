@@ -1,5 +1,6 @@
 #include "dialogs/netpropertypage.h"
 
+#include "chart/chartmessages.h"
 #include "chart/functioncontainer.h"
 #include "dialogs/colorbutton.h"
 
@@ -88,5 +89,6 @@ bool CNetPropertyPage::OnKillActive()
                         NumberText(m_wndGridY), m_wndGridVisible->isChecked(),
                         m_wndAxesVisible->isChecked(), m_wndGridColor->GetColor(),
                         m_wndAxesColor->GetColor());
-    });
+    },
+                 {{ChartMessage::kGridX, m_wndGridX}, {ChartMessage::kGridY, m_wndGridY}});
 }

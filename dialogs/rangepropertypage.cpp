@@ -1,5 +1,6 @@
 #include "dialogs/rangepropertypage.h"
 
+#include "chart/chartmessages.h"
 #include "chart/functioncontainer.h"
 
 #include <QCheckBox>
@@ -69,5 +70,11 @@ bool CRangePropertyPage::OnKillActive()
     return Store([this] {
         Chart().SetRange(m_wndAutoX->isChecked(), m_wndAutoY->isChecked(), NumberText(m_wndXMin),
                          NumberText(m_wndXMax), NumberText(m_wndYMin), NumberText(m_wndYMax));
-    });
+    },
+                 {{ChartMessage::kRangeXMin, m_wndXMin},
+                  {ChartMessage::kRangeXMax, m_wndXMax},
+                  {ChartMessage::kRangeXOrder, m_wndXMax},
+                  {ChartMessage::kRangeYMin, m_wndYMin},
+                  {ChartMessage::kRangeYMax, m_wndYMax},
+                  {ChartMessage::kRangeYOrder, m_wndYMax}});
 }

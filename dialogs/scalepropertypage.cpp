@@ -1,5 +1,6 @@
 #include "dialogs/scalepropertypage.h"
 
+#include "chart/chartmessages.h"
 #include "chart/functioncontainer.h"
 #include "dialogs/fontbutton.h"
 
@@ -81,5 +82,6 @@ bool CScalePropertyPage::OnKillActive()
         Chart().SetScale(m_wndAutoX->isChecked(), m_wndAutoY->isChecked(), NumberText(m_wndStepX),
                          NumberText(m_wndStepY), m_wndVisibleX->isChecked(),
                          m_wndVisibleY->isChecked(), m_wndFont->GetColor(), m_wndFont->GetFont());
-    });
+    },
+                 {{ChartMessage::kScaleX, m_wndStepX}, {ChartMessage::kScaleY, m_wndStepY}});
 }

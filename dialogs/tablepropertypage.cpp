@@ -1,5 +1,6 @@
 #include "dialogs/tablepropertypage.h"
 
+#include "chart/chartmessages.h"
 #include "chart/functioncontainer.h"
 #include "dialogs/colorbutton.h"
 
@@ -87,5 +88,11 @@ bool CTablePropertyPage::OnKillActive()
         Chart().SetTable(m_wndSync->isChecked(), m_wndAutoStep->isChecked(), NumberText(m_wndMin),
                          NumberText(m_wndMax), NumberText(m_wndStep), m_wndText->GetColor(),
                          m_wndBack->GetColor());
-    });
+    },
+                 {{ChartMessage::kTableMin, m_wndMin},
+                  {ChartMessage::kTableMax, m_wndMax},
+                  {ChartMessage::kTableOrder, m_wndMax},
+                  {ChartMessage::kTableStep, m_wndStep},
+                  {ChartMessage::kTableStepSign, m_wndStep},
+                  {ChartMessage::kTableTooLong, m_wndStep}});
 }

@@ -285,6 +285,8 @@ void FuncPropertySheetTest::refusedValuesKeepThePageOpen()
     QCOMPARE(s.LeaveTo(CFuncPropertySheet::kComputation), message);
     QCOMPARE(s.sheet.GetActiveIndex(), page);
     QCOMPARE(s.Tabs()->currentIndex(), page);
+    // The keyboard is back in the field the message is about.
+    QCOMPARE(s.sheet.focusWidget(), static_cast<QWidget*>(s.Find<QLineEdit>(edit.toLatin1().constData())));
 
     // OK refuses the same way; "Anuluj" leaves the chart as it was.
     AnswerMessageBox(QMessageBox::Ok);
