@@ -1,5 +1,6 @@
 #include "framework/propertysheet.h"
 
+#include "framework/focus.h"
 #include "framework/propertypage.h"
 
 #include <QDialogButtonBox>
@@ -79,13 +80,7 @@ void CPropertySheet::OnInitDialog()
         m_wndTabs->setCurrentIndex(start);
         // The keyboard starts in the page, at its first control, not on the
         // row of tabs.
-        for (QWidget* w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain()) {
-            if (page->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(page) &&
-                (w->focusPolicy() & Qt::TabFocus)) {
-                w->setFocus(Qt::TabFocusReason);
-                break;
-            }
-        }
+        FocusFirstControl(*page, Qt::TabFocusReason);
     }
 }
 

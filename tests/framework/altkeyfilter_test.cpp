@@ -1,19 +1,21 @@
 #include "framework/altkeyfilter.h"
 
+#include <QCheckBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-// Regression: Alt with a letter that named no button typed the letter into
-// the field with the focus ("2e-300" became "2e-300z").
 class AltKeyFilterTest : public QObject
 {
     Q_OBJECT
 
 private slots:
+    // Regression: Alt with a letter that named no button typed the letter
+    // into the field with the focus ("2e-300" became "2e-300z").
     void altLettersAreKeysNotText()
     {
         AltKeyFilter filter;
@@ -44,6 +46,35 @@ private slots:
         QTest::keyClick(line, Qt::Key_Z, Qt::AltModifier);
         QTRY_COMPARE(applied, 1);
         QCOMPARE(line->text(), QStringLiteral("2e-300xY"));
+    }
+
+    // Regression: Alt+W went back to "Do", the group's field used last, and
+    // Space typed a space there instead of ticking "Synchronizuj".
+    void aGroupsKeyGoesToItsFirstControl()
+    {
+        AltKeyFilter filter;
+        qApp->installEventFilter(&filter);
+        QDialog dialog;
+        auto* group = new QGroupBox(QStringLiteral("Zakres &wartości X"), &dialog);
+        auto* sync = new QCheckBox(QStringLiteral("Synchronizuj"), group);
+        auto* to = new QLineEdit(group);
+        auto* inGroup = new QVBoxLayout(group);
+        inGroup->addWidget(sync);
+        inGroup->addWidget(to);
+        auto* other = new QLineEdit(&dialog);
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addWidget(group);
+        layout->addWidget(other);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        // "Do" was the group's last field; the user has moved on since.
+        to->setFocus();
+        other->setFocus();
+        QTest::keyClick(other, Qt::Key_W, Qt::AltModifier);
+        QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(sync));
+        QTest::keyClick(sync, Qt::Key_Space);
+        QVERIFY(sync->isChecked());
+        QVERIFY(to->text().isEmpty());
     }
 };
 
