@@ -5,6 +5,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -37,6 +38,21 @@ std::vector<uint8_t> Contents(const std::filesystem::path& path)
 std::size_t Entries(const std::filesystem::path& folder)
 {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+// Runs `write` in a child process as nobody (root may write any file and make
+// files in any folder) and tells whether it returned true.
+bool AsNobody(const std::function<bool()>& write)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        _exit(write() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
 }
 
 TEST_F(FileIo, WriteReplacesAndReadsBack)
@@ -136,22 +152,12 @@ TEST_F(FileIo, AWritableFileInAClosedFolderIsWrittenInPlace)
     ASSERT_TRUE(WriteFileAtomically(path.string(), {1, 2, 3, 4}));
     ASSERT_EQ(chmod(path.c_str(), 0666), 0);
     ASSERT_EQ(chmod(path.parent_path().c_str(), 0555), 0);
-    // Root may make files anywhere: the write runs as nobody, to whom the
-    // folder is closed and the file open.
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(2);
+    // To nobody the folder is closed and the file open.
+    EXPECT_TRUE(AsNobody([&] {
         const bool written = WriteFileAtomically(path.string(), {9, 8});
-        const bool refused = !WriteFileAtomically((m_dir / "closed" / "new.osw").string(), {1});
-        _exit(written && refused ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
+        return written && !WriteFileAtomically((m_dir / "closed" / "new.osw").string(), {1});
+    }));
     chmod(path.parent_path().c_str(), 0755);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(Contents(path), (std::vector<uint8_t>{9, 8}));
     EXPECT_EQ(Entries(path.parent_path()), 1u);
 }
@@ -166,23 +172,14 @@ TEST_F(FileIo, AFileWrittenInPlaceKeepsItsBytesWhenTheWriteFails)
     ASSERT_TRUE(WriteFileAtomically(path.string(), old));
     ASSERT_EQ(chmod(path.c_str(), 0666), 0);
     ASSERT_EQ(chmod(path.parent_path().c_str(), 0555), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(2);
+    EXPECT_TRUE(AsNobody([&] {
         // A file size limit stands in for a full disk: writes past 64 bytes fail.
         signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{64, 64};
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-            _exit(3);
-        _exit(WriteFileAtomically(path.string(), std::vector<uint8_t>(1000, 9)) ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
+        return setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
+               !WriteFileAtomically(path.string(), std::vector<uint8_t>(1000, 9));
+    }));
     chmod(path.parent_path().c_str(), 0755);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(Contents(path), old);
 }
 
@@ -195,18 +192,7 @@ TEST_F(FileIo, AReadOnlyFileIsNotReplaced)
     ASSERT_TRUE(WriteFileAtomically(path.string(), {1, 2, 3}));
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
     ASSERT_EQ(chmod(path.parent_path().c_str(), 0777), 0);
-    // As nobody: root may write any file.
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(2);
-        _exit(WriteFileAtomically(path.string(), {9}) ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(AsNobody([&] { return !WriteFileAtomically(path.string(), {9}); }));
     EXPECT_EQ(Contents(path), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(Entries(path.parent_path()), 1u);
 }
