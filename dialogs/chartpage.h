@@ -37,8 +37,8 @@ protected:
     /// The layout under the page's picture and introduction.
     QVBoxLayout* Body() { return m_body; }
 
-    /// A field of the page and the chart's messages about its value begin
-    /// with `message`.
+    /// A field of the page, and how the chart's messages about its value
+    /// begin.
     struct Field
     {
         const char* message;
