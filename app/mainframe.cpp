@@ -88,10 +88,15 @@ CMainFrame::CMainFrame()
         CChildFrame* frame = window ? FrameOf(window) : nullptr;
         if (frame == nullptr)
             return;
+        const bool otherChart = m_pLastActive != nullptr && &m_pLastActive->GetDocument() != &frame->GetDocument();
         m_pLastActive = frame;
         frame->GetDocument().ActivateWindow(frame);
         UpdateTitles();
         UpdateActions();
+        // Clients show the chart in front: another one brought forward goes
+        // out to them.
+        if (otherChart)
+            SendChartToClients();
         // Charts that waited for a window go into this one, once it is
         // set up: activation comes while a new window is still being made.
         QMetaObject::invokeMethod(&m_client, &CClientSocket::ResumeReading, Qt::QueuedConnection);
