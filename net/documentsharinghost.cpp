@@ -22,7 +22,7 @@ bool DocumentSharingHost::ShowChart(const std::vector<uint8_t>& image)
     CZeltra20Doc* document = ActiveChartDocument();
     if (!document)
         return false;
-    if (document->IsModified()) {
+    if (document->IsModified() || !document->GetPathName().isEmpty()) {
         // Checked before a window is opened for it.
         ChartImage parsed;
         ArchiveReader reader(image);

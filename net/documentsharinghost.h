@@ -12,8 +12,9 @@ class CZeltra20Doc;
 ///   (with that window's table width);
 /// - a received chart replaces the active chart (emptied, loaded, every view
 ///   updated with hint 0, so a copy that also serves passes it on), except
-///   when the active chart has unsaved changes: then it opens in a new chart
-///   window, which becomes the active one, and the changes stay;
+///   when the active chart has unsaved changes or a file of its own: then it
+///   opens in a new chart window, which becomes the active one, and the
+///   user's chart stays (saving it must not put the received one in its file);
 /// - a chart that does not load changes nothing and opens no window.
 class DocumentSharingHost : public SharingHost
 {

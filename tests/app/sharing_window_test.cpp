@@ -3,6 +3,7 @@
 // serwerem", as two users would set them up.
 #include "app/childframe.h"
 #include "app/mainframe.h"
+#include "chart/chartfile.h"
 #include "chart/zeltra20doc.h"
 #include "framework/docmanager.h"
 #include "tests/app/modalhelper.h"
@@ -180,6 +181,51 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_client->GetActiveDocument()->GetChart().GetSettings().m_xMax, serverRange,
                                   kWait);
         QCOMPARE(m_client->GetFrames().size(), std::size_t{2});
+    }
+
+    // Regression: bringing another chart to the front on the server sent
+    // nothing; the class went on seeing the chart before.
+    void theChartBroughtToTheFrontGoesOut()
+    {
+        Connect();
+        CZeltra20Doc& first = *m_server->GetActiveDocument();
+        m_server->GetDocManager().OnFileNew();
+        AddFunction(*m_server, "cos(x)");
+        QTRY_COMPARE_WITH_TIMEOUT(FirstFormula(*m_client), QStringLiteral("cos(x)"), kWait);
+        m_server->ActivateChart(first);
+        QTRY_COMPARE_WITH_TIMEOUT(FirstFormula(*m_client), QStringLiteral("sin(x)"), kWait);
+        QCOMPARE(m_client->GetFrames().size(), std::size_t{1});
+    }
+
+    // Regression: a chart the follower had opened from a file was replaced
+    // by the received one under the file's name, and Ctrl+S then wrote the
+    // server's chart into the follower's file.
+    void aChartWithAFileOpensTheReceivedOneInANewWindow()
+    {
+        Connect();
+        FunctionContainer own;
+        own.BeginEdit();
+        own.SetCurrent(-1);
+        own.SetFunction("tan(x)", 0, true, 0);
+        own.CommitEdit();
+        const QString path = m_dir.filePath(QStringLiteral("zadanie.osw"));
+        SaveChartFile(own, path.toStdString());
+        QVERIFY(m_client->GetDocManager().OpenDocumentFile(path) != nullptr);
+        QCOMPARE(FirstFormula(*m_client), QStringLiteral("tan(x)"));
+
+        AddFunction(*m_server, "cos(x)");
+        QTRY_COMPARE_WITH_TIMEOUT(m_client->GetFrames().size(), std::size_t{3}, kWait);
+        QCOMPARE(m_client->GetActiveFrame()->parentWidget()->windowTitle(), QStringLiteral("Wykres2"));
+        QCOMPARE(m_client->GetActiveDocument()->GetChart().GetFunctions().size(), std::size_t{2});
+        CZeltra20Doc* file = nullptr;
+        for (CChildFrame* frame : m_client->GetFrames()) {
+            if (frame->GetDocument().GetPathName() == path)
+                file = &frame->GetDocument();
+        }
+        QVERIFY(file != nullptr);
+        QCOMPARE(file->GetChart().GetFunctions().size(), std::size_t{1});
+        QCOMPARE(QString::fromLatin1(file->GetChart().GetFunctions().front().m_strFormula.c_str()),
+                 QStringLiteral("tan(x)"));
     }
 
     void chartsWaitWhileTheUserIsAsked()
