@@ -102,7 +102,13 @@ std::string CServerSocket::GetConnectionText(int i) const
     const CConnectionSocket* connection = GetConnection(i);
     if (!connection)
         return std::string();
-    return connection->GetClientName() + " (" + ToCp1250(connection->GetPeerAddress()) + ")";
+    // A name is one line of the list: control characters in it (a line
+    // break could pass for another client's entry) show as spaces.
+    std::string name = connection->GetClientName();
+    std::replace_if(
+        name.begin(), name.end(),
+        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, ' ');
+    return name + " (" + ToCp1250(connection->GetPeerAddress()) + ")";
 }
 
 const CConnectionSocket* CServerSocket::GetConnection(int i) const

@@ -97,6 +97,7 @@ class SharingTest : public QObject
 private slots:
     void introductionIsReadWhereverItsPrefixIsCut_data();
     void introductionIsReadWhereverItsPrefixIsCut();
+    void aNameShowsOnOneLine();
     void clientsOverTheMaximumAreClosedWithoutAChart();
     void aWholeClassConnectingAtOnceIsServed();
     void stoppingTheServerEmptiesTheList();
@@ -149,6 +150,21 @@ void SharingTest::introductionIsReadWhereverItsPrefixIsCut()
         client.m_socket.disconnectFromHost();
         QTRY_COMPARE_WITH_TIMEOUT(host.m_server.GetConnectionCount(), 0, kWait);
     }
+}
+
+// Regression: a name with a line break showed as two entries in the server's
+// list, one of which could pass for another client.
+void SharingTest::aNameShowsOnOneLine()
+{
+    FakeHost host;
+    AddFunction(host.OpenChart(), "sin(x)");
+    QVERIFY(host.m_server.Listen(0));
+    RawClient client(host.m_server.GetPort());
+    QVERIFY(client.WaitConnected());
+    client.Send(Introduction("Jan\r\n(10.0.0.7)\t\x01"));
+    QTRY_COMPARE_WITH_TIMEOUT(host.m_server.GetConnectionCount(), 1, kWait);
+    QTRY_VERIFY_WITH_TIMEOUT(!client.m_received.isEmpty(), kWait);
+    QCOMPARE(host.m_server.GetConnectionText(0), std::string("Jan  (10.0.0.7)   (127.0.0.1)"));
 }
 
 void SharingTest::clientsOverTheMaximumAreClosedWithoutAChart()
