@@ -38,8 +38,13 @@ public:
     {
         const QStringList files = selectedFiles();
         if (!m_extension.isEmpty() && files.size() == 1 && !QFileInfo(files.front()).isDir() &&
-            !files.front().endsWith(m_extension, Qt::CaseInsensitive))
+            !files.front().endsWith(m_extension, Qt::CaseInsensitive)) {
+            // The dialog leaves its name field alone while the field has
+            // the keyboard, as it has when the user confirms with Enter.
+            if (QWidget* field = focusWidget())
+                field->clearFocus();
             selectFile(files.front() + m_extension);
+        }
         QFileDialog::accept();
     }
 

@@ -848,6 +848,29 @@ private slots:
                  qPrintable(texts[1]));
     }
 
+    // Regression: confirmed with Enter in the name field, "zadanie 4.2" was
+    // saved without ".osw" (only a click on the button added it).
+    void saveAsByEnterPutsTheExtension()
+    {
+        NewChartWithFunction();
+        WhenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog != nullptr);
+            dialog->setDirectory(m_dir.path());
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name != nullptr);
+            // Typed and confirmed with Enter: the name field has the keyboard.
+            QApplication::setActiveWindow(dialog);
+            name->setFocus();
+            QVERIFY(name->hasFocus());
+            name->setText(QStringLiteral("zadanie 4.2"));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        Frame().GetAction(Cmd::kFileSaveAs)->trigger();
+        QVERIFY(QFile::exists(Path("zadanie 4.2.osw")));
+        QVERIFY(!QFile::exists(Path("zadanie 4.2")));
+    }
+
     void chartsNamedAtStartOpenWithTheLastInFront()
     {
         FunctionContainer chart;
