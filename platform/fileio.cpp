@@ -63,41 +63,15 @@ bool FollowLinks(std::string& path)
     return false;
 }
 
-bool WriteAll(int fd, const std::vector<uint8_t>& bytes)
+// Moves `size` bytes with `step(done)`, one system call moving the bytes from
+// offset `done` on, until all have gone; a call interrupted by a signal is
+// made again. False when a call fails or moves nothing.
+template <typename Step>
+bool MoveAll(std::size_t size, Step step)
 {
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool WriteAllAt(int fd, const std::vector<uint8_t>& bytes)
-{
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = pwrite(fd, bytes.data() + written, bytes.size() - written,
-                                 static_cast<off_t>(written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool ReadAllAt(int fd, std::size_t size, std::vector<uint8_t>& bytes)
-{
-    bytes.resize(size);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = pread(fd, bytes.data() + done, size - done, static_cast<off_t>(done));
+        const ssize_t n = step(done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -105,6 +79,28 @@ bool ReadAllAt(int fd, std::size_t size, std::vector<uint8_t>& bytes)
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+bool WriteAll(int fd, const std::vector<uint8_t>& bytes)
+{
+    return MoveAll(bytes.size(), [&](std::size_t done) {
+        return write(fd, bytes.data() + done, bytes.size() - done);
+    });
+}
+
+bool WriteAllAt(int fd, const std::vector<uint8_t>& bytes)
+{
+    return MoveAll(bytes.size(), [&](std::size_t done) {
+        return pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    });
+}
+
+bool ReadAllAt(int fd, std::size_t size, std::vector<uint8_t>& bytes)
+{
+    bytes.resize(size);
+    return MoveAll(size, [&](std::size_t done) {
+        return pread(fd, bytes.data() + done, size - done, static_cast<off_t>(done));
+    });
 }
 
 // A FIFO or a device gets the bytes as a stream. Pipes and most devices
