@@ -20,7 +20,9 @@ constexpr char kUsage[] =
     "  table PLIK\n"
     "  render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ]\n"
     "  serve PLIK [--port PORT] [--max N]\n"
-    "  receive HOST [--port PORT] [--name NAZWA] [--count N] -o WZORZEC\n";
+    "  receive HOST [--port PORT] [--name NAZWA] [--count N] -o WZORZEC\n"
+    "  analyze PLIK [--x A:B] [--max N]\n"
+    "  area PLIK --function I --x A:B\n";
 
 } // namespace
 
@@ -66,6 +68,10 @@ int main(int argc, char** argv)
         return RunServe(argc, argv);
     if (command == "receive")
         return RunReceive(argc, argv);
+    if (command == "analyze")
+        return RunAnalyze(argc, argv);
+    if (command == "area")
+        return RunArea(argc, argv);
     if (command == "help" || command == "--help") {
         std::fputs(kUsage, stdout);
         return 0;

@@ -1,0 +1,159 @@
+#include "chart/curveanalysis.h"
+
+#include "chart/chartmessages.h"
+#include "chart/curve.h"
+#include "chart/functioncontainer.h"
+#include "chart/functioncontainerexception.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <tuple>
+
+namespace {
+
+// One visible function: its curve and its samples on the grid.
+struct Row
+{
+    int32_t index;
+    std::unique_ptr<Curve> curve;
+    std::vector<double> values;
+    std::vector<uint8_t> failed;
+};
+
+// The difference of two curves, whose zeros are their intersections.
+class DifferenceProbe : public CurveProbe
+{
+public:
+    DifferenceProbe(Curve& first, Curve& second) : m_first(first), m_second(second) {}
+
+    bool At(double x, double& y) override
+    {
+        double a = 0, b = 0;
+        if (!m_first.At(x, a) || !m_second.At(x, b) || !std::isfinite(a - b))
+            return false;
+        y = a - b;
+        return true;
+    }
+    double ValueError(double x) override { return m_first.ValueError(x) + m_second.ValueError(x); }
+
+private:
+    Curve& m_first;
+    Curve& m_second;
+};
+
+// Settings that make recalculation leave the chart's own samples in
+// m_samples (a value table of its own range replaces them).
+bool HoldsChartSamples(const ChartSettings& s)
+{
+    return s.m_bTableSync && s.m_bTableAutoStep;
+}
+
+// A zero written as -0 reads oddly; it is the same point.
+double Plain(double x)
+{
+    return x + 0.0;
+}
+
+} // namespace
+
+ChartAnswers CurveAnalysis::Analyze(double min, double max, std::size_t cap) const
+{
+    ChartAnswers answers{min, max, {}, {}, false};
+    const ChartSettings& s = m_chart.GetSettings();
+    const std::vector<double> xs = m_chart.SampleArguments(min, max);
+    const bool chartGrid = min == s.m_xMin && max == s.m_xMax && HoldsChartSamples(s);
+    EvaluationBudget budget(m_nEvaluations);
+
+    std::vector<Row> rows;
+    const std::vector<FunctionEntry>& functions = m_chart.GetFunctions();
+    for (std::size_t i = 0; i < functions.size(); ++i) {
+        const FunctionEntry& entry = functions[i];
+        if (!entry.m_bVisible)
+            continue;
+        Row row{static_cast<int32_t>(i),
+                std::make_unique<Curve>(entry.m_strFormula, entry.m_nDerivative,
+                                        s.m_bDegrees != 0, budget),
+                {}, {}};
+        if (chartGrid && entry.m_samples.size() == xs.size() && entry.m_failed.size() == xs.size()) {
+            row.values = entry.m_samples;
+            row.failed = entry.m_failed;
+        } else {
+            row.curve->Sample(xs, row.values, row.failed);
+        }
+        FunctionAnswers function{row.index, LegendLabel(entry), {}};
+        CurvePointFinder finder(*row.curve, budget);
+        finder.Find(xs, row.values, row.failed, min, max, cap, true, function.m_points);
+        for (double& x : function.m_points.zeros)
+            x = Plain(x);
+        answers.m_functions.push_back(std::move(function));
+        rows.push_back(std::move(row));
+    }
+
+    // Pair by pair over the differences of the samples. Once more than `cap`
+    // intersections are known, later pairs are only scanned up to the x of
+    // the last one that can still be listed.
+    std::vector<CurveIntersection>& found = answers.m_intersections;
+    bool cut = false;
+    std::size_t limit = xs.size();
+    std::vector<double> difference;
+    std::vector<uint8_t> failed;
+    for (std::size_t i = 0; i < rows.size() && !budget.exhausted(); ++i) {
+        for (std::size_t j = i + 1; j < rows.size() && !budget.exhausted(); ++j) {
+            const Row& a = rows[i];
+            const Row& b = rows[j];
+            difference.assign(limit, 0.0);
+            failed.assign(limit, 1);
+            for (std::size_t k = 0; k < limit; ++k) {
+                const double d = a.values[k] - b.values[k];
+                if (!a.failed[k] && !b.failed[k] && std::isfinite(d)) {
+                    difference[k] = d;
+                    failed[k] = 0;
+                }
+            }
+            DifferenceProbe probe(*a.curve, *b.curve);
+            CurvePointFinder finder(probe, budget);
+            PointLists meeting;
+            finder.Find(xs, difference, failed, min, max, cap, false, meeting);
+            cut |= meeting.truncated;
+            for (double x : meeting.zeros) {
+                double y = 0;
+                if (a.curve->At(x, y))
+                    found.push_back({a.index, b.index, Plain(x), y});
+            }
+            if (found.size() <= cap)
+                continue;
+            std::sort(found.begin(), found.end(), [](const auto& l, const auto& r) {
+                return std::tie(l.x, l.m_nFirst, l.m_nSecond) < std::tie(r.x, r.m_nFirst, r.m_nSecond);
+            });
+            found.resize(cap + 1);
+            cut = true;
+            const double last = found.back().x;
+            limit = static_cast<std::size_t>(
+                std::upper_bound(xs.begin(), xs.begin() + static_cast<std::ptrdiff_t>(limit), last) -
+                xs.begin()) + 1;
+            limit = std::min(limit, xs.size());
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const auto& l, const auto& r) {
+        return std::tie(l.x, l.m_nFirst, l.m_nSecond) < std::tie(r.x, r.m_nFirst, r.m_nSecond);
+    });
+    if (found.size() > cap)
+        found.resize(cap);
+    answers.m_bIntersectionsTruncated = cut || budget.exhausted();
+    return answers;
+}
+
+AreaAnswer CurveAnalysis::Area(int32_t index, double a, double b) const
+{
+    const std::vector<FunctionEntry>& functions = m_chart.GetFunctions();
+    if (index < 0 || static_cast<std::size_t>(index) >= functions.size())
+        throw FunctionContainerException(ChartMessage::Format(ChartMessage::kNoSuchFunction, index));
+    const FunctionEntry& entry = functions[static_cast<std::size_t>(index)];
+    // The area's own pieces bound its cost; the budget only backs that up.
+    EvaluationBudget budget(4 * m_nEvaluations);
+    Curve curve(entry.m_strFormula, entry.m_nDerivative, m_chart.GetSettings().m_bDegrees != 0,
+                budget);
+    CurveArea area(curve, budget, a, b);
+    return area.Integrate(m_chart.SampleArguments(a, b));
+}

@@ -1,0 +1,173 @@
+#include "chart/curvearea.h"
+
+#include "chart/chartmessages.h"
+#include "chart/curve.h"
+#include "chart/functioncontainerexception.h"
+
+#include <boost/math/quadrature/gauss_kronrod.hpp>
+#include <boost/math/quadrature/tanh_sinh.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <limits>
+
+namespace {
+
+// Thrown from inside a quadrature where the curve fails at x.
+struct PieceFailure
+{
+    double x;
+};
+
+[[noreturn]] void Refuse(const char* message)
+{
+    throw FunctionContainerException(message);
+}
+
+constexpr double kTolerance = 1e-14;
+
+} // namespace
+
+bool CurveArea::Isolated(double x)
+{
+    // Defined just beside x on both sides: a single point, which a break
+    // there takes out of the integral.
+    const double d = std::ldexp(std::fabs(x), -40) + std::ldexp(1.0, -1000);
+    double y = 0;
+    return (x - d <= m_a || m_curve.At(x - d, y)) && (x + d >= m_b || m_curve.At(x + d, y));
+}
+
+void CurveArea::FindBreaks(const std::vector<double>& xs)
+{
+    std::vector<double> values;
+    std::vector<uint8_t> failed;
+    m_curve.Sample(xs, values, failed);
+    const std::size_t n = xs.size();
+    CurvePointFinder finder(m_curve, m_budget);
+    for (std::size_t k = 0; k < n; ++k) {
+        if (failed[k]) {
+            if (k + 1 < n && failed[k + 1])
+                Refuse(ChartMessage::kAreaUndefined);
+            if (k > 0 && k + 1 < n)
+                m_breaks.push_back(xs[k]);
+            continue;
+        }
+        if (k + 1 < n && !failed[k + 1] && values[k] != 0 && values[k + 1] != 0 &&
+            (values[k] < 0) != (values[k + 1] < 0)) {
+            double x = 0;
+            switch (finder.RefineSignChange(xs[k], values[k], xs[k + 1], values[k + 1], x)) {
+            case CurvePointFinder::Crossing::kZero:
+                break;
+            case CurvePointFinder::Crossing::kBreak:
+                m_breaks.push_back(x);
+                break;
+            case CurvePointFinder::Crossing::kUndefined:
+                if (!Isolated(x))
+                    Refuse(ChartMessage::kAreaUndefined);
+                m_breaks.push_back(x);
+                break;
+            }
+        }
+        // A spike of one sign: a pole the samples only see as a peak of |f|.
+        if (k == 0 || k + 1 >= n || failed[k - 1] || failed[k + 1])
+            continue;
+        std::size_t right = k + 1;
+        if (values[right] == values[k] && right + 1 < n && !failed[right + 1])
+            ++right;
+        const double size = std::fabs(values[k]);
+        if (!(size >= 4 * std::fabs(values[k - 1]) && size >= 4 * std::fabs(values[right])))
+            continue;
+        CurvePoint spike{};
+        if (finder.FindSpike(xs[k - 1], xs[right], spike) && !(std::fabs(spike.y) <= 1e6 * size))
+            m_breaks.push_back(spike.x);
+    }
+}
+
+void CurveArea::CheckEnd(double end, double width, bool rightward)
+{
+    // t * |f(end + t)| falls to 0 as t shrinks when the curve is integrable
+    // there; at a pole like 1/t it stays, at 1/t^2 it grows.
+    double previous = -1;
+    int steady = 0;
+    for (int k = 8; k <= 48; k += 8) {
+        const double t = std::ldexp(width, -k);
+        const double x = rightward ? end + t : end - t;
+        if (x == end)
+            break;
+        double y = 0;
+        if (!m_curve.At(x, y))
+            Refuse(ChartMessage::kAreaUndefined);
+        const double g = t * std::fabs(y);
+        steady = previous > 0 && g >= 0.7 * previous ? steady + 1 : 0;
+        previous = g;
+    }
+    if (steady >= 2)
+        Refuse(ChartMessage::kAreaDivergent);
+}
+
+AreaAnswer CurveArea::IntegratePiece(double l, double r)
+{
+    auto f = [this](double x) {
+        double y = 0;
+        if (!m_curve.At(x, y))
+            throw PieceFailure{x};
+        return y;
+    };
+    double error = 0, size = 0;
+    double value = boost::math::quadrature::gauss_kronrod<double, 31>::integrate(
+        f, l, r, kKronrodDepth, kTolerance, &error, &size);
+    if (error <= 10 * kTolerance * size)
+        return {value, error};
+    // A singular end: tanh-sinh crowds its points there and never takes it.
+    try {
+        boost::math::quadrature::tanh_sinh<double> rule(kTanhSinhLevels);
+        double otherError = 0, otherSize = 0;
+        const double other = rule.integrate(f, l, r, kTolerance, &otherError, &otherSize);
+        if (std::isfinite(other) && otherError < error)
+            return {other, otherError};
+    } catch (const std::exception&) {
+        // No better answer than Gauss-Kronrod's.
+    }
+    return {value, error};
+}
+
+AreaAnswer CurveArea::Integrate(const std::vector<double>& xs)
+{
+    FindBreaks(xs);
+    // A width beyond the largest double is halved first.
+    if (!std::isfinite(m_b - m_a))
+        m_breaks.push_back(m_a / 2 + m_b / 2);
+    for (;;) {
+        std::sort(m_breaks.begin(), m_breaks.end());
+        m_breaks.erase(std::unique(m_breaks.begin(), m_breaks.end()), m_breaks.end());
+        if (static_cast<int>(m_breaks.size()) >= kMaxPieces)
+            Refuse(ChartMessage::kAreaDivergent);
+        std::vector<double> ends = {m_a};
+        for (double x : m_breaks) {
+            if (x > m_a && x < m_b)
+                ends.push_back(x);
+        }
+        ends.push_back(m_b);
+        try {
+            double value = 0, error = 0, size = 0;
+            for (std::size_t i = 0; i + 1 < ends.size(); ++i) {
+                const double l = ends[i], r = ends[i + 1];
+                CheckEnd(l, r - l, true);
+                CheckEnd(r, r - l, false);
+                const AreaAnswer piece = IntegratePiece(l, r);
+                value += piece.value;
+                error += piece.error;
+                size += std::fabs(piece.value);
+            }
+            error += 4 * std::numeric_limits<double>::epsilon() * size;
+            if (!std::isfinite(value) || !std::isfinite(error))
+                Refuse(ChartMessage::kAreaDivergent);
+            return {value, error};
+        } catch (const PieceFailure& failure) {
+            if (!Isolated(failure.x))
+                Refuse(ChartMessage::kAreaUndefined);
+            m_breaks.push_back(failure.x);
+        }
+    }
+}
