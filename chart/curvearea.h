@@ -20,7 +20,10 @@ struct AreaAnswer
 /// jump, a spike of one sign. The pieces between the breaks are integrated by
 /// adaptive Gauss-Kronrod and, where that does not converge (a singular end),
 /// by tanh-sinh, which never evaluates an end. The error is the sum of the
-/// pieces' estimates and the rounding of their sum.
+/// pieces' estimates, the rounding of their sum, and a bound on what lies
+/// between each end and the nearest double to it (where a singularity sits). Each piece is integrated
+/// as two halves from its ends inwards, so a singularity at either end is
+/// approached at the full precision of doubles.
 ///
 /// Refused with FunctionContainerException: a curve undefined on a part of
 /// the interval (two failing samples in a row, or failures that are not
@@ -28,6 +31,8 @@ struct AreaAnswer
 /// break or an end where t * |f| does not fall as the distance t shrinks
 /// (1/x at 0), or an area that overflows, with "Całka jest rozbieżna".
 ///
+/// More breaks than kMaxPieces - 1 are all checked, but pieces then run
+/// across some of them, and the error is the whole integral of |f|.
 /// Bounded: at most kMaxPieces pieces, each at most 31 * 2^(kKronrodDepth+1)
 /// Gauss-Kronrod and about 2^kTanhSinhLevels * 16 tanh-sinh evaluations,
 /// beyond the samples and about 300 evaluations per break.
@@ -48,9 +53,23 @@ public:
 
 private:
     void FindBreaks(const std::vector<double>& xs);
-    bool Isolated(double x);
-    void CheckEnd(double end, double width, bool rightward);
-    AreaAnswer IntegratePiece(double l, double r);
+    bool Isolated(double x) const;
+    /// Refuses an end where the integral diverges; returns a bound on the
+    /// part between the end and the nearest double beside it.
+    double CheckEnd(double end, double width, bool rightward) const;
+    void SettleBreaks();
+    /// Every end of every piece must be integrable; returns the sum of the
+    /// ends' bounds.
+    double CheckBreaks() const;
+    std::vector<double> Ends(const std::vector<double>& breaks) const;
+    struct Piece
+    {
+        double value;
+        double error;
+        double size; ///< the integral of |f|
+    };
+    Piece IntegratePiece(double l, double r);
+    Piece IntegrateHalf(double end, double width);
 
     Curve& m_curve;
     const EvaluationBudget& m_budget;

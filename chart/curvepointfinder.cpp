@@ -76,6 +76,10 @@ struct NotDefined
     double x;
 };
 
+struct SolverLost
+{
+};
+
 // Sorts, drops points that coincide within the accuracy promised for the
 // x of a touching zero or an extremum, and cuts at the cap.
 template <typename T, typename X>
@@ -104,6 +108,9 @@ CurvePointFinder::Crossing CurvePointFinder::RefineSignChange(double a, double f
 {
     double l = a, fl = fa, r = b, fr = fb;
     auto f = [this](double t) {
+        // Interpolation between values near the largest doubles can overflow.
+        if (!std::isfinite(t))
+            throw SolverLost();
         double y = 0;
         if (!Value(t, y))
             throw NotDefined{t};
@@ -126,6 +133,8 @@ CurvePointFinder::Crossing CurvePointFinder::RefineSignChange(double a, double f
     } catch (const NotDefined& e) {
         x = e.x;
         return Crossing::kUndefined;
+    } catch (const SolverLost&) {
+        // Bisection below starts from the samples.
     } catch (const std::exception&) {
         // The solver gave up; bisection below starts from the samples.
     }
