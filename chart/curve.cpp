@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 bool EvaluationBudget::Take(std::size_t evaluations)
 {
@@ -43,7 +44,7 @@ void Curve::Sample(const std::vector<double>& xs, std::vector<double>& values,
     m_function.EvaluateSeries(xs.data(), xs.size(), m_nOrder, values.data(), failed.data());
 }
 
-double Curve::StepDifference(double x, double step, bool& ok)
+double Curve::StepDifference(double x, double step, bool& ok, double& rounding)
 {
     // The engine's central differences with another step: (f(x+s) - f(x-s)) / 2s
     // for the first order, (f(x+2s) - 2 f(x) + f(x-2s)) / 4s^2 for the second.
@@ -64,6 +65,10 @@ double Curve::StepDifference(double x, double step, bool& ok)
             return 0;
         }
     }
+    // The rounding of the values, magnified by the division by the step.
+    const double size = std::fabs(values[0]) + 2 * std::fabs(values[1]) + std::fabs(values[2]);
+    const double scale = m_nOrder == 1 ? factor : factor * factor;
+    rounding = 4 * std::numeric_limits<double>::epsilon() * size * scale;
     if (m_nOrder == 1)
         return (values[2] - values[0]) * factor;
     return (values[2] - 2 * values[1] + values[0]) * factor * factor;
@@ -74,12 +79,14 @@ double Curve::ValueError(double x)
     if (m_nOrder == 0)
         return 0;
     bool ok = true;
-    const double fine = StepDifference(x, Function::kStep, ok);
-    const double coarse = StepDifference(x, 2 * Function::kStep, ok);
+    double rounding = 0, unused = 0;
+    const double fine = StepDifference(x, Function::kStep, ok, rounding);
+    const double coarse = StepDifference(x, 2 * Function::kStep, ok, unused);
     if (!ok)
         return 0;
     // The difference's error shrinks with the square of its step, so the
-    // fine value lies a third of the gap from the truth.
-    const double error = std::fabs(fine - coarse) / 3;
+    // fine value lies a third of the gap from the truth; the rounding of the
+    // values it is made of comes on top.
+    const double error = std::fabs(fine - coarse) / 3 + rounding;
     return std::isfinite(error) ? error : 0;
 }

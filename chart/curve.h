@@ -45,13 +45,14 @@ public:
                 std::vector<uint8_t>& failed);
     /// How far the value at x may lie from the exact derivative: the central
     /// difference's own error, estimated from the same difference with twice
-    /// the step (Richardson). 0 for order 0, and 0 where it cannot be told.
+    /// the step (Richardson), and the rounding of the values it divides by
+    /// the step. 0 for order 0, and 0 where it cannot be told.
     double ValueError(double x) override;
 
     int32_t order() const { return m_nOrder; }
 
 private:
-    double StepDifference(double x, double step, bool& ok);
+    double StepDifference(double x, double step, bool& ok, double& rounding);
 
     Function m_function;
     int32_t m_nOrder;

@@ -310,6 +310,11 @@ void CurvePointFinder::Find(const std::vector<double>& xs, const std::vector<dou
                               near;
         if (!extrema && !touching)
             continue;
+        // A numerical derivative carries noise of its own (the second one of
+        // x^2 wobbles around 2): a step within it is no extremum.
+        if (std::min(std::fabs(left - middle), std::fabs(next - middle)) <=
+            m_probe.ValueError(xs[k]))
+            continue;
         CurvePoint point{};
         if (!RefineExtremum(xs[k - 1], xs[right], peak, point))
             continue;
