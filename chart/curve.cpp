@@ -90,3 +90,18 @@ double Curve::ValueError(double x)
     const double error = std::fabs(fine - coarse) / 3 + rounding;
     return std::isfinite(error) ? error : 0;
 }
+
+double Curve::Wobble(double x)
+{
+    if (m_nOrder == 0 || !m_budget.Take(1))
+        return 0;
+    const double value = m_function.Evaluate(x);
+    if (m_function.HasErrors())
+        return 0;
+    // Each difference level divides by 2h what rounding left in values of
+    // about this size: 2^order of them, each off by an ulp or two.
+    const double scale = m_nOrder == 1 ? Function::kFactor : Function::kFactor * Function::kFactor;
+    const double wobble = 4 * std::numeric_limits<double>::epsilon() * std::fabs(value) *
+                          static_cast<double>(1 << m_nOrder) * scale;
+    return std::isfinite(wobble) ? wobble : 0;
+}

@@ -49,6 +49,11 @@ public:
     /// the step. 0 for order 0, and 0 where it cannot be told.
     double ValueError(double x) override;
 
+    /// The rounding part of ValueError alone, from one evaluation of the
+    /// formula at x: how much a numerical derivative's values wobble between
+    /// neighbouring arguments. 0 for order 0.
+    double Wobble(double x) override;
+
     int32_t order() const { return m_nOrder; }
 
 private:

@@ -36,6 +36,7 @@ public:
         return true;
     }
     double ValueError(double x) override { return m_first.ValueError(x) + m_second.ValueError(x); }
+    double Wobble(double x) override { return m_first.Wobble(x) + m_second.Wobble(x); }
 
 private:
     Curve& m_first;
@@ -48,6 +49,13 @@ bool HoldsChartSamples(const ChartSettings& s)
 {
     return s.m_bTableSync && s.m_bTableAutoStep;
 }
+
+// Intersections are refined a stretch of the samples at a time; more
+// stretches waste less work past the cap and cost more scans of short rows,
+// whose number is bounded for charts with many pairs.
+constexpr std::size_t kStretches = 1024;
+constexpr std::size_t kMinStretch = 8;
+constexpr std::size_t kMaxScans = 200000;
 
 // A zero written as -0 reads oddly; it is the same point.
 double Plain(double x)
@@ -90,56 +98,64 @@ ChartAnswers CurveAnalysis::Analyze(double min, double max, std::size_t cap) con
         rows.push_back(std::move(row));
     }
 
-    // Pair by pair over the differences of the samples. Once more than `cap`
-    // intersections are known, later pairs are only scanned up to the x of
-    // the last one that can still be listed.
+    // Pair by pair over the differences of the samples, a stretch of x at a
+    // time from the left, so that once more than `cap` intersections are
+    // known no later stretch is refined. Stretches share their end samples.
     std::vector<CurveIntersection>& found = answers.m_intersections;
     bool cut = false;
-    std::size_t limit = xs.size();
-    std::vector<double> difference;
+    const std::size_t n = xs.size();
+    const std::size_t pairs = rows.size() * (rows.size() - std::min<std::size_t>(rows.size(), 1)) / 2;
+    const std::size_t stretch = std::max({kMinStretch, n / kStretches, n * pairs / kMaxScans});
+    std::vector<double> stretchXs, difference;
     std::vector<uint8_t> failed;
-    for (std::size_t i = 0; i < rows.size() && !budget.exhausted(); ++i) {
-        for (std::size_t j = i + 1; j < rows.size() && !budget.exhausted(); ++j) {
-            const Row& a = rows[i];
-            const Row& b = rows[j];
-            difference.assign(limit, 0.0);
-            failed.assign(limit, 1);
-            for (std::size_t k = 0; k < limit; ++k) {
-                const double d = a.values[k] - b.values[k];
-                if (!a.failed[k] && !b.failed[k] && std::isfinite(d)) {
-                    difference[k] = d;
-                    failed[k] = 0;
+    for (std::size_t from = 0; from + 1 < n && found.size() <= cap && !budget.exhausted();
+         from += stretch) {
+        const std::size_t to = std::min(n, from + stretch + 1);
+        stretchXs.assign(xs.begin() + static_cast<std::ptrdiff_t>(from),
+                         xs.begin() + static_cast<std::ptrdiff_t>(to));
+        for (std::size_t i = 0; i < rows.size() && !budget.exhausted(); ++i) {
+            for (std::size_t j = i + 1; j < rows.size() && !budget.exhausted(); ++j) {
+                const Row& a = rows[i];
+                const Row& b = rows[j];
+                difference.assign(to - from, 0.0);
+                failed.assign(to - from, 1);
+                for (std::size_t k = from; k < to; ++k) {
+                    const double d = a.values[k] - b.values[k];
+                    if (!a.failed[k] && !b.failed[k] && std::isfinite(d)) {
+                        difference[k - from] = d;
+                        failed[k - from] = 0;
+                    }
+                }
+                DifferenceProbe probe(*a.curve, *b.curve);
+                CurvePointFinder finder(probe, budget);
+                PointLists meeting;
+                finder.Find(stretchXs, difference, failed, min, max, cap, false, meeting);
+                cut |= meeting.truncated;
+                for (double x : meeting.zeros) {
+                    double y = 0;
+                    if (a.curve->At(x, y))
+                        found.push_back({a.index, b.index, Plain(x), y});
                 }
             }
-            DifferenceProbe probe(*a.curve, *b.curve);
-            CurvePointFinder finder(probe, budget);
-            PointLists meeting;
-            finder.Find(xs, difference, failed, min, max, cap, false, meeting);
-            cut |= meeting.truncated;
-            for (double x : meeting.zeros) {
-                double y = 0;
-                if (a.curve->At(x, y))
-                    found.push_back({a.index, b.index, Plain(x), y});
-            }
-            if (found.size() <= cap)
-                continue;
-            std::sort(found.begin(), found.end(), [](const auto& l, const auto& r) {
-                return std::tie(l.x, l.m_nFirst, l.m_nSecond) < std::tie(r.x, r.m_nFirst, r.m_nSecond);
-            });
-            found.resize(cap + 1);
-            cut = true;
-            const double last = found.back().x;
-            limit = static_cast<std::size_t>(
-                std::upper_bound(xs.begin(), xs.begin() + static_cast<std::ptrdiff_t>(limit), last) -
-                xs.begin()) + 1;
-            limit = std::min(limit, xs.size());
         }
     }
+    // A point on the sample two stretches share is found twice.
+    std::sort(found.begin(), found.end(), [](const auto& l, const auto& r) {
+        return std::tie(l.m_nFirst, l.m_nSecond, l.x) < std::tie(r.m_nFirst, r.m_nSecond, r.x);
+    });
+    found.erase(std::unique(found.begin(), found.end(),
+                            [](const auto& l, const auto& r) {
+                                return l.m_nFirst == r.m_nFirst && l.m_nSecond == r.m_nSecond &&
+                                       r.x - l.x <= 1e-7 * std::max(1.0, std::fabs(r.x));
+                            }),
+                found.end());
     std::sort(found.begin(), found.end(), [](const auto& l, const auto& r) {
         return std::tie(l.x, l.m_nFirst, l.m_nSecond) < std::tie(r.x, r.m_nFirst, r.m_nSecond);
     });
-    if (found.size() > cap)
+    if (found.size() > cap) {
         found.resize(cap);
+        cut = true;
+    }
     answers.m_bIntersectionsTruncated = cut || budget.exhausted();
     return answers;
 }

@@ -56,7 +56,7 @@ void CurveArea::FindBreaks(const std::vector<double>& xs)
         if (k + 1 < n && !failed[k + 1] && values[k] != 0 && values[k + 1] != 0 &&
             (values[k] < 0) != (values[k + 1] < 0)) {
             double x = 0;
-            switch (finder.RefineSignChange(xs[k], values[k], xs[k + 1], values[k + 1], x)) {
+            switch (finder.RefineSignChange(xs[k], values[k], xs[k + 1], values[k + 1], x, true)) {
             case CurvePointFinder::Crossing::kZero:
                 break;
             case CurvePointFinder::Crossing::kBreak:

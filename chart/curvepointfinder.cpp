@@ -71,6 +71,22 @@ double ExtremumResolution(double x)
     return std::ldexp(std::fabs(x), 1 - kMinimumBits) + std::ldexp(1.0, -1 - kMinimumBits);
 }
 
+// Whether the parabola through three samples (u0 < 0 < u2 relative to the
+// middle one) reaches within half a step's change of 0 at its vertex: where
+// a touching zero can hide between samples that keep one sign. A kink gives
+// a vertex a quarter of a step's change from its samples at most.
+bool VertexNearZero(double u0, double y0, double y1, double u2, double y2, double variation)
+{
+    const double s0 = (y0 - y1) / u0;
+    const double s2 = (y2 - y1) / u2;
+    const double a = (s2 - s0) / (u2 - u0);
+    const double b = s0 - a * u0;
+    const double vertex = y1 - b * b / (4 * a);
+    if (!std::isfinite(vertex))
+        return std::fabs(y1) <= variation;
+    return std::fabs(vertex) <= 0.5 * variation || (vertex < 0) != (y1 < 0);
+}
+
 struct NotDefined
 {
     double x;
@@ -78,6 +94,11 @@ struct NotDefined
 
 struct SolverLost
 {
+};
+
+struct PoleSeen
+{
+    double x;
 };
 
 // Sorts, drops points that coincide within the accuracy promised for the
@@ -104,16 +125,31 @@ bool Settle(std::vector<T>& points, std::size_t cap, X xOf)
 } // namespace
 
 CurvePointFinder::Crossing CurvePointFinder::RefineSignChange(double a, double fa, double b,
-                                                              double fb, double& x)
+                                                              double fb, double& x,
+                                                              bool locateBreak)
 {
     double l = a, fl = fa, r = b, fr = fb;
-    auto f = [this](double t) {
+    const double before = std::fabs(fa) + std::fabs(fb);
+    // The last values, so the bracket's ends are not evaluated again.
+    double lastX[2] = {a, b}, lastY[2] = {fa, fb};
+    int next = 0;
+    auto f = [&](double t) {
         // Interpolation between values near the largest doubles can overflow.
         if (!std::isfinite(t))
             throw SolverLost();
+        for (int i = 0; i < 2; ++i) {
+            if (lastX[i] == t)
+                return lastY[i];
+        }
         double y = 0;
         if (!Value(t, y))
             throw NotDefined{t};
+        // Values a thousand times those at the samples: a pole, whose place
+        // matters only where asked for.
+        if (!locateBreak && std::fabs(y) > 1e3 * before)
+            throw PoleSeen{t};
+        lastX[next] = t, lastY[next] = y;
+        next = 1 - next;
         return y;
     };
     try {
@@ -133,6 +169,9 @@ CurvePointFinder::Crossing CurvePointFinder::RefineSignChange(double a, double f
     } catch (const NotDefined& e) {
         x = e.x;
         return Crossing::kUndefined;
+    } catch (const PoleSeen& e) {
+        x = e.x;
+        return Crossing::kBreak;
     } catch (const SolverLost&) {
         // Bisection below starts from the samples.
     } catch (const std::exception&) {
@@ -160,7 +199,6 @@ CurvePointFinder::Crossing CurvePointFinder::RefineSignChange(double a, double f
     // A continuous curve's values shrink with the bracket around its zero;
     // at a jump they keep their size and at a pole they grow. The floor of a
     // thousandth leaves room for rounding noise near a zero of high order.
-    const double before = std::fabs(fa) + std::fabs(fb);
     const double after = std::fabs(fl) + std::fabs(fr);
     const double shrink = HalfWidth(l, r) / HalfWidth(a, b);
     const bool continuous = after <= before * std::max(1e-3, 8 * shrink);
@@ -205,7 +243,9 @@ bool CurvePointFinder::TouchesZero(const CurvePoint& point, bool maximum)
         return false;
     const double bend = std::fabs((left + right) / 2 - y) / (d * d);
     const double resolution = ExtremumResolution(x);
-    return std::fabs(y) <= bend * resolution * resolution + m_probe.ValueError(x);
+    const double reach = bend * resolution * resolution;
+    // The probe's own error costs evaluations: only asked when needed.
+    return std::fabs(y) <= reach || std::fabs(y) <= reach + m_probe.ValueError(x);
 }
 
 bool CurvePointFinder::FindEdge(double outside, double inside, double& edge, double& value)
@@ -269,6 +309,16 @@ void CurvePointFinder::Find(const std::vector<double>& xs, const std::vector<dou
     // jump): the samples beside them show false peaks.
     std::vector<uint8_t> broken(n, 0);
     for (std::size_t k = 0; k < n && !full() && !m_budget.exhausted(); ++k) {
+        // Most samples lie inside a monotone run of defined, non-zero values
+        // with no sign change to the next one: nothing to do there.
+        if (k > 0 && k + 1 < n && ok(k - 1) && ok(k) && ok(k + 1)) {
+            const double previous = values[k - 1], here = values[k], after = values[k + 1];
+            const bool rising = previous < here && here < after;
+            const bool falling = previous > here && here > after;
+            if ((rising || falling) && here != 0 && Negative(here) == Negative(after) &&
+                after != 0)
+                continue;
+        }
         // A run of samples that are exactly 0 gives its two ends.
         if (zeroAt(k) && (k == 0 || !zeroAt(k - 1) || k + 1 == n || !zeroAt(k + 1)))
             out.zeros.push_back(xs[k]);
@@ -305,15 +355,15 @@ void CurvePointFinder::Find(const std::vector<double>& xs, const std::vector<dou
         // A touching zero is possible where the samples keep one sign and
         // the middle one is within a step's change of 0.
         const double variation = std::max(std::fabs(left - middle), std::fabs(next - middle));
-        const bool near = std::fabs(middle) <= variation;
+        const bool near = VertexNearZero(xs[k - 1] - xs[k], left, middle, xs[right] - xs[k], next,
+                                         variation);
         const bool touching = middle != 0 && (peak ? next < 0 && left < 0 : next > 0 && left > 0) &&
                               near;
         if (!extrema && !touching)
             continue;
         // A numerical derivative carries noise of its own (the second one of
         // x^2 wobbles around 2): a step within it is no extremum.
-        if (std::min(std::fabs(left - middle), std::fabs(next - middle)) <=
-            m_probe.ValueError(xs[k]))
+        if (std::min(std::fabs(left - middle), std::fabs(next - middle)) <= m_probe.Wobble(xs[k]))
             continue;
         CurvePoint point{};
         if (!RefineExtremum(xs[k - 1], xs[right], peak, point))

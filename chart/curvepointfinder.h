@@ -24,6 +24,9 @@ public:
     /// How far a computed value may lie from the exact one beyond rounding
     /// (the error of a numerical derivative); 0 for a plain formula.
     virtual double ValueError(double x) = 0;
+    /// The rounding noise between neighbouring values near x, cheaply; a
+    /// step within it is no extremum.
+    virtual double Wobble(double x) = 0;
 };
 
 /// The points of one row of samples, each list sorted by x and at most `cap`
@@ -56,7 +59,8 @@ class CurvePointFinder
 public:
     enum class Crossing {
         kZero,      ///< a continuous sign change: x is the zero
-        kBreak,     ///< a pole or a jump: x is the last double before it
+        kBreak,     ///< a pole or a jump: x is the last double before it (near it
+                    ///< for a pole not located)
         kUndefined, ///< the probe fails inside the bracket: x is where
     };
 
@@ -73,8 +77,11 @@ public:
               bool extrema, PointLists& out);
 
     /// Refines a sign change between a and b (a < b, fa and fb of opposite
-    /// signs, neither 0) and tells what lies there.
-    Crossing RefineSignChange(double a, double fa, double b, double fb, double& x);
+    /// signs, neither 0) and tells what lies there. A pole is given up on as
+    /// soon as the values grow a thousandfold, unless `locateBreak` asks for
+    /// its place to the adjacent doubles.
+    Crossing RefineSignChange(double a, double fa, double b, double fb, double& x,
+                              bool locateBreak = false);
     /// Refines the peak (maximum set) or trough that the samples bracket in
     /// a ... b; false when no defined value is found.
     bool RefineExtremum(double a, double b, bool maximum, CurvePoint& point);
@@ -88,6 +95,7 @@ public:
     /// The largest |value| near a sample spike in a ... b, to the adjacent
     /// doubles (a pole whose sides have one sign).
     bool FindSpike(double a, double b, CurvePoint& point);
+
 
 private:
     bool Value(double x, double& y) { return m_probe.At(x, y); }
