@@ -108,8 +108,15 @@ ChartAnswers CurveAnalysis::Analyze(double min, double max, std::size_t cap) con
     const std::size_t stretch = std::max({kMinStretch, n / kStretches, n * pairs / kMaxScans});
     std::vector<double> stretchXs, difference;
     std::vector<uint8_t> failed;
+    std::size_t compared = 0;
     for (std::size_t from = 0; from + 1 < n && found.size() <= cap && !budget.exhausted();
          from += stretch) {
+        // So many pairs that their samples alone would take too long: the
+        // intersections found so far are all there is, and they say so.
+        if (compared > kMaxPairSamples) {
+            cut = true;
+            break;
+        }
         const std::size_t to = std::min(n, from + stretch + 1);
         stretchXs.assign(xs.begin() + static_cast<std::ptrdiff_t>(from),
                          xs.begin() + static_cast<std::ptrdiff_t>(to));
@@ -117,6 +124,7 @@ ChartAnswers CurveAnalysis::Analyze(double min, double max, std::size_t cap) con
             for (std::size_t j = i + 1; j < rows.size() && !budget.exhausted(); ++j) {
                 const Row& a = rows[i];
                 const Row& b = rows[j];
+                compared += to - from;
                 difference.assign(to - from, 0.0);
                 failed.assign(to - from, 1);
                 for (std::size_t k = from; k < to; ++k) {
@@ -162,6 +170,8 @@ ChartAnswers CurveAnalysis::Analyze(double min, double max, std::size_t cap) con
 
 AreaAnswer CurveAnalysis::Area(int32_t index, double a, double b) const
 {
+    if (!(a < b) || !std::isfinite(a) || !std::isfinite(b))
+        throw FunctionContainerException(ChartMessage::kRangeXOrder.c_str());
     const std::vector<FunctionEntry>& functions = m_chart.GetFunctions();
     if (index < 0 || static_cast<std::size_t>(index) >= functions.size())
         throw FunctionContainerException(ChartMessage::Format(ChartMessage::kNoSuchFunction, index));
