@@ -109,19 +109,15 @@ ChartAnswers CurveAnalysis::Analyze(double min, double max, std::size_t cap) con
     std::vector<double> stretchXs, difference;
     std::vector<uint8_t> failed;
     std::size_t compared = 0;
-    for (std::size_t from = 0; from + 1 < n && found.size() <= cap && !budget.exhausted();
-         from += stretch) {
-        // So many pairs that their samples alone would take too long: the
-        // intersections found so far are all there is, and they say so.
-        if (compared > kMaxPairSamples) {
-            cut = true;
-            break;
-        }
+    // So many pairs that their samples alone would take too long: the
+    // intersections found so far are all there is, and they say so.
+    auto going = [&] { return !budget.exhausted() && compared <= kMaxPairSamples; };
+    for (std::size_t from = 0; from + 1 < n && found.size() <= cap && going(); from += stretch) {
         const std::size_t to = std::min(n, from + stretch + 1);
         stretchXs.assign(xs.begin() + static_cast<std::ptrdiff_t>(from),
                          xs.begin() + static_cast<std::ptrdiff_t>(to));
-        for (std::size_t i = 0; i < rows.size() && !budget.exhausted(); ++i) {
-            for (std::size_t j = i + 1; j < rows.size() && !budget.exhausted(); ++j) {
+        for (std::size_t i = 0; i < rows.size() && going(); ++i) {
+            for (std::size_t j = i + 1; j < rows.size() && going(); ++j) {
                 const Row& a = rows[i];
                 const Row& b = rows[j];
                 compared += to - from;
@@ -164,6 +160,7 @@ ChartAnswers CurveAnalysis::Analyze(double min, double max, std::size_t cap) con
         found.resize(cap);
         cut = true;
     }
+    cut |= compared > kMaxPairSamples;
     answers.m_bIntersectionsTruncated = cut || budget.exhausted();
     return answers;
 }
