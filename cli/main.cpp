@@ -20,7 +20,9 @@ constexpr char kUsage[] =
     "  table PLIK\n"
     "  render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ]\n"
     "  serve PLIK [--port PORT] [--max N]\n"
-    "  receive HOST [--port PORT] [--name NAZWA] [--count N] -o WZORZEC\n";
+    "  receive HOST [--port PORT] [--name NAZWA] [--count N] -o WZORZEC\n"
+    "  help | --help\n"
+    "  --version\n";
 
 } // namespace
 
@@ -68,6 +70,10 @@ int main(int argc, char** argv)
         return RunReceive(argc, argv);
     if (command == "help" || command == "--help") {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::printf("osiowiec-cli %s\n", OSIOWIEC_VERSION);
         return 0;
     }
     std::fprintf(stderr, "nieznane polecenie: %s\n", command.c_str());
