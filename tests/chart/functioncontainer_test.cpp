@@ -226,6 +226,9 @@ TEST(FunctionList, ColoursLabelsAndCurrent)
     EXPECT_EQ(chart.GetLegendLabel(), "(x^2)'");
     chart.SetFunction("sin(x)", 2, true, RGB(1, 2, 3));
     EXPECT_EQ(chart.GetLegendLabel(), "(sin(x))''");
+    chart.SetFunction("x sin(x)^-2", 0, true, RGB(1, 2, 3));
+    EXPECT_EQ(chart.GetLegendLabel(), "x sin(x)^-2"); // as typed, not as compiled
+    chart.SetFunction("sin(x)", 2, true, RGB(1, 2, 3));
     EXPECT_EQ(chart.GetFunctionCount(), 7);
     chart.CommitEdit();
     EXPECT_EQ(chart.GetFunctions()[2].m_strFormula, "sin(x)");
