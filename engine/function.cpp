@@ -326,8 +326,8 @@ void Function::ParsePower()
 }
 
 // sign := [ "+" | "-" ]
-// Returns whether it was "-". Two signs in a row are refused at the first, as
-// a sign in this place was refused before it was allowed (2^--1 at 2).
+// Returns whether it was "-". Two signs in a row are refused at the first
+// (2^--1 at 2), with the message and position such formulas have always had.
 bool Function::ParseSign()
 {
     if (m_nToken != kPlus && m_nToken != kMinus)

@@ -26,7 +26,7 @@ public:
         kOpen = 0,      ///< `(`
         kClose = 1,     ///< `)`
         kComma = 2,     ///< argument separator `,`
-        kNegate = 3,    ///< leading minus; emitted by the parser only
+        kNegate = 3,    ///< a minus sign: leading, or after ^, * or /; emitted by the parser only
         kPlus = 4,
         kMinus = 5,
         kMultiply = 6,  ///< `*`, also an implied product (2x, x(x+1), (x+1)x, pi x)

@@ -310,7 +310,8 @@ TEST(FastPaths, SeriesOfAFormulaWithoutXIgnoresX)
     const std::vector<double> xs = Arguments(random);
     Function f;
     f.m_bThrowSyntaxErrors = false;
-    for (const char* formula : {"sin(2)", "pi", "2^0.5*3", "1/0", "ln(0-1)", "7d2+1e400", "e^-2(e+1)"}) {
+    for (const char* formula :
+         {"sin(2)", "pi", "2^0.5*3", "1/0", "ln(0-1)", "7d2+1e400", "e^-2(e+1)"}) {
         SCOPED_TRACE(formula);
         f.SetFormula(formula);
         for (int order = 0; order <= 2; ++order)

@@ -200,8 +200,16 @@ TEST(StudentForms, NeighboursStayRefused)
 // engine does; it only picks the refused formulas that must keep their error.
 bool MayUseNewForms(const std::string& text)
 {
-    enum class Kind { Other, Number, Operand, Operator };
-    auto digit = [&](std::size_t i) { return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); };
+    enum class Kind
+    {
+        Other,
+        Number,
+        Operand,
+        Operator
+    };
+    auto digit = [&](std::size_t i) {
+        return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]));
+    };
     Kind previous = Kind::Other;
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -223,7 +231,8 @@ bool MayUseNewForms(const std::string& text)
             previous = Kind::Number;
         } else if (std::isalpha(c) || c == '_') {
             std::string name;
-            while (i < text.size() && (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '_'))
+            while (i < text.size() &&
+                   (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '_'))
                 name += static_cast<char>(std::tolower(static_cast<unsigned char>(text[i++])));
             if (name == "e" || previous == Kind::Operand)
                 return true;
@@ -233,7 +242,9 @@ bool MayUseNewForms(const std::string& text)
                 return true;
             if ((c == '-' || c == '+') && previous == Kind::Operator)
                 return true;
-            previous = c == ')' ? Kind::Operand : std::strchr("^*/", c) ? Kind::Operator : Kind::Other;
+            previous = c == ')'                ? Kind::Operand
+                       : std::strchr("^*/", c) ? Kind::Operator
+                                               : Kind::Other;
             ++i;
         }
     }
@@ -262,7 +273,8 @@ TEST(StudentForms, FormulasOfTheEarlierEngineKeepTheirMeaning)
             continue;
         const std::string now = DescribeFormula(function, formula);
         char hex[20];
-        std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(Fingerprint(now)));
+        std::snprintf(hex, sizeof hex, "%016llx",
+                      static_cast<unsigned long long>(Fingerprint(now)));
         EXPECT_EQ(hex, recorded) << "'" << formula << "' is now: " << now;
         ++(wasAccepted ? accepted : refusedAlike);
     }
