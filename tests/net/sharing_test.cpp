@@ -49,10 +49,15 @@ void AddFunction(CZeltra20Doc* document, const std::string& formula, bool visibl
 class RawClient
 {
 public:
-    explicit RawClient(quint16 port, const QString& host = QStringLiteral("127.0.0.1"))
+    /// From a loopback address of its own when `local` is given: clients of
+    /// other computers.
+    explicit RawClient(quint16 port, const QString& host = QStringLiteral("127.0.0.1"),
+                       const QString& local = QString())
     {
         QObject::connect(&m_socket, &QTcpSocket::readyRead, [this] { m_received += m_socket.readAll(); });
         QObject::connect(&m_socket, &QTcpSocket::disconnected, [this] { m_bClosed = true; });
+        if (!local.isEmpty())
+            m_socket.bind(QHostAddress(local));
         m_socket.connectToHost(host, port);
     }
     bool WaitConnected() { return m_socket.waitForConnected(kWait); }
@@ -199,7 +204,8 @@ void SharingTest::aWholeClassConnectingAtOnceIsServed()
     host.m_server.SetMaxConnections(CServerSocket::kMaxConnectionsLimit);
     std::vector<std::unique_ptr<RawClient>> clients;
     for (unsigned i = 0; i < CServerSocket::kMaxConnectionsLimit; ++i) {
-        clients.push_back(std::make_unique<RawClient>(host.m_server.GetPort()));
+        clients.push_back(std::make_unique<RawClient>(host.m_server.GetPort(), QStringLiteral("127.0.0.1"),
+                                                      QStringLiteral("127.0.0.%1").arg(i + 2)));
         RawClient* client = clients.back().get();
         QObject::connect(&client->m_socket, &QTcpSocket::connected,
                          [client, i] { client->Send(Introduction("c" + std::to_string(i))); });
@@ -217,7 +223,8 @@ void SharingTest::stoppingTheServerEmptiesTheList()
     QCOMPARE(host.m_server.GetPaneText(), std::string("SERWER"));
     std::vector<std::unique_ptr<RawClient>> clients;
     for (int i = 0; i < 3; ++i) {
-        clients.push_back(std::make_unique<RawClient>(host.m_server.GetPort()));
+        clients.push_back(std::make_unique<RawClient>(host.m_server.GetPort(), QStringLiteral("127.0.0.1"),
+                                                      QStringLiteral("127.0.0.%1").arg(i + 2)));
         QVERIFY(clients.back()->WaitConnected());
     }
     QTRY_COMPARE_WITH_TIMEOUT(host.m_server.GetConnectionCount(), 3, kWait);
