@@ -55,9 +55,12 @@ void LoadChartFile(FunctionContainer& chart, const std::string& path)
 
 void SaveChartFile(const FunctionContainer& chart, const std::string& path)
 {
+    // A chart too large to be opened again is not written at all (loads
+    // append: two of them can make one).
+    if (chart.GetFunctions().size() > kMaxChartFunctions)
+        Fail(ChartMessage::kWriteFailed, path);
     ArchiveWriter writer;
     chart.Store(writer);
-    // A chart too large to be opened again is not written at all.
     if (writer.Bytes().size() > kMaxChartBytes || !WriteFileAtomically(path, writer.Bytes()))
         Fail(ChartMessage::kWriteFailed, path);
 }

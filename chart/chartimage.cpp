@@ -40,7 +40,10 @@ ChartParse ParseChart(ArchiveReader& reader, ChartImage& image, bool complete)
         if (!CanHold(reader, complete, count, kMinFunctionRecord) ||
             static_cast<std::size_t>(count) > kMaxChartFunctions)
             return ChartParse::kMalformed;
-        image.functions.reserve(static_cast<std::size_t>(count));
+        // Room for a count the bytes at hand can hold, never for one that
+        // more bytes still have to bear out.
+        if (complete)
+            image.functions.reserve(static_cast<std::size_t>(count));
         for (int32_t i = 0; i < count; ++i) {
             FunctionEntry entry;
             entry.m_strFormula = reader.ReadString();

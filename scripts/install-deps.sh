@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   fonts-liberation
   xvfb xauth
+  time
 )
 
 missing=()
