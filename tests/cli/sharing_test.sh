@@ -190,7 +190,7 @@ size=$(stat -c %s "$dir/many.osw")
 base=$(/usr/bin/time -f %M "$cli" dump "$dir/empty.osw" 2>&1 >/dev/null | tail -n 1)
 peak=$(/usr/bin/time -f %M "$cli" dump "$dir/many.osw" 2>&1 >/dev/null | tail -n 1)
 (( (peak - base) * 1024 <= 4 * size )) || fail "a chart of $size bytes took $(((peak - base) * 1024)) bytes to load"
-peak=$(/usr/bin/time -f %M "$cli" serve "$dir/many.osw" --port 0 2>&1 >/dev/null | tail -n 1)
+peak=$(/usr/bin/time -f %M timeout 60 "$cli" serve "$dir/many.osw" --port 0 2>&1 >/dev/null | tail -n 1)
 (( (peak - base) * 1024 <= 4 * size )) || fail "a chart of $size bytes took $(((peak - base) * 1024)) bytes to serve"
 
 # Regression: SIGTERM or SIGINT during a write left the hidden temporary file
@@ -212,7 +212,7 @@ for attempt in 1 2 3 4 5 6; do
   left=$(ls -A "$dir/stopped" | grep -v '^got.osw$')
   [ -z "$left" ] || fail "SIG$signal during a write left: $left"
   [ ! -e "$dir/stopped/got.osw" ] || cmp -s "$dir/50mb.osw" "$dir/stopped/got.osw" || fail "SIG$signal: the target is not whole"
-  rm -f "$dir/stopped/"*
+  find "$dir/stopped" -mindepth 1 -delete
   [ $caught -ge 2 ] && break
 done
 [ $caught -ge 1 ] || echo "SKIP signals: no write was caught under way"
