@@ -12,6 +12,7 @@ packages=(
   # The Debian package's checks: its desktop entry, AppStream metadata,
   # manual pages and bash completion.
   desktop-file-utils appstream man-db bash-completion
+  time
 )
 
 missing=()
