@@ -53,7 +53,7 @@ __int128 KeyGap(int64_t from, int64_t to)
     return gap < 0 ? -gap : gap;
 }
 
-// Width of a ... b as a double, also where b - a overflows.
+// Half the width of a ... b, also where b - a overflows.
 double HalfWidth(double a, double b)
 {
     return b / 2 - a / 2;
