@@ -33,12 +33,14 @@ class BenchHost : public CGraphViewHost
 public:
     int GetMouseMode() const override { return m_nMode; }
     bool GetGuides() const override { return m_bGuides; }
+    bool GetPointsOfInterest() const override { return m_bPoints; }
     void ShowCoordinates(const QString&, const QString&) override {}
     void ShowContextMenu(const QPoint&) override {}
     void SendChartToClients() override {}
 
     int m_nMode = Cmd::kModePoint;
     bool m_bGuides = false;
+    bool m_bPoints = true;
 };
 
 void SendMouse(QWidget* widget, QEvent::Type type, QPoint p, Qt::MouseButtons buttons)

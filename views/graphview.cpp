@@ -82,6 +82,18 @@ void CZeltra20View::OnUpdate(CView*, int hint)
 {
     if ((hint & UpdateHint::kNoSend) == 0)
         m_host.SendChartToClients();
+    m_overlay.ChartChanged(GetChartDocument().GetChart(), hint, m_host.GetPointsOfInterest());
+    InvalidateImage();
+}
+
+void CZeltra20View::ShowPointsOfInterest()
+{
+    m_overlay.SetPointsShown(GetChartDocument().GetChart(), m_host.GetPointsOfInterest());
+}
+
+void CZeltra20View::ShadeArea(int32_t index, double a, double b)
+{
+    m_overlay.SetShade(index, a, b);
     InvalidateImage();
 }
 
@@ -115,6 +127,7 @@ void CZeltra20View::RenderChart()
     QtDeviceContext dc(painter);
     chart.Draw(dc, {0, 0, size.width(), size.height()});
     m_rcPlot = chart.GetPlotRect();
+    m_overlay.DrawShade(painter, chart);
 }
 
 FunctionContainer& CZeltra20View::MouseChart()
@@ -157,6 +170,7 @@ void CZeltra20View::paintEvent(QPaintEvent* event)
         for (const QRect& edge : Edges(DragRect()))
             DrawInvertedDots(painter, m_image, edge);
     }
+    m_overlay.Paint(painter, MouseChart());
 }
 
 QRect CZeltra20View::Plot()
@@ -244,6 +258,9 @@ void CZeltra20View::mousePressEvent(QMouseEvent* event)
     }
     if (event->button() != Qt::LeftButton)
         return;
+    if (m_host.GetMouseMode() == Cmd::kModePoint &&
+        m_overlay.CopyPointAt(MouseChart(), event->position().toPoint()))
+        return;
     // A drag whose release this view never saw ends before the next begins.
     if (m_drag == Drag::kActive)
         EndDragLetGoElsewhere();
@@ -297,6 +314,10 @@ void CZeltra20View::mouseMoveEvent(QMouseEvent* event)
         }
     }
     ShowReadout(p);
+    if (m_drag == Drag::kActive && m_host.GetMouseMode() != Cmd::kModePoint)
+        m_overlay.PointerGone();
+    else
+        m_overlay.PointerAt(MouseChart(), p, m_bGuidesShown);
 }
 
 void CZeltra20View::mouseReleaseEvent(QMouseEvent* event)
@@ -354,6 +375,7 @@ void CZeltra20View::BroadcastAfterDrag()
 void CZeltra20View::leaveEvent(QEvent*)
 {
     m_host.ShowCoordinates(QString(), QString());
+    m_overlay.PointerGone();
     UpdateGuides(QPoint(), true);
     m_bGuidesShown = false;
     m_bSkipGuidesOnce = true;

@@ -2,6 +2,7 @@
 
 #include "framework/view.h"
 #include "platform/wintypes.h"
+#include "views/curveoverlay.h"
 
 #include <QImage>
 #include <QPoint>
@@ -21,6 +22,8 @@ public:
     /// The command that selected the mode: Cmd::kModePoint, kModePan or kModeZoom.
     virtual int GetMouseMode() const = 0;
     virtual bool GetGuides() const = 0;
+    /// Whether the zeros, extrema and intersections show as rings.
+    virtual bool GetPointsOfInterest() const = 0;
     /// Status-bar panes 1 and 2; empty texts clear them.
     virtual void ShowCoordinates(const QString& x, const QString& y) = 0;
     virtual void ShowContextMenu(const QPoint& globalPos) = 0;
@@ -43,6 +46,14 @@ public:
     CZeltra20Doc& GetChartDocument() const;
 
     void OnUpdate(CView* sender, int hint) override;
+
+    /// The values under the pointer, the rings and the shaded area.
+    const CCurveOverlay& GetOverlay() const { return m_overlay; }
+    /// Follows the host's switch of the rings.
+    void ShowPointsOfInterest();
+    /// Shades the area under the function at `index` over a ... b until the
+    /// chart next changes.
+    void ShadeArea(int32_t index, double a, double b);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -88,6 +99,7 @@ private:
     bool m_bDragRectDrawn = false;
     QPoint m_ptDragCurrent;
     QPoint m_ptDragAnchor;
+    CCurveOverlay m_overlay{*this};
 };
 
 /// Prints the chart on the printer's page within its printable area, without

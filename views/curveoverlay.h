@@ -1,0 +1,127 @@
+#pragma once
+
+#include "chart/curve.h"
+
+#include <QColor>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+class FunctionContainer;
+class QPainter;
+class QWidget;
+
+/// What the graph view shows about its curves over the cached chart image:
+/// the values under the pointer, the points of interest as rings and the
+/// shaded area under a curve.
+///
+/// The values and the rings are painted over the image in the view's paint
+/// event; moving the pointer repaints the readout's old and new rectangles
+/// only, never the chart. The shade goes into the image itself when the chart
+/// is drawn, and lasts until the chart next changes.
+///
+/// The rings are the analysis of the visible range, made when the chart
+/// changes while they are shown, never while a pan is in progress (the rings
+/// found before stay where their points are), and bounded: at most
+/// kRingEvaluations point evaluations and kRingCap points of each list.
+class CCurveOverlay
+{
+public:
+    enum class PointKind { kZero, kMinimum, kMaximum, kIntersection };
+
+    struct PointOfInterest
+    {
+        PointKind kind;
+        double x;
+        double y;
+        QColor color;
+        QString label; ///< the function, or "f i g" for an intersection
+    };
+
+    /// How near (pixels) the pointer must come to a curve or a ring.
+    static constexpr int kReach = 6;
+    static constexpr std::size_t kRingCap = 200;
+    static constexpr std::size_t kRingEvaluations = 400000;
+
+    explicit CCurveOverlay(QWidget& view);
+    ~CCurveOverlay();
+    CCurveOverlay(const CCurveOverlay&) = delete;
+    CCurveOverlay& operator=(const CCurveOverlay&) = delete;
+
+    /// The chart changed (UpdateHint bits): the readout and the shade go; the
+    /// curves and the rings are made again unless a pan is in progress.
+    void ChartChanged(const FunctionContainer& chart, int hint, bool pointsShown);
+    void SetPointsShown(const FunctionContainer& chart, bool shown);
+    const std::vector<PointOfInterest>& Points() const { return m_points; }
+
+    /// The pointer is at p (view pixels; the chart's plot rectangle is this
+    /// view's). Over a ring: its kind and coordinates; otherwise the value of
+    /// the curve within kReach pixels, or with the guides every curve's.
+    void PointerAt(const FunctionContainer& chart, QPoint p, bool guides);
+    void PointerGone();
+    /// The lines the readout shows now, empty when none.
+    QStringList ReadoutLines() const;
+
+    /// Copies "x; y" of the ring at p to the clipboard; false when none is there.
+    bool CopyPointAt(const FunctionContainer& chart, QPoint p);
+
+    /// Shades the area between the function at `index` and the x axis over
+    /// a ... b when the image is next drawn.
+    void SetShade(int32_t index, double a, double b);
+    bool HasShade() const { return m_shade.shown; }
+    /// Into the chart image, after the chart.
+    void DrawShade(QPainter& painter, const FunctionContainer& chart);
+    /// The rings and the readout, in the view's paint event.
+    void Paint(QPainter& painter, const FunctionContainer& chart) const;
+
+private:
+    struct Traced
+    {
+        int32_t index;
+        QColor color;
+        QString label;
+        std::unique_ptr<Curve> curve;
+    };
+    struct Marker
+    {
+        QPoint at;
+        QColor color;
+    };
+    struct Readout
+    {
+        std::vector<Marker> markers;
+        QStringList lines;
+        std::vector<QColor> colors;
+        QRect box;
+        QRect bounds; ///< markers and box: what a repaint covers
+    };
+    struct Shade
+    {
+        bool shown = false;
+        int32_t index = 0;
+        double a = 0;
+        double b = 0;
+    };
+
+    void TraceCurves(const FunctionContainer& chart);
+    void FindPoints(const FunctionContainer& chart);
+    const PointOfInterest* PointNear(const FunctionContainer& chart, QPoint p) const;
+    void LayOut(Readout& readout, QPoint p, const QRect& plot) const;
+    void Show(Readout readout);
+
+    QWidget& m_view;
+    EvaluationBudget m_budget{std::numeric_limits<std::size_t>::max()};
+    std::vector<Traced> m_curves;
+    bool m_bPointsShown = false;
+    std::vector<PointOfInterest> m_points;
+    Readout m_readout;
+    Shade m_shade;
+};
