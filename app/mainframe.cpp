@@ -241,12 +241,12 @@ void CMainFrame::CreateMenus()
                         Cmd::kDescriptions, Cmd::kComputation, Cmd::kTableSettings})
         m_pContextMenu->addAction(GetAction(command));
     m_pContextMenu->addSeparator();
+    for (int command : {Cmd::kPointsOfInterest, Cmd::kArea})
+        m_pContextMenu->addAction(GetAction(command));
+    m_pContextMenu->addSeparator();
     m_pContextMenu->addAction(Alias(Cmd::kZoomIn, Utf8("Po&większ")));
     m_pContextMenu->addAction(Alias(Cmd::kZoomOut, Utf8("Po&mniejsz")));
     m_pContextMenu->addAction(Alias(Cmd::kUndoZoom, Utf8("&Cofnij")));
-    m_pContextMenu->addSeparator();
-    for (int command : {Cmd::kPointsOfInterest, Cmd::kArea})
-        m_pContextMenu->addAction(GetAction(command));
 
     m_bMenusWithChart = true;
     ShowMenusFor(false);

@@ -3,6 +3,7 @@
 #include "bench/standardchart.h"
 
 #include "chart/chartfile.h"
+#include "chart/curve.h"
 #include "chart/zeltra20doc.h"
 #include "framework/commandids.h"
 #include "framework/qtdevicecontext.h"
@@ -133,6 +134,60 @@ void RegisterGraphViewBenchmarks(const std::vector<std::string>& formulas)
         host.m_bGuides = false;
     })->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
+    // Points on the first visible curve near the middle: the pointer moves
+    // from one to the next with the curve's value shown.
+    static std::vector<QPoint>& onCurve = *new std::vector<QPoint>;
+    {
+        const FunctionContainer& chart = document.GetChart();
+        const FunctionEntry& first = chart.GetFunctions().front();
+        EvaluationBudget budget(1000000);
+        Curve curve(first.m_strFormula, first.m_nDerivative, chart.GetSettings().m_bDegrees != 0,
+                    budget);
+        const ChartSettings& s = chart.GetSettings();
+        const RECT& plot = chart.GetPlotRect();
+        for (int px = centre.x() - 300; px < centre.x() + 300 && onCurve.size() < 40; px += 7) {
+            double y = 0;
+            const double x = chart.PixelToWorld(px, centre.y()).x;
+            if (!curve.At(x, y) || !std::isfinite(y))
+                continue;
+            const double py = plot.top + (s.m_yMax - y) / (s.m_yMax - s.m_yMin) * (plot.bottom - plot.top);
+            if (py > plot.top + 40 && py < plot.bottom - 40)
+                onCurve.emplace_back(px, static_cast<int>(std::lround(py)));
+        }
+    }
+    benchmark::RegisterBenchmark("values move", [](benchmark::State& state) {
+        host.m_nMode = Cmd::kModePoint;
+        host.m_bGuides = false;
+        std::size_t i = 0;
+        std::size_t shown = 0;
+        for (auto _ : state) {
+            SendMouse(&view, QEvent::MouseMove, onCurve[i], Qt::NoButton);
+            i = (i + 1) % onCurve.size();
+            Flush();
+            shown += view.GetOverlay().ReadoutLines().isEmpty() ? 0 : 1;
+        }
+        state.counters["shown"] = static_cast<double>(shown) / static_cast<double>(state.iterations());
+    })->Unit(benchmark::kMicrosecond)->Repetitions(5);
+
+    // A recalculation, and what the rings add to one: the analysis of the
+    // visible range that follows it while they are on.
+    benchmark::RegisterBenchmark("recalculation", [](benchmark::State& state) {
+        for (auto _ : state)
+            document.GetChart().Recalculate(true);
+    })->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+    benchmark::RegisterBenchmark("points of interest", [](benchmark::State& state) {
+        for (auto _ : state) {
+            state.PauseTiming();
+            host.m_bPoints = false;
+            view.ShowPointsOfInterest();
+            host.m_bPoints = true;
+            state.ResumeTiming();
+            view.ShowPointsOfInterest();
+        }
+        Flush();
+    })->Unit(benchmark::kMillisecond)->Repetitions(5);
+
     benchmark::RegisterBenchmark("full repaint", [](benchmark::State& state) {
         for (auto _ : state) {
             document.UpdateAllViews(nullptr, UpdateHint::kKeepTable | UpdateHint::kNoSend);
@@ -176,6 +231,9 @@ void PrintGraphViewSummary(const std::map<std::string, double>& times, const Sta
     std::printf("view pan frame median ms: %.2f\n", frame / 1e6);
     std::printf("view pan overhead vs model: %.2f\n", model / frame);
     std::printf("guides move vs repaint: %.1f\n", time("full repaint") / time("guides move"));
+    std::printf("values move vs repaint: %.1f\n", time("full repaint") / time("values move"));
+    std::printf("points of interest vs recalculation: %.2f\n",
+                time("recalculation") / time("points of interest"));
     if (start.program > 0 && start.bareWindow > 0) {
         std::printf("start median ms: %.1f (bare window %.1f)\n", start.program, start.bareWindow);
         std::printf("start vs bare window: %.2f\n", start.bareWindow / start.program);

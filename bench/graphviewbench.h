@@ -9,6 +9,9 @@
 ///   view pan frame   a mouse move that pans, through the broadcast and the
 ///                    repaint of the view
 ///   guides move      a mouse move that only moves the guides, and its repaint
+///   values move      a mouse move along a curve that shows its value
+///   recalculation    a recalculation of the chart (the model alone)
+///   points of interest  the analysis that the rings add to a recalculation
 ///   full repaint     an update of the chart and the repaint of the view
 /// The objects live until the program ends; call before running benchmarks.
 void RegisterGraphViewBenchmarks(const std::vector<std::string>& formulas);
