@@ -131,6 +131,7 @@ void RegisterGraphViewBenchmarks(const std::vector<std::string>& formulas)
             step = (step + 7) % 200;
             Flush();
         }
+        state.counters["lines"] = view.GetOverlay().ReadoutLines().size();
         host.m_bGuides = false;
     })->Unit(benchmark::kMicrosecond)->Repetitions(5);
 

@@ -5,10 +5,10 @@
 #include "framework/commandids.h"
 #include "framework/qtstring.h"
 #include "framework/valuetext.h"
+#include "views/textstamp.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -16,6 +16,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
+#include <tuple>
 
 namespace {
 
@@ -102,13 +105,15 @@ void CCurveOverlay::SetPointsShown(const FunctionContainer& chart, bool shown)
 {
     if (shown == m_bPointsShown)
         return;
+    if (!m_bTraced)
+        TraceCurves(chart);
     m_bPointsShown = shown;
     FindPoints(chart);
-    m_view.update();
 }
 
 void CCurveOverlay::TraceCurves(const FunctionContainer& chart)
 {
+    m_bTraced = true;
     m_curves.clear();
     const bool degrees = chart.GetSettings().m_bDegrees != 0;
     const std::vector<FunctionEntry>& functions = chart.GetFunctions();
@@ -182,6 +187,8 @@ const CCurveOverlay::PointOfInterest* CCurveOverlay::PointNear(const FunctionCon
 
 void CCurveOverlay::PointerAt(const FunctionContainer& chart, QPoint p, bool guides)
 {
+    if (!m_bTraced)
+        TraceCurves(chart);
     const QRect plot = PlotOf(chart);
     Readout readout;
     if (!plot.contains(p)) {
@@ -197,39 +204,29 @@ void CCurveOverlay::PointerAt(const FunctionContainer& chart, QPoint p, bool gui
                                                                ValueText(point->y, 15));
         readout.colors = {point->color, point->color};
     } else {
-        // The x of the status bar's readout.
+        // At the x of the status bar's readout; with the guides every curve
+        // speaks (the guide marks the x), without them the nearest in reach.
         const double x = chart.PixelToWorld(p.x(), p.y()).x;
-        int nearest = -1;
         int best = kReach + 1;
-        std::vector<std::pair<const Traced*, QPoint>> onCurves;
         for (Traced& t : m_curves) {
             double y = 0;
             QPointF at;
             if (!t.curve->At(x, y) || !std::isfinite(y) || !ToPixel(chart, x, y, at))
                 continue;
             const QPoint pixel(p.x(), static_cast<int>(std::lround(at.y())));
-            if (!plot.contains(pixel))
-                continue;
             const int distance = std::abs(pixel.y() - p.y());
-            if (guides || distance < best) {
-                if (!guides) {
-                    best = distance;
-                    nearest = static_cast<int>(readout.lines.size());
-                }
-                readout.markers.push_back({pixel, t.color});
-                readout.lines << t.label + QStringLiteral(" = ") + ValueText(y, 15);
+            if (!plot.contains(pixel) || (!guides && distance >= best))
+                continue;
+            const QString line = t.label + QStringLiteral(" = ") + ValueText(y, 15);
+            if (guides) {
+                readout.lines << line;
                 readout.colors.push_back(t.color);
+            } else {
+                best = distance;
+                readout.markers = {{pixel, t.color}};
+                readout.lines = QStringList{line};
+                readout.colors = {t.color};
             }
-        }
-        // Without the guides only the nearest curve within reach speaks.
-        if (!guides && nearest >= 0) {
-            Readout one;
-            one.markers = {readout.markers[nearest]};
-            one.lines << readout.lines[nearest];
-            one.colors = {readout.colors[nearest]};
-            readout = std::move(one);
-        } else if (!guides) {
-            readout = Readout();
         }
     }
     if (!readout.lines.isEmpty())
@@ -237,35 +234,54 @@ void CCurveOverlay::PointerAt(const FunctionContainer& chart, QPoint p, bool gui
     Show(std::move(readout));
 }
 
-void CCurveOverlay::LayOut(Readout& readout, QPoint p, const QRect& plot) const
+void CCurveOverlay::LayOut(Readout& readout, QPoint p, const QRect& plot)
 {
-    const QFontMetrics metrics(m_view.font());
-    int width = 0;
-    for (const QString& line : readout.lines)
-        width = std::max(width, metrics.horizontalAdvance(line));
-    const QSize size(width + 8, metrics.height() * static_cast<int>(readout.lines.size()) + 4);
+    if (m_pStamp == nullptr)
+        m_pStamp = std::make_unique<CTextStamp>(m_view.font());
+    readout.image = m_pStamp->Draw(readout.lines, readout.colors);
     // Up and to the right of the pointer, turned back inside the plot.
-    QRect box(QPoint(p.x() + 12, p.y() - 12 - size.height()), size);
+    QRect box(QPoint(p.x() + 12, p.y() - 12 - readout.image.height()), readout.image.size());
     if (box.right() > plot.right())
         box.moveRight(p.x() - 12);
     if (box.top() < plot.top())
         box.moveTop(p.y() + 12);
     readout.box = box;
+}
+
+namespace {
+
+QRect MarkerRect(QPoint at)
+{
+    return QRect(at - QPoint(5, 5), QSize(11, 11));
+}
+
+} // namespace
+
+QRect CCurveOverlay::Readout::Bounds() const
+{
+    if (lines.isEmpty())
+        return QRect();
     QRect bounds = box;
-    for (const Marker& m : readout.markers)
-        bounds |= QRect(m.at - QPoint(5, 5), QSize(11, 11));
-    readout.bounds = bounds;
+    for (const Marker& m : markers)
+        bounds |= MarkerRect(m.at);
+    return bounds;
 }
 
 void CCurveOverlay::Show(Readout readout)
 {
-    const QRect before = m_readout.bounds;
+    const QRect before = m_readout.Bounds();
     m_readout = std::move(readout);
-    // Each at once on its own: two small rectangles, not the one around both.
+    const QRect after = m_readout.Bounds();
+    // At once, and a step of the pointer as one small rectangle: the old
+    // and the new readout overlap.
+    if (before.intersects(after)) {
+        m_view.repaint(before | after);
+        return;
+    }
     if (!before.isEmpty())
         m_view.repaint(before);
-    if (!m_readout.bounds.isEmpty())
-        m_view.repaint(m_readout.bounds);
+    if (!after.isEmpty())
+        m_view.repaint(after);
 }
 
 void CCurveOverlay::PointerGone()
@@ -355,45 +371,63 @@ void CCurveOverlay::DrawShade(QPainter& painter, const FunctionContainer& chart)
     painter.restore();
 }
 
-void CCurveOverlay::Paint(QPainter& painter, const FunctionContainer& chart) const
+void CCurveOverlay::DrawInto(QPainter& painter, const FunctionContainer& chart)
 {
+    DrawShade(painter, chart);
+    DrawRings(painter, chart);
+}
+
+void CCurveOverlay::DrawRings(QPainter& painter, const FunctionContainer& chart) const
+{
+    // One antialiased ring per colour, copied to every point; points that
+    // fall on a pixel already ringed in their colour (a crowd of them where
+    // a curve oscillates faster than the pixels) are drawn once.
+    std::map<QRgb, QImage> sprites;
+    auto sprite = [&sprites](const QColor& color) -> const QImage& {
+        QImage& image = sprites[color.rgb()];
+        if (image.isNull()) {
+            image = QImage(13, 13, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            p.setBrush(Qt::NoBrush);
+            p.setPen(QPen(Qt::white, 3));
+            p.drawEllipse(QPointF(6.5, 6.5), 4, 4);
+            p.setPen(QPen(color, 1.5));
+            p.drawEllipse(QPointF(6.5, 6.5), 4, 4);
+        }
+        return image;
+    };
     const QRect plot = PlotOf(chart);
-    // Only the rings the repaint reaches: a moving readout repaints little.
-    const QRect dirty = painter.clipBoundingRect().toAlignedRect();
-    const bool clipped = painter.hasClipping();
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setBrush(Qt::NoBrush);
+    std::set<std::tuple<int, int, QRgb>> drawn;
     for (const PointOfInterest& point : m_points) {
         QPointF at;
-        if (!ToPixel(chart, point.x, point.y, at) || !plot.contains(at.toPoint()))
+        if (!ToPixel(chart, point.x, point.y, at))
             continue;
-        const QRectF ring(at - QPointF(4, 4), QSizeF(8, 8));
-        if (clipped && !dirty.intersects(ring.toAlignedRect().adjusted(-2, -2, 2, 2)))
+        const QPoint pixel(static_cast<int>(std::lround(at.x())), static_cast<int>(std::lround(at.y())));
+        if (!plot.contains(pixel) || !drawn.emplace(pixel.x(), pixel.y(), point.color.rgb()).second)
             continue;
-        painter.setPen(QPen(Qt::white, 3));
-        painter.drawEllipse(ring);
-        painter.setPen(QPen(point.color, 1.5));
-        painter.drawEllipse(ring);
+        painter.drawImage(pixel - QPoint(6, 6), sprite(point.color));
     }
-    if (!m_readout.lines.isEmpty()) {
-        for (const Marker& m : m_readout.markers) {
-            painter.setPen(QPen(Qt::white, 1.5));
-            painter.setBrush(m.color);
-            painter.drawEllipse(QPointF(m.at), 4, 4);
-        }
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setPen(QColor(64, 64, 64));
-        painter.setBrush(QColor(255, 255, 225));
-        painter.drawRect(m_readout.box.adjusted(0, 0, -1, -1));
-        const QFontMetrics metrics(m_view.font());
-        painter.setFont(m_view.font());
-        for (int i = 0; i < m_readout.lines.size(); ++i) {
-            painter.setPen(m_readout.colors[static_cast<std::size_t>(i)].darker(130));
-            painter.drawText(m_readout.box.left() + 4,
-                             m_readout.box.top() + 2 + metrics.ascent() + i * metrics.height(),
-                             m_readout.lines[i]);
-        }
+}
+
+void CCurveOverlay::Paint(QPainter& painter) const
+{
+    if (m_readout.lines.isEmpty())
+        return;
+    // A repaint covers one rectangle: only what it reaches is drawn.
+    const QRect dirty = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect()
+                                              : m_view.rect();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (const Marker& m : m_readout.markers) {
+        if (!dirty.intersects(MarkerRect(m.at)))
+            continue;
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.setBrush(m.color);
+        painter.drawEllipse(QPointF(m.at), 4, 4);
     }
     painter.restore();
+    if (dirty.intersects(m_readout.box))
+        painter.drawImage(m_readout.box.topLeft(), m_readout.image);
 }

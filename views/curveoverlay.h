@@ -3,6 +3,7 @@
 #include "chart/curve.h"
 
 #include <QColor>
+#include <QImage>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+class CTextStamp;
 class FunctionContainer;
 class QPainter;
 class QWidget;
@@ -23,10 +25,10 @@ class QWidget;
 /// the values under the pointer, the points of interest as rings and the
 /// shaded area under a curve.
 ///
-/// The values and the rings are painted over the image in the view's paint
-/// event; moving the pointer repaints the readout's old and new rectangles
-/// only, never the chart. The shade goes into the image itself when the chart
-/// is drawn, and lasts until the chart next changes.
+/// The shade and the rings go into the chart image when it is drawn (the
+/// shade lasts until the chart next changes); the values are painted over the
+/// image in the view's paint event, so moving the pointer repaints the
+/// readout's old and new rectangles only, never the chart.
 ///
 /// The rings are the analysis of the visible range, made when the chart
 /// changes while they are shown, never while a pan is in progress (the rings
@@ -77,10 +79,10 @@ public:
     /// a ... b when the image is next drawn.
     void SetShade(int32_t index, double a, double b);
     bool HasShade() const { return m_shade.shown; }
-    /// Into the chart image, after the chart.
-    void DrawShade(QPainter& painter, const FunctionContainer& chart);
-    /// The rings and the readout, in the view's paint event.
-    void Paint(QPainter& painter, const FunctionContainer& chart) const;
+    /// The shade and the rings, into the chart image after the chart.
+    void DrawInto(QPainter& painter, const FunctionContainer& chart);
+    /// The readout, in the view's paint event.
+    void Paint(QPainter& painter) const;
 
 private:
     struct Traced
@@ -101,7 +103,9 @@ private:
         QStringList lines;
         std::vector<QColor> colors;
         QRect box;
-        QRect bounds; ///< markers and box: what a repaint covers
+        QImage image; ///< the box as drawn
+        /// What showing or erasing it repaints: the box and the markers.
+        QRect Bounds() const;
     };
     struct Shade
     {
@@ -114,14 +118,20 @@ private:
     void TraceCurves(const FunctionContainer& chart);
     void FindPoints(const FunctionContainer& chart);
     const PointOfInterest* PointNear(const FunctionContainer& chart, QPoint p) const;
-    void LayOut(Readout& readout, QPoint p, const QRect& plot) const;
+    void LayOut(Readout& readout, QPoint p, const QRect& plot);
+    void DrawShade(QPainter& painter, const FunctionContainer& chart);
+    void DrawRings(QPainter& painter, const FunctionContainer& chart) const;
     void Show(Readout readout);
 
     QWidget& m_view;
     EvaluationBudget m_budget{std::numeric_limits<std::size_t>::max()};
+    /// Whether m_curves are the chart's: a view shown before its first
+    /// update traces them when first needed.
+    bool m_bTraced = false;
     std::vector<Traced> m_curves;
     bool m_bPointsShown = false;
     std::vector<PointOfInterest> m_points;
     Readout m_readout;
     Shade m_shade;
+    std::unique_ptr<CTextStamp> m_pStamp;
 };

@@ -89,6 +89,7 @@ void CZeltra20View::OnUpdate(CView*, int hint)
 void CZeltra20View::ShowPointsOfInterest()
 {
     m_overlay.SetPointsShown(GetChartDocument().GetChart(), m_host.GetPointsOfInterest());
+    InvalidateImage();
 }
 
 void CZeltra20View::ShadeArea(int32_t index, double a, double b)
@@ -127,7 +128,7 @@ void CZeltra20View::RenderChart()
     QtDeviceContext dc(painter);
     chart.Draw(dc, {0, 0, size.width(), size.height()});
     m_rcPlot = chart.GetPlotRect();
-    m_overlay.DrawShade(painter, chart);
+    m_overlay.DrawInto(painter, chart);
 }
 
 FunctionContainer& CZeltra20View::MouseChart()
@@ -170,7 +171,7 @@ void CZeltra20View::paintEvent(QPaintEvent* event)
         for (const QRect& edge : Edges(DragRect()))
             DrawInvertedDots(painter, m_image, edge);
     }
-    m_overlay.Paint(painter, MouseChart());
+    m_overlay.Paint(painter);
 }
 
 QRect CZeltra20View::Plot()
