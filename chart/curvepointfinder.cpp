@@ -294,6 +294,25 @@ bool CurvePointFinder::FindSpike(double a, double b, CurvePoint& point)
     return !m_budget.exhausted();
 }
 
+void CurvePointFinder::AddEdgeExtremum(double edge, double value, double width,
+                                       double insideValue, PointLists& out)
+{
+    // The curve must settle to its value at the edge (sqrt(x) at 0 does,
+    // ln(x) at its smallest double does not): the change over 2^-40 of a
+    // step inwards is a hundredth of that over 2^-20 at most.
+    const double near = edge + std::ldexp(width, -40);
+    const double far = edge + std::ldexp(width, -20);
+    double nearValue = 0, farValue = 0;
+    if (near == edge || !Value(near, nearValue) || !Value(far, farValue))
+        return;
+    if (!(std::fabs(nearValue - value) <= 0.01 * std::fabs(farValue - value)))
+        return;
+    if (value < insideValue && value <= nearValue)
+        out.minima.push_back({edge, value});
+    else if (value > insideValue && value >= nearValue)
+        out.maxima.push_back({edge, value});
+}
+
 void CurvePointFinder::Find(const std::vector<double>& xs, const std::vector<double>& values,
                             const std::vector<uint8_t>& failed, double min, double max,
                             std::size_t cap, bool extrema, PointLists& out)
@@ -335,9 +354,12 @@ void CurvePointFinder::Find(const std::vector<double>& xs, const std::vector<dou
             const std::size_t inside = ok(k) ? k : k + 1;
             const std::size_t outside = ok(k) ? k + 1 : k;
             double edge = 0, value = 0;
-            if (FindEdge(xs[outside], xs[inside], edge, value) &&
-                (value == 0 || std::fabs(value) <= 1e-6 * std::fabs(values[inside])))
-                out.zeros.push_back(edge);
+            if (FindEdge(xs[outside], xs[inside], edge, value)) {
+                if (value == 0 || std::fabs(value) <= 1e-6 * std::fabs(values[inside]))
+                    out.zeros.push_back(edge);
+                if (extrema && edge > min && edge < max)
+                    AddEdgeExtremum(edge, value, xs[inside] - xs[outside], values[inside], out);
+            }
         }
 
         // Peaks and troughs; a pair of equal samples is one of them.
