@@ -123,13 +123,24 @@ ChartAnswers CurveAnalysis::Analyze(double min, double max, std::size_t cap) con
                 compared += to - from;
                 difference.assign(to - from, 0.0);
                 failed.assign(to - from, 1);
+                // Most stretches of most pairs are one monotone run of one
+                // sign: nothing to find there.
+                bool plain = true;
                 for (std::size_t k = from; k < to; ++k) {
                     const double d = a.values[k] - b.values[k];
                     if (!a.failed[k] && !b.failed[k] && std::isfinite(d)) {
                         difference[k - from] = d;
                         failed[k - from] = 0;
                     }
+                    plain = plain && !failed[k - from] && d != 0 &&
+                            (k == from || ((d < 0) == (difference[k - from - 1] < 0) &&
+                                           (k == from + 1 ||
+                                            (d > difference[k - from - 1]) ==
+                                                (difference[k - from - 1] >
+                                                 difference[k - from - 2]))));
                 }
+                if (plain)
+                    continue;
                 DifferenceProbe probe(*a.curve, *b.curve);
                 CurvePointFinder finder(probe, budget);
                 PointLists meeting;

@@ -324,10 +324,12 @@ void CurvePointFinder::Find(const std::vector<double>& xs, const std::vector<dou
         return out.zeros.size() > cap &&
                (!extrema || (out.minima.size() > cap && out.maxima.size() > cap));
     };
-    // Intervals between samples across which the curve breaks (a pole or a
-    // jump): the samples beside them show false peaks.
-    std::vector<uint8_t> broken(n, 0);
+    // Whether the curve breaks (a pole or a jump) between the samples before
+    // and after sample k: the samples beside a break show false peaks.
+    bool brokenBefore = false, brokenAfter = false;
     for (std::size_t k = 0; k < n && !full() && !m_budget.exhausted(); ++k) {
+        brokenBefore = brokenAfter;
+        brokenAfter = false;
         // Most samples lie inside a monotone run of defined, non-zero values
         // with no sign change to the next one: nothing to do there.
         if (k > 0 && k + 1 < n && ok(k - 1) && ok(k) && ok(k + 1)) {
@@ -348,7 +350,7 @@ void CurvePointFinder::Find(const std::vector<double>& xs, const std::vector<dou
             if (RefineSignChange(xs[k], values[k], xs[k + 1], values[k + 1], x) == Crossing::kZero)
                 out.zeros.push_back(x);
             else
-                broken[k] = 1;
+                brokenAfter = true;
         }
         if (k + 1 < n && ok(k) != ok(k + 1)) {
             const std::size_t inside = ok(k) ? k : k + 1;
@@ -363,8 +365,8 @@ void CurvePointFinder::Find(const std::vector<double>& xs, const std::vector<dou
         }
 
         // Peaks and troughs; a pair of equal samples is one of them.
-        if (k == 0 || k + 1 >= n || !ok(k - 1) || !ok(k) || !ok(k + 1) || broken[k - 1] ||
-            broken[k])
+        if (k == 0 || k + 1 >= n || !ok(k - 1) || !ok(k) || !ok(k + 1) || brokenBefore ||
+            brokenAfter)
             continue;
         std::size_t right = k + 1;
         if (values[right] == values[k] && right + 1 < n && ok(right + 1))
