@@ -130,6 +130,11 @@ public:
     void UndoZoom();
     void Pan(int32_t dx, int32_t dy);
     WorldPoint PixelToWorld(int32_t px, int32_t py) const;
+    /// The arguments at which recalculation samples the visible curves over
+    /// min ... max (chart units, min < max): the committed number of steps,
+    /// bounded as sampling bounds it, and the step raised to at least 1e-10.
+    /// Over the committed x range these are the arguments of m_samples.
+    std::vector<double> SampleArguments(double min, double max) const;
     bool CanUndoZoom() const { return m_zoomHistory.size() >= 4; }
 
     /// Draws the committed chart into the target rectangle (device units) and

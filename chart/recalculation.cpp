@@ -143,6 +143,17 @@ void FunctionContainer::Recalculate(bool keepRanges)
     SettleTable(step, exactStep, visible);
 }
 
+std::vector<double> FunctionContainer::SampleArguments(double min, double max) const
+{
+    const int32_t points = SamplingPoints(m_settings.m_nPoints, VisibleCount());
+    double step = (max - min) / points;
+    // A width beyond the largest double still has a finite step.
+    if (!std::isfinite(step))
+        step = max / points - min / points;
+    const std::size_t limit = static_cast<std::size_t>(points) + 2;
+    return RunningArguments(min, max, RaiseTiny(step), limit);
+}
+
 std::size_t FunctionContainer::VisibleCount() const
 {
     return static_cast<std::size_t>(std::count_if(m_functions.begin(), m_functions.end(),

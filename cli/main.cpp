@@ -24,6 +24,8 @@ constexpr char kUsage[] =
     "  serve PLIK [--port PORT] [--max N] [--bind ADRES]\n"
     "  receive HOST [--port PORT] [--name NAZWA] [--count N] [--timeout SEKUNDY]\n"
     "      -o WZORZEC\n"
+    "  analyze PLIK [--x A:B] [--max N]\n"
+    "  area PLIK --function I --x A:B\n"
     "  help | --help\n"
     "  --version\n";
 
@@ -82,6 +84,10 @@ int main(int argc, char** argv)
         return RunServe(argc, argv);
     if (command == "receive")
         return RunReceive(argc, argv);
+    if (command == "analyze")
+        return RunAnalyze(argc, argv);
+    if (command == "area")
+        return RunArea(argc, argv);
     if (command == "help" || command == "--help") {
         std::fputs(kUsage, stdout);
         return 0;
