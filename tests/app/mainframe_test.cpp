@@ -871,6 +871,33 @@ private slots:
         QVERIFY(!QFile::exists(Path("zadanie 4.2")));
     }
 
+    // Regression: an absolute path into a folder that does not exist was
+    // named in the message as if typed relative to the dialog's folder.
+    void saveAsIntoAMissingFolderNamesTheTypedPath()
+    {
+        NewChartWithFunction();
+        Frame().GetAction(Cmd::kZoomIn)->trigger();
+        QDir(m_dir.path()).mkdir("current");
+        const QString typed = QDir::tempPath() + "/osiowiec-missing-" +
+                              QString::number(QCoreApplication::applicationPid()) + "/deeper/chart";
+        QString message;
+        WhenModal([&](QWidget* modal) {
+            WhenModal([&](QWidget* box) { AnswerMessage(box, QMessageBox::Ok, &message); });
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog != nullptr);
+            dialog->setDirectory(Path("current"));
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name != nullptr);
+            QApplication::setActiveWindow(dialog);
+            name->setFocus();
+            name->setText(typed);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        Frame().GetAction(Cmd::kFileSaveAs)->trigger();
+        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1'").arg(typed + ".osw"));
+        QVERIFY(Doc().IsModified());
+    }
+
     void chartsNamedAtStartOpenWithTheLastInFront()
     {
         FunctionContainer chart;
