@@ -118,6 +118,8 @@ public:
     /// nothing for a table of its own range and a chart nobody's table shows
     /// never computes one: whoever shows the table calls this first.
     void UpdateTable();
+    /// How many times UpdateTable has computed a table's values.
+    std::size_t GetTableComputations() const { return m_nTableComputations; }
     /// Rows of the value table: the values of the first visible function
     /// (as of the last UpdateTable for a table of its own range).
     std::size_t GetTableRowCount() const;
@@ -252,6 +254,7 @@ private:
     /// what they show (none until first computed).
     std::vector<TableColumn> m_tableColumns;
     std::optional<TableKey> m_tableKey;
+    std::size_t m_nTableComputations = 0;
     int32_t m_bTableVisible = 0;
     int32_t m_nTableWidth = kDefaultTableWidth;
 };

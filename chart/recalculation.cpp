@@ -283,6 +283,7 @@ void FunctionContainer::UpdateTable()
         }
     }
     m_tableKey = std::move(key);
+    ++m_nTableComputations;
 }
 
 void FunctionContainer::SaveZoomLevel()

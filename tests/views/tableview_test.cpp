@@ -76,6 +76,7 @@ private slots:
     void columns();
     void indexedArguments();
     void failedValuesAreEmpty();
+    void ownRangeIsComputedOnlyWhenShownAndChanged();
     void rebuildsOnlyWhenShownAndAsked();
     void uncommittedEditIsNotShown();
     void rebuildRestoresLayout();
@@ -138,6 +139,39 @@ void TableViewTest::indexedArguments()
         }
         QCOMPARE(Cell(view, 10, 0), min[0] == '0' ? "1" : "0");
     }
+}
+
+// A table of its own range costs a pan nothing: its values are computed
+// when the pane shows them and what they show has changed.
+void TableViewTest::ownRangeIsComputedOnlyWhenShownAndChanged()
+{
+    CZeltra20Doc doc;
+    BuildChart(doc, {"x^2"}, "0", "1000", "0.5");
+    FunctionContainer& chart = doc.GetChart();
+    chart.SetTableVisible(false);
+    CZeltra20TableView view(doc);
+    view.OnInitialUpdate();
+    QCOMPARE(chart.GetTableRowCount(), std::size_t{0}); // hidden: nothing computed
+
+    chart.SetTableVisible(true);
+    view.OnUpdate(nullptr, 0);
+    QCOMPARE(view.model()->rowCount(), 2001);
+    QCOMPARE(Cell(view, 3, 1), QStringLiteral("2.25"));
+    QCOMPARE(chart.GetTableComputations(), std::size_t{1});
+
+    chart.SetPlotRect({0, 0, 640, 480});
+    chart.Pan(17, 5);
+    chart.ZoomAbout(2);
+    view.OnUpdate(nullptr, 0);
+    QCOMPARE(chart.GetTableComputations(), std::size_t{1}); // not computed again
+
+    chart.BeginEdit();
+    chart.SetCurrent(0);
+    chart.SetFunction("x^3", 0, true, 0);
+    chart.CommitEdit();
+    view.OnUpdate(nullptr, 0);
+    QCOMPARE(Cell(view, 3, 1), QStringLiteral("3.375"));
+    QCOMPARE(chart.GetTableComputations(), std::size_t{2});
 }
 
 void TableViewTest::failedValuesAreEmpty()
