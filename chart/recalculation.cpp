@@ -203,7 +203,13 @@ void FunctionContainer::SampleCurves(bool fitRangeY, int32_t points, double step
                 return std::nullopt;
             return y;
         };
-        for (std::size_t i : AcceptedSteepSamples(samples, s.m_xMin, step, value))
+        const ValuesAt values = [this, order](const std::vector<double>& xs,
+                                              std::vector<double>& ys, std::vector<uint8_t>& bad) {
+            ys.resize(xs.size());
+            bad.resize(xs.size());
+            m_evaluator.EvaluateSeries(xs.data(), xs.size(), order, ys.data(), bad.data());
+        };
+        for (std::size_t i : AcceptedSteepSamples(samples, s.m_xMin, step, values, value))
             offer(samples[i]);
     }
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -47,7 +48,8 @@ bool PassesBisection(double a, double fa, double b, double fb, const ValueAt& va
 }
 
 std::vector<std::size_t> AcceptedSteepSamples(const std::vector<double>& samples, double xMin,
-                                              double step, const ValueAt& value)
+                                              double step, const ValuesAt& values,
+                                              const ValueAt& value)
 {
     const std::size_t count = samples.size();
     auto steep = [&](std::size_t k) {
@@ -56,42 +58,51 @@ std::vector<std::size_t> AcceptedSteepSamples(const std::vector<double>& samples
     };
     auto x = [&](std::size_t k) { return IndexedArgument(xMin, step, k); };
 
-    auto accepted = [&](std::size_t first, std::size_t last) {
+    // The runs, first and last index each, and the midpoints of all their
+    // stretches, evaluated in one go.
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    std::vector<double> midpoints;
+    for (std::size_t k = 1; k < count; ++k) {
+        if (!steep(k))
+            continue;
+        const std::size_t first = k;
+        while (k + 1 < count && steep(k + 1))
+            ++k;
+        runs.emplace_back(first, k);
+        for (std::size_t i = first; i <= k; ++i) {
+            const double a = x(i - 1);
+            midpoints.push_back(a + (x(i) - a) / 2);
+        }
+    }
+    if (runs.empty())
+        return {};
+    std::vector<double> middle;
+    std::vector<uint8_t> middleFailed;
+    values(midpoints, middle, middleFailed);
+
+    std::vector<std::size_t> result;
+    std::size_t next = 0; // the first midpoint of the run
+    for (const auto& [first, last] : runs) {
+        const std::size_t offset = next;
+        next += last - first + 1;
+        bool accepted = true;
         std::size_t steepest = first;
-        for (std::size_t k = first; k <= last; ++k) {
-            const double a = x(k - 1);
-            const double m = a + (x(k) - a) / 2;
-            const std::optional<double> fm = value(m);
-            if (!fm || !std::isfinite(*fm) || !Between(*fm, samples[k - 1], samples[k]))
-                return false;
+        for (std::size_t k = first; k <= last && accepted; ++k) {
+            const std::size_t m = offset + (k - first);
+            accepted = !middleFailed[m] && std::isfinite(middle[m]) &&
+                       Between(middle[m], samples[k - 1], samples[k]);
             if (std::fabs(samples[k] - samples[k - 1]) >
                 std::fabs(samples[steepest] - samples[steepest - 1]))
                 steepest = k;
         }
-        if (!PassesBisection(x(steepest - 1), samples[steepest - 1], x(steepest),
-                             samples[steepest], value))
-            return false;
-        if (first >= 2 && !IsValue(samples[first - 2]))
-            return false;
-        return last + 1 >= count || IsValue(samples[last + 1]);
-    };
-
-    std::vector<std::size_t> result;
-    std::size_t k = 1;
-    while (k < count) {
-        if (!steep(k)) {
-            ++k;
-            continue;
+        accepted = accepted && PassesBisection(x(steepest - 1), samples[steepest - 1], x(steepest),
+                                               samples[steepest], value);
+        accepted = accepted && (first < 2 || IsValue(samples[first - 2]));
+        accepted = accepted && (last + 1 >= count || IsValue(samples[last + 1]));
+        if (accepted) {
+            for (std::size_t k = first; k <= last; ++k)
+                result.push_back(k);
         }
-        const std::size_t first = k;
-        while (k + 1 < count && steep(k + 1))
-            ++k;
-        const std::size_t last = k;
-        if (accepted(first, last)) {
-            for (std::size_t i = first; i <= last; ++i)
-                result.push_back(i);
-        }
-        k = last + 1;
     }
     return result;
 }
