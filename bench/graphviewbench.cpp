@@ -102,7 +102,7 @@ void RegisterGraphViewBenchmarks(const std::vector<std::string>& formulas)
     for (const bool ownTable : {false, true}) {
         auto* chart = new FunctionContainer;
         chart->BeginEdit();
-        chart->SetComputation(1000, false, true);
+        chart->SetComputation(10000, false, true);
         if (ownTable)
             chart->SetTable(false, false, "0", "99999", "1", 0, 0x00FFFFFF);
         for (int i = 0; i < 100; ++i) {
