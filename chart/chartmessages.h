@@ -29,6 +29,7 @@ inline constexpr auto kTableStep = Cp1250::Text(u8"Błąd w wartości kroku");
 inline constexpr auto kTableStepSign = Cp1250::Text(u8"Krok musi być większy od zera");
 inline constexpr auto kTableTooLong =
     Cp1250::Text(u8"Krok jest zbyt mały: tabela może mieć najwyżej 100000 wierszy");
+inline constexpr auto kTooManyFunctions = Cp1250::Text(u8"Wykres może mieć najwyżej 50000 funkcji");
 /// Prefix, the parser's message and its position.
 inline constexpr auto kSettingFormat = Cp1250::Text(u8"%s\n%s\nna pozycji %d");
 /// Prefix and the engine's message, for an error without a position (one

@@ -2,6 +2,7 @@
 
 #include "chart/chartmath.h"
 #include "chart/chartmessages.h"
+#include "chart/chartimage.h"
 #include "chart/functioncontainerexception.h"
 #include "engine/functionexception.h"
 
@@ -346,6 +347,10 @@ std::string FunctionContainer::GetSampleText(const std::vector<double>& values,
 void FunctionContainer::SetFunction(const std::string& formula, int32_t derivative, bool visible,
                                     COLORREF color)
 {
+    const bool adding = m_nCurrent < 0 || static_cast<std::size_t>(m_nCurrent) >= m_editFunctions.size();
+    // A chart with more functions could not be opened again.
+    if (adding && m_editFunctions.size() >= kMaxChartFunctions)
+        throw FunctionContainerException(ChartMessage::kTooManyFunctions.c_str());
     m_evaluator.m_bThrowSyntaxErrors = true;
     m_evaluator.m_bThrowEvalErrors = true;
     try {
@@ -361,7 +366,7 @@ void FunctionContainer::SetFunction(const std::string& formula, int32_t derivati
 
     // The accessors read the committed list until the first change; the edit
     // list is a copy of it since BeginEdit.
-    if (m_nCurrent < 0 || static_cast<std::size_t>(m_nCurrent) >= m_editFunctions.size()) {
+    if (adding) {
         m_editFunctions.push_back(std::move(entry));
         m_nCurrent = static_cast<int32_t>(m_editFunctions.size()) - 1;
     } else {

@@ -26,10 +26,10 @@ public:
         kOpen = 0,      ///< `(`
         kClose = 1,     ///< `)`
         kComma = 2,     ///< argument separator `,`
-        kNegate = 3,    ///< leading minus; emitted by the parser only
+        kNegate = 3,    ///< a minus sign: leading, or after ^, * or /; emitted by the parser only
         kPlus = 4,
         kMinus = 5,
-        kMultiply = 6,  ///< `*`, also the implicit product after a number
+        kMultiply = 6,  ///< `*`, also an implied product (2x, x(x+1), (x+1)x, pi x)
         kDivide = 7,
         kPower = 8,     ///< `^`, left-associative
         kPi = 9,
@@ -58,6 +58,7 @@ public:
         kSqrt = 32,
         kAbs = 33,
         kUnknown = 34,  ///< unrecognised symbol; never leaves the tokenizer
+        kE = 35,        ///< the constant e; after kUnknown so that no other code moves
     };
 
     /// The least step of the central differences and the factor that stands
@@ -130,9 +131,11 @@ private:
     void ParseTerm();
     void ParsePower();
     void ParseFactor();
+    bool ParseSign();
     void Emit(int32_t code);
 
     [[noreturn]] void SyntaxError(const char* message);
+    [[noreturn]] void SyntaxError(const char* message, int32_t position);
     void EvaluationError(const char* message);
     double Fail(const char* message);
     double DerivativeWithStep(double x, int32_t order, double h, double factor);

@@ -9,6 +9,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
   fonts-liberation
   xvfb xauth
+  # The Debian package's checks: its desktop entry, AppStream metadata,
+  # manual pages and bash completion.
+  desktop-file-utils appstream man-db bash-completion
+  time
 )
 
 missing=()

@@ -82,7 +82,7 @@ TEST(ChartModel, SetterMessages)
          "Błąd w odstępach siatki dla osi Y\nBrak nawiasu otwierającego\nna pozycji 3", 3},
         {"scale x evaluation error", [&] { chart.SetScale(false, true, "1/0", "", 1, 1, 0, {}); },
          "Błąd w odstępach podziałki dla osi X\nDzielenie przez zero", -1},
-        {"scale y", [&] { chart.SetScale(true, false, "", "e", 1, 1, 0, {}); },
+        {"scale y", [&] { chart.SetScale(true, false, "", "y", 1, 1, 0, {}); },
          "Błąd w odstępach podziałki dla osi Y\nNieznany symbol\nna pozycji 0", 0},
         {"x min", [&] { chart.SetRange(false, true, "(", "1", none, none); },
          "Błąd w minimalnej wartości dla X\nBrak liczby, zmiennej lub funkcji\nna pozycji 1", 1},
@@ -119,6 +119,21 @@ TEST(ChartModel, SetterMessages)
     // Nothing of it reached the committed settings.
     EXPECT_EQ(chart.GetSettings().m_xMin, -5);
     EXPECT_TRUE(chart.GetSettings().m_bTableAutoStep);
+}
+
+// Numeric settings are formulas, so they take what formulas take: signs
+// after operators, e and implied products; a double sign stays refused.
+TEST(ChartModel, NumericSettingsTakeFormulasAsStudentsWriteThem)
+{
+    FunctionContainer chart;
+    chart.BeginEdit();
+    chart.SetRange(false, true, "-2^-1", "2(e+1)", "", "");
+    EXPECT_EQ(chart.GetEditSettings().m_xMin, -0.5);
+    EXPECT_EQ(chart.GetEditSettings().m_xMax, 2 * (2.718281828459045 + 1));
+    EXPECT_EQ(Rejection([&] { chart.SetRange(false, true, "2^--1", "1", "", ""); }),
+              std::make_pair(std::string("Błąd w minimalnej wartości dla X\n"
+                                         "Brak liczby, zmiennej lub funkcji\nna pozycji 2"),
+                             2));
 }
 
 // Regression: a table of exactly 100000 rows was refused with the message
@@ -214,6 +229,9 @@ TEST(FunctionList, ColoursLabelsAndCurrent)
     EXPECT_EQ(chart.GetLegendLabel(), "(x^2)'");
     chart.SetFunction("sin(x)", 2, true, RGB(1, 2, 3));
     EXPECT_EQ(chart.GetLegendLabel(), "(sin(x))''");
+    chart.SetFunction("x sin(x)^-2", 0, true, RGB(1, 2, 3));
+    EXPECT_EQ(chart.GetLegendLabel(), "x sin(x)^-2"); // as typed, not as compiled
+    chart.SetFunction("sin(x)", 2, true, RGB(1, 2, 3));
     EXPECT_EQ(chart.GetFunctionCount(), 7);
     chart.CommitEdit();
     EXPECT_EQ(chart.GetFunctions()[2].m_strFormula, "sin(x)");

@@ -62,6 +62,18 @@ contains "formula message" "$err" 'Brak nawiasu otwierającego'
 err=$("$cli" new --table "sync:abc" -o "$dir/bad.osw" 2>&1 >/dev/null) && fail "bad step accepted"
 contains "step message" "$err" $'Błąd w wartości kroku\nNieznany symbol\nna pozycji 0'
 
+# Formulas as students write them, in functions and in settings, kept as typed.
+"$cli" new -f "x^-2" -f "2x sin(x)(x+1)" --x "-e:2(e+1)" --table "1:2:1" -o "$dir/students.osw" ||
+  fail "new with signs, e and implied products"
+dump=$("$cli" dump "$dir/students.osw")
+contains "formula as typed" "$dump" '"m_strFormula":"2x sin(x)(x+1)"'
+contains "range with e" "$dump" '"m_xMin":-2.7182818284590451,"m_xMax":7.4365636569180902'
+table=$("$cli" table "$dir/students.osw")
+expected=$'x,x^-2,2x sin(x)(x+1)\n1,1,3.36588\n2,0.25,10.9116'
+[ "$table" = "$expected" ] || fail "students table: $(printf '%q' "$table")"
+err=$("$cli" new -f "x" -f "2^--1" -o "$dir/bad.osw" 2>&1 >/dev/null) && fail "double sign accepted"
+contains "double sign message" "$err" '-f 2: syntax error: Brak liczby, zmiennej lub funkcji at 2'
+
 printf 'hello' > "$dir/text.osw"
 err=$("$cli" dump "$dir/text.osw" 2>&1 >/dev/null) && fail "non-chart accepted"
 contains "not a chart" "$err" "'$dir/text.osw' nie jest plikiem programu Osiowiec"
