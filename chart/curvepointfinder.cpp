@@ -294,8 +294,7 @@ bool CurvePointFinder::FindSpike(double a, double b, CurvePoint& point)
     return !m_budget.exhausted();
 }
 
-void CurvePointFinder::AddEdgeExtremum(double edge, double value, double width,
-                                       double insideValue, PointLists& out)
+void CurvePointFinder::AddEdgeExtremum(double edge, double value, double width, PointLists& out)
 {
     // The curve must settle to its value at the edge (sqrt(x) at 0 does,
     // ln(x) at its smallest double does not): the change over 2^-40 of a
@@ -307,9 +306,11 @@ void CurvePointFinder::AddEdgeExtremum(double edge, double value, double width,
         return;
     if (!(std::fabs(nearValue - value) <= 0.01 * std::fabs(farValue - value)))
         return;
-    if (value < insideValue && value <= nearValue)
+    // Judged just inside the edge, not at the next sample: a sample may
+    // stand on the edge itself (asin(x) at -1 on -2 ... 2).
+    if (value < farValue && value <= nearValue)
         out.minima.push_back({edge, value});
-    else if (value > insideValue && value >= nearValue)
+    else if (value > farValue && value >= nearValue)
         out.maxima.push_back({edge, value});
 }
 
@@ -360,7 +361,7 @@ void CurvePointFinder::Find(const std::vector<double>& xs, const std::vector<dou
                 if (value == 0 || std::fabs(value) <= 1e-6 * std::fabs(values[inside]))
                     out.zeros.push_back(edge);
                 if (extrema && edge > min && edge < max)
-                    AddEdgeExtremum(edge, value, xs[inside] - xs[outside], values[inside], out);
+                    AddEdgeExtremum(edge, value, xs[inside] - xs[outside], out);
             }
         }
 

@@ -103,9 +103,8 @@ private:
     bool Value(double x, double& y) { return m_probe.At(x, y); }
     /// The edge of the domain as an extremum of the curve restricted to its
     /// domain, when the curve settles to its value there; `width` is a step
-    /// from the edge into the domain, `insideValue` the sample there.
-    void AddEdgeExtremum(double edge, double value, double width, double insideValue,
-                         PointLists& out);
+    /// from the edge into the domain.
+    void AddEdgeExtremum(double edge, double value, double width, PointLists& out);
 
     CurveProbe& m_probe;
     const EvaluationBudget& m_budget;
