@@ -38,6 +38,9 @@ inline constexpr auto kAreaDivergent = Cp1250::Text(u8"Całka jest rozbieżna");
 inline constexpr auto kNoSuchFunction = Cp1250::Text(u8"Wykres nie ma funkcji o numerze %d");
 /// Prefix, the parser's message and its position.
 inline constexpr auto kSettingFormat = Cp1250::Text(u8"%s\n%s\nna pozycji %d");
+/// Prefix and the engine's message, for an error without a position (one
+/// found while evaluating, not while parsing).
+inline constexpr auto kSettingFormatNoPosition = Cp1250::Text(u8"%s\n%s");
 
 // Chart files; %s is the file name.
 inline constexpr auto kNotAChart = Cp1250::Text(u8"'%s' nie jest plikiem programu Osiowiec");

@@ -43,13 +43,6 @@ private:
     Curve& m_second;
 };
 
-// Settings that make recalculation leave the chart's own samples in
-// m_samples (a value table of its own range replaces them).
-bool HoldsChartSamples(const ChartSettings& s)
-{
-    return s.m_bTableSync && s.m_bTableAutoStep;
-}
-
 // Intersections are refined a stretch of the samples at a time; more
 // stretches waste less work past the cap and cost more scans of short rows,
 // whose number is bounded for charts with many pairs.
@@ -70,7 +63,8 @@ ChartAnswers CurveAnalysis::Analyze(double min, double max, std::size_t cap) con
     ChartAnswers answers{min, max, {}, {}, false};
     const ChartSettings& s = m_chart.GetSettings();
     const std::vector<double> xs = m_chart.SampleArguments(min, max);
-    const bool chartGrid = min == s.m_xMin && max == s.m_xMax && HoldsChartSamples(s);
+    // Over the chart's own range the samples of recalculation are the grid.
+    const bool chartGrid = min == s.m_xMin && max == s.m_xMax;
     EvaluationBudget budget(m_nEvaluations);
 
     std::vector<Row> rows;
@@ -123,13 +117,24 @@ ChartAnswers CurveAnalysis::Analyze(double min, double max, std::size_t cap) con
                 compared += to - from;
                 difference.assign(to - from, 0.0);
                 failed.assign(to - from, 1);
+                // Most stretches of most pairs are one monotone run of one
+                // sign: nothing to find there.
+                bool plain = true;
                 for (std::size_t k = from; k < to; ++k) {
                     const double d = a.values[k] - b.values[k];
                     if (!a.failed[k] && !b.failed[k] && std::isfinite(d)) {
                         difference[k - from] = d;
                         failed[k - from] = 0;
                     }
+                    plain = plain && !failed[k - from] && d != 0 &&
+                            (k == from || ((d < 0) == (difference[k - from - 1] < 0) &&
+                                           (k == from + 1 ||
+                                            (d > difference[k - from - 1]) ==
+                                                (difference[k - from - 1] >
+                                                 difference[k - from - 2]))));
                 }
+                if (plain)
+                    continue;
                 DifferenceProbe probe(*a.curve, *b.curve);
                 CurvePointFinder finder(probe, budget);
                 PointLists meeting;

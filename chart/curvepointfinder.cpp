@@ -294,6 +294,26 @@ bool CurvePointFinder::FindSpike(double a, double b, CurvePoint& point)
     return !m_budget.exhausted();
 }
 
+void CurvePointFinder::AddEdgeExtremum(double edge, double value, double width, PointLists& out)
+{
+    // The curve must settle to its value at the edge (sqrt(x) at 0 does,
+    // ln(x) at its smallest double does not): the change over 2^-40 of a
+    // step inwards is a hundredth of that over 2^-20 at most.
+    const double near = edge + std::ldexp(width, -40);
+    const double far = edge + std::ldexp(width, -20);
+    double nearValue = 0, farValue = 0;
+    if (near == edge || !Value(near, nearValue) || !Value(far, farValue))
+        return;
+    if (!(std::fabs(nearValue - value) <= 0.01 * std::fabs(farValue - value)))
+        return;
+    // Judged just inside the edge, not at the next sample: a sample may
+    // stand on the edge itself (asin(x) at -1 on -2 ... 2).
+    if (value < farValue && value <= nearValue)
+        out.minima.push_back({edge, value});
+    else if (value > farValue && value >= nearValue)
+        out.maxima.push_back({edge, value});
+}
+
 void CurvePointFinder::Find(const std::vector<double>& xs, const std::vector<double>& values,
                             const std::vector<uint8_t>& failed, double min, double max,
                             std::size_t cap, bool extrema, PointLists& out)
@@ -305,10 +325,12 @@ void CurvePointFinder::Find(const std::vector<double>& xs, const std::vector<dou
         return out.zeros.size() > cap &&
                (!extrema || (out.minima.size() > cap && out.maxima.size() > cap));
     };
-    // Intervals between samples across which the curve breaks (a pole or a
-    // jump): the samples beside them show false peaks.
-    std::vector<uint8_t> broken(n, 0);
+    // Whether the curve breaks (a pole or a jump) between the samples before
+    // and after sample k: the samples beside a break show false peaks.
+    bool brokenBefore = false, brokenAfter = false;
     for (std::size_t k = 0; k < n && !full() && !m_budget.exhausted(); ++k) {
+        brokenBefore = brokenAfter;
+        brokenAfter = false;
         // Most samples lie inside a monotone run of defined, non-zero values
         // with no sign change to the next one: nothing to do there.
         if (k > 0 && k + 1 < n && ok(k - 1) && ok(k) && ok(k + 1)) {
@@ -329,20 +351,23 @@ void CurvePointFinder::Find(const std::vector<double>& xs, const std::vector<dou
             if (RefineSignChange(xs[k], values[k], xs[k + 1], values[k + 1], x) == Crossing::kZero)
                 out.zeros.push_back(x);
             else
-                broken[k] = 1;
+                brokenAfter = true;
         }
         if (k + 1 < n && ok(k) != ok(k + 1)) {
             const std::size_t inside = ok(k) ? k : k + 1;
             const std::size_t outside = ok(k) ? k + 1 : k;
             double edge = 0, value = 0;
-            if (FindEdge(xs[outside], xs[inside], edge, value) &&
-                (value == 0 || std::fabs(value) <= 1e-6 * std::fabs(values[inside])))
-                out.zeros.push_back(edge);
+            if (FindEdge(xs[outside], xs[inside], edge, value)) {
+                if (value == 0 || std::fabs(value) <= 1e-6 * std::fabs(values[inside]))
+                    out.zeros.push_back(edge);
+                if (extrema && edge > min && edge < max)
+                    AddEdgeExtremum(edge, value, xs[inside] - xs[outside], out);
+            }
         }
 
         // Peaks and troughs; a pair of equal samples is one of them.
-        if (k == 0 || k + 1 >= n || !ok(k - 1) || !ok(k) || !ok(k + 1) || broken[k - 1] ||
-            broken[k])
+        if (k == 0 || k + 1 >= n || !ok(k - 1) || !ok(k) || !ok(k + 1) || brokenBefore ||
+            brokenAfter)
             continue;
         std::size_t right = k + 1;
         if (values[right] == values[k] && right + 1 < n && ok(right + 1))

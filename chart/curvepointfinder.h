@@ -49,7 +49,9 @@ struct PointLists
 /// zeros at extrema whose value is 0 within the resolution of x and the
 /// probe's ValueError; the edge of the domain where the value there is 0.
 /// Extrema: sample peaks and troughs (a pair of equal samples counts as one)
-/// refined by Brent's method to about 2^-24 relative in x; kinks count.
+/// refined by Brent's method to about 2^-24 relative in x; kinks count, and
+/// so does an end of the domain where the curve settles to a value (sqrt(x)
+/// at 0 is a minimum, ln(x) has none).
 /// Points closer than two sampling steps to another of their kind may merge.
 ///
 /// Each refinement costs at most about 200 evaluations; the whole scan stops
@@ -99,6 +101,10 @@ public:
 
 private:
     bool Value(double x, double& y) { return m_probe.At(x, y); }
+    /// The edge of the domain as an extremum of the curve restricted to its
+    /// domain, when the curve settles to its value there; `width` is a step
+    /// from the edge into the domain.
+    void AddEdgeExtremum(double edge, double value, double width, PointLists& out);
 
     CurveProbe& m_probe;
     const EvaluationBudget& m_budget;

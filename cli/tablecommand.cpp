@@ -44,26 +44,25 @@ int RunTable(int argc, char** argv)
         return 0; // no columns at all, not even "x"
 
     std::string line = "x";
-    std::vector<const FunctionEntry*> columns;
+    chart.UpdateTable();
+    std::vector<std::size_t> columns;
     for (int32_t i = 0; i < static_cast<int32_t>(functions.size()); ++i) {
         chart.SetCurrent(i);
         if (!chart.IsVisible())
             continue;
         line.append(",").append(CsvField(Cp1250::ToUtf8(chart.GetLegendLabel())));
-        columns.push_back(&functions[static_cast<std::size_t>(i)]);
+        columns.push_back(static_cast<std::size_t>(i));
     }
     std::printf("%s\n", line.c_str());
 
     const std::size_t rows = chart.GetTableRowCount();
     const ChartSettings& s = chart.GetSettings();
-    // The argument is a running sum, as the values were computed.
-    double x = s.m_tableXMin;
     for (std::size_t row = 0; row < rows; ++row) {
-        line = FormatG(x);
-        for (const FunctionEntry* f : columns)
-            line.append(",").append(FunctionContainer::GetTableText(*f, row));
+        // Row k stands at x0 + k * h, as its values were computed.
+        line = FormatG(IndexedArgument(s.m_tableXMin, s.m_tableStep, row));
+        for (std::size_t function : columns)
+            line.append(",").append(chart.GetTableText(function, row));
         std::printf("%s\n", line.c_str());
-        x = x + s.m_tableStep;
     }
     return 0;
 }

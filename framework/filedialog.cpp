@@ -1,8 +1,10 @@
 #include "framework/filedialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMimeDatabase>
 
 namespace {
@@ -36,6 +38,19 @@ public:
 
     void accept() override
     {
+        // An absolute path into a folder that does not exist comes back from
+        // the dialog appended to its current folder: the path typed is taken
+        // as it is, and the save names it when it fails.
+        const auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QString typed = field != nullptr ? field->text().trimmed() : QString();
+        if (acceptMode() == AcceptSave && QDir::isAbsolutePath(typed) &&
+            !QFileInfo(typed).absoluteDir().exists()) {
+            m_typedPath = QDir::cleanPath(typed);
+            if (!m_extension.isEmpty() && !m_typedPath.endsWith(m_extension, Qt::CaseInsensitive))
+                m_typedPath += m_extension;
+            QDialog::accept();
+            return;
+        }
         const QStringList files = selectedFiles();
         if (!m_extension.isEmpty() && files.size() == 1 && !QFileInfo(files.front()).isDir() &&
             !files.front().endsWith(m_extension, Qt::CaseInsensitive)) {
@@ -48,8 +63,13 @@ public:
         QFileDialog::accept();
     }
 
+    /// The typed path that the dialog could not take as it is; empty when
+    /// its selection holds the answer.
+    const QString& TypedPath() const { return m_typedPath; }
+
 private:
     QString m_extension;
+    QString m_typedPath;
 };
 
 QString Ask(QWidget* parent, const QString& caption, const QString& start, const QString& filter,
@@ -62,6 +82,8 @@ QString Ask(QWidget* parent, const QString& caption, const QString& start, const
     dialog.setIconProvider(&provider);
     if (dialog.exec() != QDialog::Accepted)
         return QString();
+    if (!dialog.TypedPath().isEmpty())
+        return dialog.TypedPath();
     return dialog.selectedFiles().value(0);
 }
 

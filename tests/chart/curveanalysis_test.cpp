@@ -174,7 +174,12 @@ INSTANTIATE_TEST_SUITE_P(
         ExtremumRow{"ReciprocalHasNone", {"1/x"}, false, -3, 3, {}, {}},
         // Regression: the rounding noise of a second difference is no extremum.
         ExtremumRow{"ConstantHasNone", {"x^2", 2}, false, -3, 3, {}, {}},
-        ExtremumRow{"MonotoneHasNone", {"exp(x)"}, false, -3, 3, {}, {}}),
+        ExtremumRow{"MonotoneHasNone", {"exp(x)"}, false, -3, 3, {}, {}},
+        ExtremumRow{"EdgesOfTheDomain", {"asin(x)"}, false, -2, 2, {{-1, -kPi / 2}},
+                    {{1, kPi / 2}}},
+        ExtremumRow{"EdgeOfRoot", {"sqrt(x)"}, false, -1, 1.3, {{0, 0}}, {}},
+        // Regression: ln(x) runs off to -744 at its smallest double, no minimum.
+        ExtremumRow{"LogarithmHasNone", {"ln(x)"}, false, -1, 2, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Meeting

@@ -28,7 +28,12 @@ contains "table" "$dump" '"m_tableXMin":0,"m_tableXMax":1,"m_tableStep":0.5,"m_b
 contains "tail" "$dump" '"history":[],"m_bTableVisible":0,"m_nTableWidth":153}'
 
 computed=$("$cli" dump --computed "$dir/full.osw")
-contains "samples" "$computed" '"m_samples":[0,0.0087265354983739347,0.017452406437283512]'
+# The curve's own samples, at -pi + k * step degrees: a table of its own
+# range no longer takes their place.
+contains "samples" "$computed" '"m_samples":[-0.054803665148789531,-0.054256169612169003,'
+contains "scale labels" "$computed" '"scaleLabelsX":["-3","-2","-1","0","1","2","3"],"scaleLabelsY":["-2","-1.6",'
+"$cli" new -f "x" --x "1000000:1000001" -o "$dir/narrow.osw" || fail "new narrow"
+contains "labels told apart" "$("$cli" dump --computed "$dir/narrow.osw")" '"scaleLabelsX":["1000000","1000000.1","1000000.2",'
 contains "scales" "$computed" '"m_scaleX":5092.9581789406511'
 
 table=$("$cli" table "$dir/full.osw")

@@ -2,10 +2,11 @@
 
 // What a formula means to the engine, as one line of text: its syntax error,
 // or its compiled program, its constants and its values (or evaluation
-// errors) at a few arguments, in both angle units and for orders 0 to 2, all
-// to the last bit. Two engines that give one formula the same line tokenize,
-// compile and evaluate it alike. Used by the table of formulas recorded from
-// an earlier engine (recordedformulas.txt).
+// errors) at a few arguments, in both angle units and for orders 0 to 2 (the
+// derivatives with the fixed step), all to the last bit. Two engines that
+// give one formula the same line tokenize, compile and evaluate it alike.
+// Used by the table of formulas recorded from an earlier engine
+// (recordedformulas.txt).
 
 #include "engine/function.h"
 
@@ -14,6 +15,22 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+
+// Central differences with the fixed step 0.00001 at every level, as the
+// recorded engine took them: the table pins what a formula means, not how a
+// derivative chooses its step (which now follows the value and |x|).
+inline double FixedStepDerivative(Function& function, double x, int32_t order)
+{
+    if (order <= 0)
+        return function.Evaluate(x);
+    const double left = FixedStepDerivative(function, x - Function::kStep, order - 1);
+    if (function.HasErrors())
+        return 0;
+    const double right = FixedStepDerivative(function, x + Function::kStep, order - 1);
+    if (function.HasErrors())
+        return 0;
+    return (right - left) * Function::kFactor;
+}
 
 inline std::string DescribeFormula(Function& function, std::string_view text)
 {
@@ -40,7 +57,7 @@ inline std::string DescribeFormula(Function& function, std::string_view text)
         function.m_bDegrees = degrees;
         for (double x : {0.0, 1.0, -2.5, 0.5, 3.0, 1e-5, 90.0}) {
             for (int order = 0; order <= 2; ++order) {
-                const double value = function.EvaluateDerivative(x, order);
+                const double value = FixedStepDerivative(function, x, order);
                 line += function.HasErrors() ? "; " + std::string(function.GetError().first)
                                              : "; " + bits(value);
             }

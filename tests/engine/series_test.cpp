@@ -319,6 +319,28 @@ TEST(FastPaths, SeriesOfAFormulaWithoutXIgnoresX)
     }
 }
 
+// Each argument's own derivative step: from the value for second and third
+// derivatives (large, small, failing and infinite values) and from |x| far
+// out on the axis, where the step of every argument differs.
+TEST(FastPaths, SeriesTakesEachArgumentsDerivativeStep)
+{
+    std::vector<double> xs = {0, 1e-6, -3, 7.5, 85898, 85900, -1e5, 6000, 1e7, -2.5e9, 1e17,
+                              -1e300, 709, 710, 800, 1e-300};
+    std::mt19937 random(25);
+    std::uniform_real_distribution<double> exponent(-8, 18);
+    for (int i = 0; i < 200; ++i)
+        xs.push_back((i % 2 ? -1 : 1) * std::pow(10.0, exponent(random)));
+    Function f;
+    f.m_bThrowSyntaxErrors = false;
+    for (const char* formula : {"x^2", "x^3", "exp(x)", "1/x", "sqrt(x)", "sin(x)", "x", "ln(x)",
+                                "1e200*x", "1/(x-6000)"}) {
+        SCOPED_TRACE(formula);
+        f.SetFormula(formula);
+        for (int order = 1; order <= 3; ++order)
+            ExpectSeriesEqualsPointByPoint(f, xs, order);
+    }
+}
+
 TEST(FastPaths, SeriesEqualsPointByPointOnRandomFormulas)
 {
     std::mt19937 random(4);
