@@ -5,7 +5,7 @@
 #include "app/commandtable.h"
 #include "app/icons/commandicons.h"
 #include "views/tableview.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "dialogs/chartdialogs.h"
 #include "framework/docmanager.h"
 #include "framework/messagebox.h"

@@ -1,7 +1,7 @@
 #include "app/zeltra20app.h"
 
 #include "app/mainframe.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "framework/altkeyfilter.h"
 #include "framework/docmanager.h"
 #include "framework/document.h"

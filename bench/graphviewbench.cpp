@@ -3,7 +3,7 @@
 #include "bench/standardchart.h"
 
 #include "chart/chartfile.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "framework/commandids.h"
 #include "framework/qtdevicecontext.h"
 #include "views/graphview.h"

@@ -1,7 +1,7 @@
 #include "views/graphview.h"
 
 #include "chart/chartmath.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "framework/commandids.h"
 #include "framework/qtdevicecontext.h"
 

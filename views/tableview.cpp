@@ -1,6 +1,6 @@
 #include "views/tableview.h"
 
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "framework/commandids.h"
 #include "views/tablecelldelegate.h"
 #include "views/tablemodel.h"

@@ -1,7 +1,7 @@
 #include "views/tableview.h"
 
 #include "chart/chartmath.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "framework/commandids.h"
 #include "framework/qtstring.h"
 
