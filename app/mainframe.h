@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/chartprinter.h"
 #include "framework/commandids.h"
 #include "net/clientsocket.h"
 #include "net/documentsharinghost.h"
@@ -72,9 +73,8 @@ public:
     /// Refreshes every action's enabled and checked state.
     void UpdateActions();
 
-    /// The printer of print, preview and print setup, made when first needed:
-    /// finding the system's printers takes longer than the rest of the start.
-    QPrinter& GetPrinter();
+    /// The printer of print, preview and print setup.
+    QPrinter& GetPrinter() { return m_printer.GetPrinter(); }
 
 protected:
     // DocumentSharingHost
@@ -107,9 +107,6 @@ private:
     // Command handlers.
     void OnCommand(int command);
     void OnSetMouseMode(int command);
-    void OnPrint();
-    void OnPrintPreview();
-    void OnPrintSetup();
     void OnAbout();
     void OnNewWindow();
     void OnCloseAll();
@@ -144,7 +141,7 @@ private:
     QMenu* m_pWindowMenu = nullptr;
     bool m_bMenusWithChart = true;
     bool m_bClosingAll = false;
-    std::unique_ptr<QPrinter> m_pPrinter;
+    CChartPrinter m_printer;
     std::unique_ptr<CDocManager> m_pDocManager;
     // Declared last: their connections go before the windows and charts
     // they send from and receive into.
