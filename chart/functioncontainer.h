@@ -128,7 +128,15 @@ public:
     void ZoomAbout(double factor);
     void ZoomToRect(int32_t left, int32_t top, int32_t right, int32_t bottom);
     void UndoZoom();
-    void Pan(int32_t dx, int32_t dy);
+    /// Scales both ranges by 1/factor about the device point (px, py), so the
+    /// chart point there stays there, then recalculates keeping the ranges.
+    /// With `newLevel` the ranges before are saved in the history first, as
+    /// ZoomAbout does; without, the step belongs to the level an earlier step
+    /// saved (one wheel or pinch gesture is one level). A factor that is not
+    /// a finite positive number, or a plot not drawn yet, changes nothing.
+    void ZoomAtPoint(double factor, double px, double py, bool newLevel);
+    /// Device units, fractions included (the arrow keys move a tenth).
+    void Pan(double dx, double dy);
     WorldPoint PixelToWorld(int32_t px, int32_t py) const;
     bool CanUndoZoom() const { return m_zoomHistory.size() >= 4; }
 

@@ -296,7 +296,29 @@ void FunctionContainer::UndoZoom()
     Recalculate(true);
 }
 
-void FunctionContainer::Pan(int32_t dx, int32_t dy)
+void FunctionContainer::ZoomAtPoint(double factor, double px, double py, bool newLevel)
+{
+    const RECT& plot = m_rcPlot;
+    if (!(factor > 0) || !std::isfinite(factor) || plot.right <= plot.left || plot.bottom <= plot.top)
+        return;
+    // The chart point as PixelToWorld finds it, for a point between pixels.
+    ChartSettings& s = m_settings;
+    const double fx = (px - plot.left) / (static_cast<double>(plot.right) - plot.left);
+    const double fy = (py - plot.top) / (static_cast<double>(plot.bottom) - plot.top);
+    const double cx = s.m_xMin + fx * (s.m_xMax - s.m_xMin);
+    const double cy = s.m_yMax - fy * (s.m_yMax - s.m_yMin);
+    if (!std::isfinite(cx) || !std::isfinite(cy))
+        return;
+    if (newLevel)
+        SaveZoomLevel();
+    s.m_xMin = cx - (cx - s.m_xMin) / factor;
+    s.m_xMax = cx + (s.m_xMax - cx) / factor;
+    s.m_yMin = cy - (cy - s.m_yMin) / factor;
+    s.m_yMax = cy + (s.m_yMax - cy) / factor;
+    Recalculate(true);
+}
+
+void FunctionContainer::Pan(double dx, double dy)
 {
     ChartSettings& s = m_settings;
     const RECT& plot = m_rcPlot;
