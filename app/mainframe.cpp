@@ -1,8 +1,10 @@
 #include "app/mainframe.h"
 
 #include "app/aboutdlg.h"
+#include "app/chartexport.h"
 #include "app/childframe.h"
 #include "app/commandtable.h"
+#include "app/helpwindow.h"
 #include "app/icons/commandicons.h"
 #include "dialogs/chartdialogs.h"
 #include "document/zeltra20doc.h"
@@ -149,8 +151,10 @@ void CMainFrame::CreateActions()
             action->setStatusTip(prompt.left(lineBreak));
             action->setToolTip(prompt.mid(lineBreak + 1));
         }
-        if (*c.keys)
-            action->setShortcut(QKeySequence(QString::fromLatin1(c.keys)));
+        QList<QKeySequence> keys;
+        for (const QString& key : QString::fromLatin1(c.keys).split('|', Qt::SkipEmptyParts))
+            keys << QKeySequence(key);
+        action->setShortcuts(keys);
         action->setCheckable(c.checkable);
         action->setIcon(CommandIcon(id));
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
@@ -158,7 +162,7 @@ void CMainFrame::CreateActions()
         addAction(action);
         m_actions[id] = action;
     }
-    // Help has no file to show; its key does nothing.
+    // Help for a pointed-at element has nothing to show.
     m_actions[Cmd::kContextHelp]->setEnabled(false);
     for (int i = 0; i < 2; ++i) {
         for (int n = 0; n < CDocManager::kRecentFiles; ++n) {
@@ -205,7 +209,7 @@ void CMainFrame::CreateMenus()
     connect(file, &QMenu::aboutToShow, this, [this, file] { FillFileMenu(file, false); });
     FillFileMenu(file, false);
     add(menu("&Widok", m_menusNoChart), {Cmd::kToolBar, Cmd::kStatusBar});
-    add(menu("Pomo&c", m_menusNoChart), {Cmd::kAppAbout});
+    add(menu("Pomo&c", m_menusNoChart), {Cmd::kHelp, Cmd::kAppAbout});
 
     // Menu 101, while one is.
     file = menu("&Plik", m_menusChart);
@@ -220,11 +224,15 @@ void CMainFrame::CreateMenus()
     m_pWindowMenu = menu("&Okno", m_menusChart);
     connect(m_pWindowMenu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
     FillWindowMenu();
-    add(menu("Pomo&c", m_menusChart), {Cmd::kAppAbout});
+    add(menu("Pomo&c", m_menusChart), {Cmd::kHelp, Cmd::kAppAbout});
 
     // Menu 130, the graph's and the table's context menu.
     m_pContextMenu = new QMenu(this);
     m_pContextMenu->addAction(Alias(Cmd::kAddFunction, Utf8("&Dodaj funkję...")));
+    m_pContextMenu->addSeparator();
+    // The graph copies its picture, the table its rows: the pane the menu
+    // was asked for has the keyboard.
+    m_pContextMenu->addAction(GetAction(Cmd::kEditCopy));
     m_pContextMenu->addSeparator();
     for (int command : {Cmd::kFunctions, Cmd::kRange, Cmd::kGridAxes, Cmd::kScale,
                         Cmd::kDescriptions, Cmd::kComputation, Cmd::kTableSettings})
@@ -243,7 +251,8 @@ void CMainFrame::FillFileMenu(QMenu* menu, bool withChart)
     menu->clear();
     static const std::vector<int> withChartItems = {
         Cmd::kFileNew,   Cmd::kFileOpen,         Cmd::kFileClose,      Cmd::kFileSave,
-        Cmd::kFileSaveAs, 0, Cmd::kFilePrint, Cmd::kFilePrintPreview, Cmd::kFilePrintSetup};
+        Cmd::kFileSaveAs, 0, Cmd::kExportChart, Cmd::kExportTable, 0, Cmd::kFilePrint,
+        Cmd::kFilePrintPreview, Cmd::kFilePrintSetup};
     static const std::vector<int> noChartItems = {Cmd::kFileNew, Cmd::kFileOpen, 0,
                                                   Cmd::kFilePrintSetup};
     for (int command : withChart ? withChartItems : noChartItems) {
@@ -372,7 +381,8 @@ void CMainFrame::UpdateActions()
                         Cmd::kTableSettings, Cmd::kZoomIn, Cmd::kZoomOut, Cmd::kNewWindow,
                         Cmd::kCascade, Cmd::kTile, Cmd::kArrangeIcons, Cmd::kCloseAll,
                         Cmd::kClient, Cmd::kNextPane, Cmd::kPrevPane, Cmd::kModePoint,
-                        Cmd::kModePan, Cmd::kModeZoom, Cmd::kGuides, Cmd::kToggleTable})
+                        Cmd::kModePan, Cmd::kModeZoom, Cmd::kGuides, Cmd::kToggleTable,
+                        Cmd::kEditCopy, Cmd::kExportChart, Cmd::kExportTable})
         set(command, chart);
     set(Cmd::kFileSave, chart && document->IsModified());
     set(Cmd::kUndoZoom, chart && document->GetChart().CanUndoZoom());
@@ -457,6 +467,9 @@ void CMainFrame::OnCommand(int command)
     case Cmd::kAppAbout:
         OnAbout();
         break;
+    case Cmd::kHelp:
+        OnHelp();
+        break;
     case Cmd::kToolBar:
         m_wndToolBar->setVisible(m_wndToolBar->isHidden());
         break;
@@ -507,6 +520,20 @@ void CMainFrame::OnCommand(int command)
             break;
         case Cmd::kFilePrintPreview:
             m_printer.Preview(*document, this);
+            break;
+        case Cmd::kExportChart:
+            ExportChart(*document, frame->GetGraphView()->size(), m_printer.GetPageLayout(), this);
+            break;
+        case Cmd::kExportTable:
+            ExportTable(*document, this);
+            break;
+        case Cmd::kEditCopy:
+            // The pane with the keyboard, which is also the one whose menu
+            // was asked for.
+            if (frame->GetTableView()->hasFocus())
+                frame->GetTableView()->CopyToClipboard();
+            else
+                frame->GetGraphView()->CopyToClipboard();
             break;
         case Cmd::kAddFunction:
             document->OnAddFunction(this);
@@ -566,6 +593,21 @@ void CMainFrame::OnAbout()
 {
     CAboutDlg dialog(this);
     dialog.exec();
+}
+
+CHelpWindow* CMainFrame::GetHelpWindow() const
+{
+    return m_pHelpWindow;
+}
+
+void CMainFrame::OnHelp()
+{
+    // One help window for the whole run, brought forward when asked again.
+    if (m_pHelpWindow == nullptr)
+        m_pHelpWindow = new CHelpWindow(this);
+    m_pHelpWindow->show();
+    m_pHelpWindow->raise();
+    m_pHelpWindow->activateWindow();
 }
 
 void CMainFrame::OnServer()

@@ -8,6 +8,7 @@
 #include "views/graphview.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <map>
@@ -15,6 +16,8 @@
 #include <vector>
 
 class CChildFrame;
+class CHelpWindow;
+class QPrinter;
 class CDocManager;
 class CDocument;
 class CZeltra20Doc;
@@ -23,7 +26,6 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QPrinter;
 class QToolBar;
 
 /// The main window: the chart windows in an MDI area, the menus, toolbar,
@@ -73,8 +75,11 @@ public:
     /// Refreshes every action's enabled and checked state.
     void UpdateActions();
 
-    /// The printer of print, preview and print setup.
+    /// The printer of print, preview, print setup and the PDF export.
     QPrinter& GetPrinter() { return m_printer.GetPrinter(); }
+
+    /// The help window, once F1 opened it; null before.
+    CHelpWindow* GetHelpWindow() const;
 
 protected:
     // DocumentSharingHost
@@ -108,6 +113,7 @@ private:
     void OnCommand(int command);
     void OnSetMouseMode(int command);
     void OnAbout();
+    void OnHelp();
     void OnNewWindow();
     void OnCloseAll();
     /// Asks about every unsaved chart, then closes every chart window; false,
@@ -142,6 +148,7 @@ private:
     bool m_bMenusWithChart = true;
     bool m_bClosingAll = false;
     CChartPrinter m_printer;
+    QPointer<CHelpWindow> m_pHelpWindow;
     std::unique_ptr<CDocManager> m_pDocManager;
     // Declared last: their connections go before the windows and charts
     // they send from and receive into.

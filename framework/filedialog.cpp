@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 
+#include <algorithm>
+
 namespace {
 
 /// Types and icons from the file name alone.
@@ -21,47 +23,73 @@ public:
     }
 };
 
-// Given an extension ("Zapisz jako"), puts it on a typed name that lacks it
-// before the dialog checks the name, so that the question about replacing a file is asked about the
-// file that will be written. A name with a dot of its own ("zadanie 3.2")
-// gets it too: the open dialog lists only names that end in it.
+// Given extensions ("Zapisz jako", the export), puts the chosen type's on a
+// typed name that ends in none of them before the dialog checks the name, so
+// that the question about replacing a file is asked about the file that will
+// be written. A name with a dot of its own ("zadanie 3.2") gets it too: the
+// open dialog lists only names that end in it.
 class FileDialog : public QFileDialog
 {
 public:
     FileDialog(QWidget* parent, const QString& caption, const QString& start,
-               const QString& filter, const QString& extension)
-        : QFileDialog(parent, caption, start, filter), m_extension(extension)
+               const std::vector<::FileType>& types)
+        : QFileDialog(parent, caption, start), m_types(types)
     {
+        QStringList filters;
+        for (const ::FileType& type : types)
+            filters << type.filter;
+        setNameFilters(filters);
     }
+
+    /// The type of the accepted name.
+    int ChosenType() const { return m_nChosen; }
 
     void accept() override
     {
         const QStringList files = selectedFiles();
-        if (!m_extension.isEmpty() && files.size() == 1 && !QFileInfo(files.front()).isDir() &&
-            !files.front().endsWith(m_extension, Qt::CaseInsensitive)) {
-            // The dialog leaves its name field alone while the field has
-            // the keyboard, as it has when the user confirms with Enter.
-            if (QWidget* field = focusWidget())
-                field->clearFocus();
-            selectFile(files.front() + m_extension);
+        m_nChosen = std::max<int>(0, static_cast<int>(nameFilters().indexOf(selectedNameFilter())));
+        if (files.size() == 1 && !QFileInfo(files.front()).isDir()) {
+            const int named = TypeOf(files.front());
+            if (named >= 0) {
+                m_nChosen = named;
+            } else if (m_nChosen < static_cast<int>(m_types.size()) &&
+                       !m_types[static_cast<std::size_t>(m_nChosen)].extension.isEmpty()) {
+                // The dialog leaves its name field alone while the field has
+                // the keyboard, as it has when the user confirms with Enter.
+                if (QWidget* field = focusWidget())
+                    field->clearFocus();
+                selectFile(files.front() + m_types[static_cast<std::size_t>(m_nChosen)].extension);
+            }
         }
         QFileDialog::accept();
     }
 
 private:
-    QString m_extension;
+    int TypeOf(const QString& name) const
+    {
+        for (std::size_t i = 0; i < m_types.size(); ++i) {
+            if (!m_types[i].extension.isEmpty() && name.endsWith(m_types[i].extension, Qt::CaseInsensitive))
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    std::vector<::FileType> m_types;
+    int m_nChosen = 0;
 };
 
-QString Ask(QWidget* parent, const QString& caption, const QString& start, const QString& filter,
-            QFileDialog::AcceptMode mode, const QString& extension = QString())
+QString Ask(QWidget* parent, const QString& caption, const QString& start,
+            const std::vector<FileType>& types, QFileDialog::AcceptMode mode, int* chosen = nullptr)
 {
     NameOnlyIconProvider provider; // outlives the dialog
-    FileDialog dialog(parent, caption, start, filter, extension);
+    FileDialog dialog(parent, caption, start, types);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setIconProvider(&provider);
     if (dialog.exec() != QDialog::Accepted)
         return QString();
+    if (chosen != nullptr)
+        *chosen = dialog.ChosenType();
     return dialog.selectedFiles().value(0);
 }
 
@@ -69,11 +97,17 @@ QString Ask(QWidget* parent, const QString& caption, const QString& start, const
 
 QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& filter)
 {
-    return Ask(parent, caption, QString(), filter, QFileDialog::AcceptOpen);
+    return Ask(parent, caption, QString(), {{filter, QString()}}, QFileDialog::AcceptOpen);
 }
 
 QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
                         const QString& filter, const QString& extension)
 {
-    return Ask(parent, caption, suggested, filter, QFileDialog::AcceptSave, extension);
+    return Ask(parent, caption, suggested, {{filter, extension}}, QFileDialog::AcceptSave);
+}
+
+QString AskExportFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                          const std::vector<FileType>& types, int* chosen)
+{
+    return Ask(parent, caption, suggested, types, QFileDialog::AcceptSave, chosen);
 }
