@@ -5,9 +5,12 @@
 
 #include "document/zeltra20doc.h"
 #include "framework/commandids.h"
+#include "framework/qtdevicecontext.h"
 
 #include <QKeyEvent>
+#include <QImage>
 #include <QNativeGestureEvent>
+#include <QPainter>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -92,24 +95,25 @@ void CZeltra20View::GestureZoom(double factor, QPointF p, bool newGesture)
     // pan, a chart that arrived) moved the ranges since the gesture's last
     // step.
     const bool newLevel = newGesture || !m_bGestureOpen || CurrentRanges() != m_gestureRanges;
-    chart.ZoomAtPoint(factor, p.x(), p.y(), newLevel);
+    const ChartSettings& old = chart.GetSettings();
+    const QPointF under(old.m_xMin + (p.x() - before.left) / (before.right - before.left) * (old.m_xMax - old.m_xMin),
+                        old.m_yMax - (p.y() - before.top) / (before.bottom - before.top) * (old.m_yMax - old.m_yMin));
+    // Laid out as on the chart image, whose plot may move with the width of
+    // the new scale labels.
+    QImage probe(1, 1, QImage::Format_RGB32);
+    QPainter painter(&probe);
+    QtLayoutDeviceContext layout(painter);
+    chart.ZoomAtPoint(factor, p.x(), p.y(), newLevel, &layout, {0, 0, width(), height()});
+    painter.end();
 
-    // The new ranges may give the scale labels another width, which moves
-    // the plot's edge: the point is put back under the pointer on the plot
-    // as drawn.
+    // Should the drawing lay the plot out otherwise all the same, the point
+    // is put back under the pointer on the plot as drawn.
     RenderChart();
     const RECT after = m_rcPlot;
-    if (after.left != before.left || after.right != before.right || after.top != before.top ||
-        after.bottom != before.bottom) {
-        const ChartSettings& s = chart.GetSettings();
-        const double x = s.m_xMin + (p.x() - before.left) / (before.right - before.left) *
-                                        (s.m_xMax - s.m_xMin);
-        const double y = s.m_yMax - (p.y() - before.top) / (before.bottom - before.top) *
-                                        (s.m_yMax - s.m_yMin);
-        const double shownX = after.left + (x - s.m_xMin) / (s.m_xMax - s.m_xMin) *
-                                               (after.right - after.left);
-        const double shownY = after.top + (s.m_yMax - y) / (s.m_yMax - s.m_yMin) *
-                                              (after.bottom - after.top);
+    const ChartSettings& s = chart.GetSettings();
+    const double shownX = after.left + (under.x() - s.m_xMin) / (s.m_xMax - s.m_xMin) * (after.right - after.left);
+    const double shownY = after.top + (s.m_yMax - under.y()) / (s.m_yMax - s.m_yMin) * (after.bottom - after.top);
+    if (std::abs(shownX - p.x()) > 0.5 || std::abs(shownY - p.y()) > 0.5) {
         chart.SetPlotRect(after);
         chart.Pan(p.x() - shownX, p.y() - shownY);
         RenderChart();

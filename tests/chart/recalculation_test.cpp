@@ -1,6 +1,7 @@
 #include "chart/functioncontainer.h"
 
 #include "chart/chartmath.h"
+#include "tests/platform/recordingdevicecontext.h"
 
 #include <gtest/gtest.h>
 
@@ -164,6 +165,32 @@ TEST(Zoom, AtPointKeepsThePointAndJoinsLevels)
     fresh.ZoomAtPoint(2, 10, 10, true);
     EXPECT_FALSE(fresh.CanUndoZoom());
     EXPECT_EQ(RangesOf(fresh), (Ranges{-5, 5, -5, 5}));
+}
+
+// Zooming far out widens the y labels and moves the plot's left edge: laid
+// out first, the point lands under the pointer on the plot as drawn.
+TEST(Zoom, AtPointFollowsThePlotAsItWillBeLaidOut)
+{
+    FunctionContainer chart;
+    AddFunctions(chart, {"sin(x)"});
+    const RECT target = {0, 0, 800, 600};
+    RecordingDeviceContext dc;
+    chart.Draw(dc, target);
+    const RECT first = chart.GetPlotRect();
+    const double px = 500.5;
+    const double py = 200.25;
+    const WorldPoint under = chart.PixelToWorld(500, 200);
+    // Drawn after each step, as the view draws it.
+    for (int step = 0; step < 12; ++step) {
+        chart.ZoomAtPoint(1 / std::exp2(0.25), px, py, step == 0, &dc, target);
+        chart.Draw(dc, target);
+    }
+    const RECT plot = chart.GetPlotRect();
+    EXPECT_NE(plot.left, first.left); // the labels did widen
+    const ChartSettings& s = chart.GetSettings();
+    const double shownX = plot.left + (under.x - s.m_xMin) / (s.m_xMax - s.m_xMin) * (plot.right - plot.left);
+    EXPECT_NEAR(shownX, 500, 1.0);
+    EXPECT_EQ(chart.GetZoomHistory().size(), 4u);
 }
 
 // Regression: over a range wider than about 1e305 the readout overflowed to
