@@ -603,8 +603,12 @@ CHelpWindow* CMainFrame::GetHelpWindow() const
 void CMainFrame::OnHelp()
 {
     // One help window for the whole run, brought forward when asked again.
-    if (m_pHelpWindow == nullptr)
+    if (m_pHelpWindow == nullptr) {
         m_pHelpWindow = new CHelpWindow(this);
+        // Over the program's window, where the user looks, not where the
+        // desktop puts new windows.
+        m_pHelpWindow->move(frameGeometry().center() - m_pHelpWindow->rect().center());
+    }
     m_pHelpWindow->show();
     m_pHelpWindow->raise();
     m_pHelpWindow->activateWindow();

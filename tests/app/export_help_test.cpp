@@ -10,14 +10,17 @@
 #include "tests/app/modalhelper.h"
 #include "tests/app/testprofile.h"
 #include "views/graphview.h"
+#include "views/tableview.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -138,6 +141,38 @@ private slots:
         NewChart();
         QVERIFY(action->isEnabled());
         QVERIFY(Frame().GetAction(Cmd::kHelp)->isEnabled());
+    }
+
+    // Ctrl+C and Ctrl+Insert copy what the pane with the keyboard shows.
+    void copyKeysFollowThePane_data()
+    {
+        QTest::addColumn<bool>("table");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("format");
+        QTest::newRow("graph, ctrl+c") << false << int(Qt::Key_C) << "image/png";
+        QTest::newRow("graph, ctrl+insert") << false << int(Qt::Key_Insert) << "image/svg+xml";
+        QTest::newRow("table, ctrl+c") << true << int(Qt::Key_C) << "text/csv";
+        QTest::newRow("table, ctrl+insert") << true << int(Qt::Key_Insert) << "text/plain";
+    }
+
+    void copyKeysFollowThePane()
+    {
+        QFETCH(bool, table);
+        QFETCH(int, key);
+        QFETCH(QString, format);
+        NewChart();
+        CChildFrame* frame = Frame().GetActiveFrame();
+        if (table)
+            Frame().GetAction(Cmd::kToggleTable)->trigger();
+        QWidget* pane = table ? static_cast<QWidget*>(frame->GetTableView())
+                              : static_cast<QWidget*>(frame->GetGraphView());
+        pane->setFocus();
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(pane, Qt::Key(key), Qt::ControlModifier);
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data != nullptr);
+        QVERIFY2(data->hasFormat(format), qPrintable(data->formats().join(' ')));
+        QCOMPARE(data->hasFormat("image/png"), !table);
     }
 
     void exportWritesEachType_data()
