@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -29,6 +30,7 @@
 #include <QWheelEvent>
 
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -262,6 +264,32 @@ private slots:
         Frame().GetAction(command)->trigger();
         QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1'").arg(path));
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    // A FIFO would keep the program waiting for a reader that may never come.
+    void exportIntoAFifoSaysSo()
+    {
+        NewChart();
+        const QString path = Path("pipe.csv");
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        QString message;
+        WhenModal([&](QWidget* dialog) {
+            // The dialog asks before it replaces a file that is there.
+            WhenModal([&](QWidget* question) {
+                WhenModal([&](QWidget* box) {
+                    auto* messageBox = qobject_cast<QMessageBox*>(box);
+                    QVERIFY(messageBox != nullptr);
+                    message = messageBox->text();
+                    messageBox->accept();
+                });
+                auto* ask = qobject_cast<QMessageBox*>(question);
+                QVERIFY(ask != nullptr);
+                ask->button(QMessageBox::Yes)->click();
+            });
+            AnswerExportDialog(dialog, path, 0);
+        });
+        Frame().GetAction(Cmd::kExportTable)->trigger();
+        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1'").arg(path));
     }
 
     void f1OpensTheHelpWithEveryName()
