@@ -23,6 +23,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -314,6 +315,16 @@ private slots:
                                   "Drukowanie i eksport", "Komunikacja", "Wiersz poleceń",
                                   "x^-2", "2(x+1)", "x sin(x)", "Pochodne"})
             QVERIFY2(text.contains(Utf8(topic)), topic);
+
+        // Every link of the contents leads to its section.
+        QTextBrowser* browser = window->GetBrowser();
+        for (const char* anchor : {"wzory", "funkcje", "mysz", "tabela", "pliki", "eksport",
+                                   "komunikacja", "cli"}) {
+            browser->verticalScrollBar()->setValue(0);
+            browser->setSource(QUrl(QStringLiteral("#") + QLatin1String(anchor)));
+            if (qstrcmp(anchor, "wzory") != 0)
+                QVERIFY2(browser->verticalScrollBar()->value() > 0, anchor);
+        }
 
         // Searching selects the next place, and says so when there is none.
         window->GetSearchField()->setText(QStringLiteral("pierwiastek"));
