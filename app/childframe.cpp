@@ -44,6 +44,7 @@ CChildFrame::CChildFrame(CZeltra20Doc& document, CMainFrame& mainFrame, QWidget*
     m_wndSplitter->setCollapsible(1, false);
     connect(m_wndSplitter, &QSplitter::splitterMoved, this, [this](int pos, int) {
         m_nTableWidth = pos;
+        m_bTableYields = false;
     });
     m_bSplitterReady = true;
 
@@ -90,7 +91,8 @@ int CChildFrame::GetTableWidth() const
 {
     if (!m_bSplitterReady)
         return 0;
-    if (m_pTableView->isVisibleTo(const_cast<CChildFrame*>(this)) && isVisible())
+    if (m_pTableView->isVisibleTo(const_cast<CChildFrame*>(this)) && isVisible() &&
+        !m_bTableYields)
         return m_wndSplitter->sizes().value(0);
     return m_nTableWidth;
 }
@@ -99,11 +101,21 @@ void CChildFrame::SetTableWidth(int cx)
 {
     if (m_wndSplitter == nullptr)
         return;
-    // A width from a file or the network is only a wish: never wider than
-    // the window, never negative.
-    m_nTableWidth = std::clamp(cx, 0, std::max(0, width()));
+    // A width from a file or the network is only a wish, kept as it is; the
+    // window shows what fits.
+    m_nTableWidth = std::clamp(cx, 0, kMaxTableWidth);
+    ApplyTableWidth();
+}
+
+void CChildFrame::ApplyTableWidth()
+{
     const int total = std::max(m_wndSplitter->width(), width());
-    m_wndSplitter->setSizes({m_nTableWidth, std::max(0, total - m_nTableWidth)});
+    // Tiled windows can be too narrow for a wide table: the table gives way
+    // so the graph keeps at least a third of the window.
+    const int fitting = std::max(0, total - total / 3 - m_wndSplitter->handleWidth());
+    const int shown = std::min(m_nTableWidth, fitting);
+    m_bTableYields = shown < m_nTableWidth;
+    m_wndSplitter->setSizes({shown, std::max(0, total - shown)});
 }
 
 void CChildFrame::UpdateLayout()
@@ -121,7 +133,7 @@ void CChildFrame::UpdateLayout()
             m_nTableWidth = FunctionContainer::kDefaultTableWidth;
         SetTableWidth(m_nTableWidth);
     } else {
-        if (isVisible())
+        if (isVisible() && !m_bTableYields)
             m_nTableWidth = m_wndSplitter->sizes().value(0);
         m_pTableView->hide();
     }
@@ -131,6 +143,8 @@ void CChildFrame::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     UpdateLayout();
+    if (m_bSplitterReady && !m_bSplitTracking && m_pTableView->isVisibleTo(this))
+        ApplyTableWidth();
 }
 
 void CChildFrame::showEvent(QShowEvent* event)
@@ -183,10 +197,12 @@ void CChildFrame::EndSplitTracking(bool confirm)
     m_bSplitTracking = false;
     qApp->removeEventFilter(this);
     QApplication::restoreOverrideCursor();
-    if (!confirm)
+    if (!confirm) {
         SetTableWidth(m_nSplitTrackingStart);
-    else
+    } else {
         m_nTableWidth = m_wndSplitter->sizes().value(0);
+        m_bTableYields = false;
+    }
 }
 
 bool CChildFrame::eventFilter(QObject* watched, QEvent* event)

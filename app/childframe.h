@@ -28,6 +28,9 @@ public:
     /// The size a chart window takes when the windows are cascaded.
     QSize sizeHint() const override { return QSize(640, 480); }
 
+    /// The widest table width kept from a file or the network (pixels).
+    static constexpr int kMaxTableWidth = 1 << 20;
+
     int GetTableWidth() const override;
     /// Sets the table pane's width, taken within 0 ... the window's width.
     void SetTableWidth(int cx);
@@ -51,6 +54,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// Lays the panes out with the table at its stored width, or narrower
+    /// where the window is too narrow to leave the graph a third of it.
+    void ApplyTableWidth();
+
     void EndSplitTracking(bool confirm);
     /// Leaves the document and the main window: the views go at once, so the
     /// document may close right after.
@@ -65,7 +72,11 @@ private:
     bool m_bTornDown = false;
     /// The width the table pane had when it was last laid out, kept while it
     /// is hidden.
+    /// The table's stored width (pixels): what a file or the user asked for
+    /// and what a save writes, also while the table yields to the graph.
     int m_nTableWidth = 0;
+    /// The table shows narrower than m_nTableWidth to leave the graph its third.
+    bool m_bTableYields = false;
     bool m_bSplitTracking = false;
     int m_nSplitTrackingStart = 0;
 };

@@ -1,3 +1,4 @@
+#include "app/programcommandline.h"
 #include "app/zeltra20app.h"
 #include "views/graphview.h"
 
@@ -5,6 +6,7 @@
 #include <QTimer>
 
 #include <clocale>
+#include <cstdio>
 
 namespace {
 
@@ -21,20 +23,37 @@ public:
     }
 };
 
+// Prints the help, the version or a mistake; the program's exit status.
+int PrintOnly(const ProgramCommandLine& commandLine)
+{
+    const bool mistake = commandLine.action == ProgramCommandLine::Action::kError;
+    std::fputs(commandLine.text.toLocal8Bit().constData(), mistake ? stderr : stdout);
+    return mistake ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // Help and the version need no window system: they work on a machine
+    // without a display, in scripts and over ssh.
+    if (AsksOnlyForText(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        return PrintOnly(ParseProgramCommandLine(QCoreApplication::arguments(), QStringLiteral(OSIOWIEC_VERSION)));
+    }
     QApplication application(argc, argv);
+    // Qt's own options (-platform, -style, ...) are gone from the arguments now.
+    const ProgramCommandLine commandLine =
+        ParseProgramCommandLine(QApplication::arguments(), QStringLiteral(OSIOWIEC_VERSION));
+    if (commandLine.action != ProgramCommandLine::Action::kRun)
+        return PrintOnly(commandLine);
     // Numbers in files and formulas are read and written the C way.
     std::setlocale(LC_NUMERIC, "C");
     QuitAfterFirstChart quitter;
     if (qEnvironmentVariableIsSet("OSIOWIEC_QUIT_AFTER_FIRST_CHART"))
         application.installEventFilter(&quitter);
     CZeltra20App app;
-    QStringList files = QApplication::arguments();
-    files.removeFirst();
-    if (!app.InitInstance(files))
+    if (!app.InitInstance(commandLine.files))
         return 1;
     return QApplication::exec();
 }

@@ -16,6 +16,7 @@
 #include "views/tableview.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -162,6 +163,11 @@ void CMainFrame::CreateActions()
         addAction(action);
         m_actions[id] = action;
     }
+    // The mouse modes are one set of radio items, in the menu and on the
+    // toolbar: choosing one clears the others.
+    auto* modes = new QActionGroup(this);
+    for (int mode : {Cmd::kModePoint, Cmd::kModePan, Cmd::kModeZoom})
+        modes->addAction(m_actions[mode]);
     // Help for a pointed-at element has nothing to show.
     m_actions[Cmd::kContextHelp]->setEnabled(false);
     for (int i = 0; i < 2; ++i) {

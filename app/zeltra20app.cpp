@@ -1,6 +1,7 @@
 #include "app/zeltra20app.h"
 
 #include "app/mainframe.h"
+#include "app/programcommandline.h"
 #include "document/zeltra20doc.h"
 #include "framework/altkeyfilter.h"
 #include "framework/docmanager.h"
@@ -8,7 +9,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QLibraryInfo>
 #include <QTranslator>
 
 CZeltra20App::CZeltra20App()
@@ -26,7 +26,7 @@ bool CZeltra20App::InitInstance(const QStringList& files)
     // file, colour, font and print dialogs that Qt provides. Without Qt's
     // translations installed they stay in English.
     m_pQtTranslator = std::make_unique<QTranslator>();
-    if (m_pQtTranslator->load(QStringLiteral("qtbase_pl"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (LoadQtTranslation(*m_pQtTranslator))
         QCoreApplication::installTranslator(m_pQtTranslator.get());
 
     m_pAltKeyFilter = std::make_unique<AltKeyFilter>();

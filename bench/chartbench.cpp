@@ -6,11 +6,16 @@
 //   polylines       the polylines of the ready samples (the clipping alone)
 //   draw            Draw into a 1920x1080 image
 //   pan+draw        a Pan step and Draw into that image
+//   analyze         every zero, extremum and intersection over the x range
+//   area/I          the area under function I over the x range (a refusal
+//                   counts as an answer)
 #include "bench/benchsupport.h"
 #include "bench/nativeformulas.h"
 #include "bench/standardchart.h"
 
+#include "chart/curveanalysis.h"
 #include "chart/functioncontainer.h"
+#include "chart/functioncontainerexception.h"
 #include "chart/polylines.h"
 #include "framework/qtdevicecontext.h"
 
@@ -20,7 +25,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <functional>
+#include <string>
 
 namespace {
 
@@ -134,6 +141,33 @@ int main(int argc, char** argv)
         }
     })->Unit(benchmark::kMillisecond)->Repetitions(15);
 
+    // Over the chart's range as the benchmarks before left it (pan moves it),
+    // where the chart's own samples are the grid.
+    benchmark::RegisterBenchmark("analyze", [&](benchmark::State& state) {
+        const double xMin = chart.GetSettings().m_xMin;
+        const double xMax = chart.GetSettings().m_xMax;
+        for (auto _ : state) {
+            const ChartAnswers answers = CurveAnalysis(chart).Analyze(xMin, xMax);
+            benchmark::DoNotOptimize(answers.m_intersections.data());
+        }
+    })->Unit(benchmark::kMillisecond);
+    std::vector<std::string> areaNames;
+    for (std::size_t i = 0; i < formulas.size(); ++i) {
+        areaNames.push_back("area/" + std::to_string(i));
+        benchmark::RegisterBenchmark(areaNames.back().c_str(), [&, i](benchmark::State& state) {
+            const double xMin = chart.GetSettings().m_xMin;
+            const double xMax = chart.GetSettings().m_xMax;
+            for (auto _ : state) {
+                try {
+                    const AreaAnswer area =
+                        CurveAnalysis(chart).Area(static_cast<int32_t>(i), xMin, xMax);
+                    benchmark::DoNotOptimize(area.value);
+                } catch (const FunctionContainerException&) {
+                }
+            }
+        })->Unit(benchmark::kMicrosecond);
+    }
+
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -145,5 +179,19 @@ int main(int argc, char** argv)
     else
         std::printf("speedup commit vs native: n/a (a formula of the set has no native lambda)\n");
     std::printf("pan+draw median ms: %.2f\n", reporter.m_times["pan+draw"] / 1e6);
+    if (reporter.m_times.count("analyze") != 0) {
+        std::printf("analyze vs recalculation: %.2f\n",
+                    reporter.m_times["commit"] / reporter.m_times["analyze"]);
+    }
+    std::vector<double> areas;
+    for (const std::string& name : areaNames) {
+        if (reporter.m_times.count(name) != 0)
+            areas.push_back(reporter.m_times[name]);
+    }
+    if (!areas.empty()) {
+        std::nth_element(areas.begin(), areas.begin() + static_cast<std::ptrdiff_t>(areas.size() / 2),
+                         areas.end());
+        std::printf("area median us: %.1f\n", areas[areas.size() / 2] / 1e3);
+    }
     return 0;
 }

@@ -111,6 +111,33 @@ void RegisterGraphViewBenchmarks(const std::vector<std::string>& formulas)
         }
     })->Unit(benchmark::kMillisecond)->Repetitions(15);
 
+    // One pan of 100 functions, without and with a value table of its own
+    // range of 100000 rows: the table's values are computed when it is
+    // shown, not again on a pan, which cannot change them.
+    for (const bool ownTable : {false, true}) {
+        auto* chart = new FunctionContainer;
+        chart->BeginEdit();
+        chart->SetComputation(10000, false, true);
+        if (ownTable)
+            chart->SetTable(false, false, "0", "99999", "1", 0, 0x00FFFFFF);
+        for (int i = 0; i < 100; ++i) {
+            chart->SetCurrent(-1);
+            chart->SetFunction(formulas[static_cast<std::size_t>(i) % formulas.size()], 0, true, 0);
+        }
+        chart->CommitEdit();
+        chart->SetTableVisible(true);
+        chart->UpdateTable();
+        chart->SetPlotRect({0, 0, kWidth, kHeight});
+        const char* name = ownTable ? "pan 100 functions with own table" : "pan 100 functions";
+        benchmark::RegisterBenchmark(name, [chart](benchmark::State& state) {
+            int step = 1;
+            for (auto _ : state) {
+                chart->Pan(step, 0);
+                step = -step;
+            }
+        })->Unit(benchmark::kMillisecond)->Repetitions(5);
+    }
+
     // The pointer a little off the centre, where a user points.
     static const QPoint pointer(kWidth * 3 / 5, kHeight * 2 / 5);
     benchmark::RegisterBenchmark("model zoom+draw", [](benchmark::State& state) {
@@ -217,6 +244,11 @@ void PrintGraphViewSummary(const std::map<std::string, double>& times, const Sta
     std::printf("view wheel zoom frame median ms: %.2f\n", wheelFrame / 1e6);
     std::printf("wheel zoom frame vs model: %.2f\n", modelZoom / wheelFrame);
     std::printf("guides move vs repaint: %.1f\n", time("full repaint") / time("guides move"));
+    const double pan = time("pan 100 functions");
+    const double panTable = time("pan 100 functions with own table");
+    std::printf("pan 100 functions median ms: %.2f (with own table %.2f)\n", pan / 1e6,
+                panTable / 1e6);
+    std::printf("pan with own table vs without: %.2f\n", pan / panTable);
     if (start.program > 0 && start.bareWindow > 0) {
         std::printf("start median ms: %.1f (bare window %.1f)\n", start.program, start.bareWindow);
         std::printf("start vs bare window: %.2f\n", start.bareWindow / start.program);

@@ -36,6 +36,7 @@ std::string MuParserFormula(const std::string& formula)
         switch (code) {
         case Function::kNegate: stack.push_back("(-" + pop() + ")"); break;
         case Function::kPi: stack.push_back("pi"); break;
+        case Function::kE: stack.push_back("2.718281828459045"); break;
         case Function::kX: stack.push_back("x"); break;
         case Function::kNumber: {
             char text[32];

@@ -8,6 +8,8 @@
 //                                 fresh document (the client's whole path)
 //   read/50MB                     the reader alone
 //   load/50MB                     the same bytes loaded from memory
+// Not timed: the server's growth in resident memory once 45 clients that
+// introduce themselves and then read nothing hold up a 5 MB chart.
 // The standard chart is the 15 formulas of the set at 10000 steps; the
 // 1.2 MB chart holds 200 formulas of 6000 characters.
 #include "bench/benchsupport.h"
@@ -17,6 +19,7 @@
 #include "chart/chartstream.h"
 #include "chart/functioncontainer.h"
 #include "document/zeltra20doc.h"
+#include "net/connectionsocket.h"
 #include "net/serversocket.h"
 #include "net/sharinghost.h"
 #include "platform/archive.h"
@@ -25,8 +28,12 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,11 +42,80 @@ constexpr int kClients = 50;
 class FixedHost : public SharingHost
 {
 public:
-    std::optional<std::vector<uint8_t>> ActiveChartImage() override { return m_image; }
+    QByteArray ActiveChartImage() override { return m_image; }
     bool CanShowChart() override { return false; }
     bool ShowChart(const std::vector<uint8_t>&) override { return false; }
-    std::vector<uint8_t> m_image;
+    QByteArray m_image;
 };
+
+QByteArray ToByteArray(const std::vector<uint8_t>& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+/// This process's resident memory in bytes.
+std::size_t ResidentBytes()
+{
+    long pages = 0;
+    long resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return static_cast<std::size_t>(resident) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+/// The server's growth in resident memory, in charts, once `clients` clients
+/// have introduced themselves and stopped reading a chart of these bytes.
+/// The clients are plain sockets with small receive buffers, which hold
+/// nothing in this process.
+double StalledMemory(const std::vector<uint8_t>& chart, int clients)
+{
+    FixedHost host;
+    host.m_image = ToByteArray(chart);
+    CServerSocket server(host);
+    server.SetMaxConnections(static_cast<unsigned>(clients));
+    server.Listen(0, QHostAddress::LocalHost);
+    const std::size_t before = ResidentBytes();
+
+    ArchiveWriter name;
+    name.WriteString("stalled");
+    std::vector<int> sockets;
+    for (int i = 0; i < clients; ++i) {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        const int small = 4096;
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in local = {};
+        local.sin_family = AF_INET;
+        local.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1 + static_cast<uint32_t>(i));
+        bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(server.GetPort());
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            [[maybe_unused]] const ssize_t sent = send(fd, name.Bytes().data(), name.Bytes().size(), 0);
+        sockets.push_back(fd);
+        // Accepted as they come: the backlog is shorter than the class.
+        QCoreApplication::processEvents();
+    }
+    // Until every client holds a chart up, or a few seconds have passed.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        int stalled = 0;
+        for (int i = 0; i < server.GetConnectionCount(); ++i)
+            stalled += server.GetConnection(i)->IsNamed() && server.GetConnection(i)->PendingBytes() > 0;
+        if (stalled == clients || std::chrono::steady_clock::now() > deadline)
+            break;
+    }
+    const std::size_t after = ResidentBytes();
+    for (int fd : sockets)
+        close(fd);
+    server.Close();
+    return after > before ? static_cast<double>(after - before) / static_cast<double>(chart.size()) : 0.0;
+}
 
 std::vector<uint8_t> Stored(const FunctionContainer& chart)
 {
@@ -102,6 +178,10 @@ public:
                                static_cast<qint64>(name.Bytes().size()));
                 }
             });
+            // Each from a loopback address of its own, as a class's
+            // computers: the server lets one address keep only two
+            // connections waiting for their names.
+            raw->bind(QHostAddress(QStringLiteral("127.0.0.%1").arg(i + 2)));
             raw->connectToHost(QHostAddress::LocalHost, port);
             m_sockets.push_back(std::move(socket));
         }
@@ -124,7 +204,7 @@ void RegisterSharing(const char* label, const std::vector<uint8_t>& image)
 {
     benchmark::RegisterBenchmark((std::string("share/") + label).c_str(), [image](benchmark::State& state) {
         FixedHost host;
-        host.m_image = image;
+        host.m_image = ToByteArray(image);
         CServerSocket server(host);
         server.SetMaxConnections(kClients);
         server.Listen(0);
@@ -170,6 +250,7 @@ int main(int argc, char** argv)
     const std::vector<uint8_t> standard = StandardChart(LoadFormulas(argc, argv));
     const std::vector<uint8_t> large = LongChart(200);
     const std::vector<uint8_t> huge = LongChart(8400);
+    const double stalledMemory = StalledMemory(LongChart(840), 45);
     std::printf("charts: standard %zu bytes, long %zu bytes, huge %zu bytes\n", standard.size(),
                 large.size(), huge.size());
     RegisterSharing("standard", standard);
@@ -217,5 +298,6 @@ int main(int argc, char** argv)
     std::printf("read 50 MB in 4 KiB pieces vs load: %.2f\n", t["load/50MB"] / t["read/50MB"]);
     std::printf("share 50 clients vs raw send: %.2f\n", std::min(shareStandard, shareLarge));
     std::printf("receive vs load: %.2f\n", t["load/50MB"] / t["receive/50MB"]);
+    std::printf("stalled clients memory vs chart: %.2f\n", stalledMemory);
     return 0;
 }

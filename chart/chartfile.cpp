@@ -18,22 +18,19 @@ namespace {
         ChartMessage::Format(format, Cp1250::FromUtf8(path).c_str()));
 }
 
-ChartParse Verdict(const std::vector<uint8_t>& bytes, FunctionContainer* chart)
-{
-    ArchiveReader reader(bytes);
-    if (chart)
-        return chart->Load(reader);
-    ChartImage image;
-    return ParseChart(reader, image, true);
-}
-
+// The chart's own bytes: anything the file holds after the chart (a
+// trailing newline, junk) is not part of it, and a reader of a stream of
+// charts would take it for the start of the next one.
 std::vector<uint8_t> ReadChart(FunctionContainer* chart, const std::string& path)
 {
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(path, kMaxChartBytes, bytes))
         Fail(ChartMessage::kReadFailed, path);
-    switch (Verdict(bytes, chart)) {
+    ArchiveReader reader(bytes);
+    ChartImage image;
+    switch (chart ? chart->Load(reader) : ParseChart(reader, image, true)) {
     case ChartParse::kComplete:
+        bytes.resize(reader.Position());
         return bytes;
     case ChartParse::kNotAChart:
         Fail(ChartMessage::kNotAChart, path);
@@ -58,9 +55,12 @@ void LoadChartFile(FunctionContainer& chart, const std::string& path)
 
 void SaveChartFile(const FunctionContainer& chart, const std::string& path)
 {
+    // A chart too large to be opened again is not written at all (loads
+    // append: two of them can make one).
+    if (chart.GetFunctions().size() > kMaxChartFunctions)
+        Fail(ChartMessage::kWriteFailed, path);
     ArchiveWriter writer;
     chart.Store(writer);
-    // A chart too large to be opened again is not written at all.
     if (writer.Bytes().size() > kMaxChartBytes || !WriteFileAtomically(path, writer.Bytes()))
         Fail(ChartMessage::kWriteFailed, path);
 }

@@ -9,7 +9,8 @@ class FunctionContainer;
 // Chart files on disk. Failures throw FunctionContainerException with the
 // system's message naming the file (the name as given, in code page 1250).
 
-/// The bytes of a chart file that holds one whole, well-formed chart.
+/// The bytes of the chart a file holds: one whole, well-formed chart, without
+/// whatever follows it in the file.
 std::vector<uint8_t> ReadChartFile(const std::string& path);
 
 /// Loads a chart file into the model; a file that is refused leaves the model

@@ -37,8 +37,13 @@ ChartParse ParseChart(ArchiveReader& reader, ChartImage& image, bool complete)
         }
 
         const int32_t count = reader.ReadInt32();
-        if (!CanHold(reader, complete, count, kMinFunctionRecord))
+        if (!CanHold(reader, complete, count, kMinFunctionRecord) ||
+            static_cast<std::size_t>(count) > kMaxChartFunctions)
             return ChartParse::kMalformed;
+        // Room for a count the bytes at hand can hold, never for one that
+        // more bytes still have to bear out.
+        if (complete)
+            image.functions.reserve(static_cast<std::size_t>(count));
         for (int32_t i = 0; i < count; ++i) {
             FunctionEntry entry;
             entry.m_strFormula = reader.ReadString();

@@ -33,6 +33,12 @@ inline constexpr char kChartHeader[] = "ZELTRA 2.0";
 /// never saved.
 inline constexpr std::size_t kMaxChartBytes = 64u << 20;
 
+/// Functions a chart may hold, in files, on the network and in the model. A
+/// function costs far more in memory than its record (13 bytes when empty):
+/// without a bound, a chart that fits in kMaxChartBytes could take gigabytes
+/// once read. The model refuses to add more, so every saved chart opens.
+inline constexpr std::size_t kMaxChartFunctions = 50000;
+
 /// Reads one chart from the reader's position. A count is malformed when the
 /// records it announces cannot fit: with `complete` the bytes are the whole
 /// stream and must hold them; without it they may still arrive, within

@@ -1,5 +1,6 @@
 #include "chart/chartmath.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -39,10 +40,24 @@ double SnapToZero(double v)
     return std::fabs(v) < 1e-10 ? 0 : v;
 }
 
-std::string FormatG(double v)
+std::string FormatG(double v, int precision)
 {
     char buffer[32];
     auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, v,
-                                      std::chars_format::general, 6);
+                                      std::chars_format::general, precision);
     return error == std::errc() ? std::string(buffer, end) : std::string();
+}
+
+std::vector<std::string> DistinctLabels(const std::vector<double>& values)
+{
+    std::vector<std::string> labels(values.size());
+    for (int precision = 6; precision <= 17; ++precision) {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            labels[i] = FormatG(values[i], precision);
+        std::vector<std::string> sorted = labels;
+        std::sort(sorted.begin(), sorted.end());
+        if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end())
+            break;
+    }
+    return labels;
 }

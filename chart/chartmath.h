@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 /// ceil(v) when the fractional part fmod(v, 1) is at least 0.5, else floor(v).
 double RoundHalfUp(double v);
@@ -17,5 +19,20 @@ double RaiseTiny(double v);
 /// 0 for |v| < 1e-10, else v: scale labels never read like 1.11022e-16.
 double SnapToZero(double v);
 
-/// v in the C format "%g", whatever the process locale.
-std::string FormatG(double v);
+/// v in the C format "%.Pg" (P = precision; 6 gives "%g"), whatever the
+/// process locale.
+std::string FormatG(double v, int precision = 6);
+
+/// The labels of one axis: each value in "%.Pg" with the smallest P from 6
+/// ("%g") to 17 that gives no two values the same text, so ticks that
+/// differ are told apart. Values that are equal keep P = 17.
+std::vector<std::string> DistinctLabels(const std::vector<double>& values);
+
+/// The k-th argument of a row that starts at `first` and moves by `step`:
+/// first + k * step, the product and the sum each rounded once. Taken from
+/// the index, never summed up, so the arguments do not drift and still
+/// advance far out on the axis.
+inline double IndexedArgument(double first, double step, std::size_t k)
+{
+    return first + static_cast<double>(k) * step;
+}

@@ -29,8 +29,18 @@ inline constexpr auto kTableStep = Cp1250::Text(u8"Błąd w wartości kroku");
 inline constexpr auto kTableStepSign = Cp1250::Text(u8"Krok musi być większy od zera");
 inline constexpr auto kTableTooLong =
     Cp1250::Text(u8"Krok jest zbyt mały: tabela może mieć najwyżej 100000 wierszy");
+inline constexpr auto kTooManyFunctions = Cp1250::Text(u8"Wykres może mieć najwyżej 50000 funkcji");
+// Areas under a curve.
+inline constexpr auto kAreaUndefined =
+    Cp1250::Text(u8"Funkcja nie jest określona w całym przedziale");
+inline constexpr auto kAreaDivergent = Cp1250::Text(u8"Całka jest rozbieżna");
+/// %d is the index asked for, from 0.
+inline constexpr auto kNoSuchFunction = Cp1250::Text(u8"Wykres nie ma funkcji o numerze %d");
 /// Prefix, the parser's message and its position.
 inline constexpr auto kSettingFormat = Cp1250::Text(u8"%s\n%s\nna pozycji %d");
+/// Prefix and the engine's message, for an error without a position (one
+/// found while evaluating, not while parsing).
+inline constexpr auto kSettingFormatNoPosition = Cp1250::Text(u8"%s\n%s");
 
 // Chart files; %s is the file name.
 inline constexpr auto kNotAChart = Cp1250::Text(u8"'%s' nie jest plikiem programu Osiowiec");

@@ -92,7 +92,8 @@ bool ChartStreamReader::FinishStep()
         // least: a count that cannot fit in a chart is refused at once.
         const auto count = static_cast<int32_t>(LastUInt(4));
         const std::size_t room = kMaxChartBytes - m_bytes.size() - sizeof(ChartSettings) - 4;
-        if (count < 0 || static_cast<std::size_t>(count) > room / (1 + kFunctionFields))
+        if (count < 0 || static_cast<std::size_t>(count) > room / (1 + kFunctionFields) ||
+            static_cast<std::size_t>(count) > kMaxChartFunctions)
             return false;
         m_nFunctionsLeft = static_cast<std::size_t>(count);
         StartFunction();

@@ -69,6 +69,16 @@ std::vector<double> TickOffsets(double min, double max, double spacing, int32_t 
     return offsets;
 }
 
+// The labels at min + each offset; a value that is 0 up to rounding reads 0.
+std::vector<std::string> TickLabels(const std::vector<double>& offsets, double min)
+{
+    std::vector<double> values;
+    values.reserve(offsets.size());
+    for (double v : offsets)
+        values.push_back(SnapToZero(v + min));
+    return DistinctLabels(values);
+}
+
 void SetPlotMapping(DeviceContext& dc, const RECT& r)
 {
     dc.SetWindowExt(FunctionContainer::kLogicalWidth, FunctionContainer::kLogicalHeight);
@@ -164,23 +174,22 @@ void FunctionContainer::DrawScales(DeviceContext& dc, RECT& r, const RECT& targe
         if (!s.m_bHeaderVisible)
             r.top += third;
     }
-    auto label = [](double v) { return FormatG(SnapToZero(v)); };
-
     if (s.m_bScaleYVisible) {
         const std::vector<double> ticks = TickOffsets(s.m_yMin, s.m_yMax, s.m_scaleStepY,
                                                       target.bottom - target.top);
+        const std::vector<std::string> labels = TickLabels(ticks, s.m_yMin);
         const double p = (r.bottom - r.top - 1) / (s.m_yMax - s.m_yMin);
         int32_t widest = 0;
-        for (double v : ticks)
-            widest = std::max(widest, Extent(dc, label(v + s.m_yMin)).cx);
+        for (const std::string& label : labels)
+            widest = std::max(widest, Extent(dc, label).cx);
         r.right -= tm.tmAveCharWidth;
         r.left += widest + 2 * third;
 
         // Right-aligned a third of a line left of the plot, centred on the tick.
         dc.SetTextAlign(TA_RIGHT | TA_TOP);
         SetDeviceOrigin(dc, r.left, r.bottom - 1);
-        for (double v : ticks)
-            dc.TextOut(-third, SaturateToInt32(-(v * p) - h / 2), label(v + s.m_yMin));
+        for (std::size_t i = 0; i < ticks.size(); ++i)
+            dc.TextOut(-third, SaturateToInt32(-(ticks[i] * p) - h / 2), labels[i]);
 
         SetPlotMapping(dc, r);
         const int32_t tick = SaturateToInt32(-32000.0 * third / NonZero(r.right - r.left));
@@ -194,11 +203,12 @@ void FunctionContainer::DrawScales(DeviceContext& dc, RECT& r, const RECT& targe
     if (s.m_bScaleXVisible) {
         const std::vector<double> ticks = TickOffsets(s.m_xMin, s.m_xMax, s.m_scaleStepX,
                                                       target.right - target.left);
+        const std::vector<std::string> labels = TickLabels(ticks, s.m_xMin);
         const double p = (r.right - r.left - 1) / (s.m_xMax - s.m_xMin);
         dc.SetTextAlign(TA_CENTER | TA_TOP);
         SetDeviceOrigin(dc, r.left, r.bottom - 1);
-        for (double v : ticks)
-            dc.TextOut(SaturateToInt32(v * p), third, label(v + s.m_xMin));
+        for (std::size_t i = 0; i < ticks.size(); ++i)
+            dc.TextOut(SaturateToInt32(ticks[i] * p), third, labels[i]);
 
         SetPlotMapping(dc, r);
         const int32_t tick = SaturateToInt32(-24000.0 * third / NonZero(r.bottom - r.top));
@@ -210,6 +220,14 @@ void FunctionContainer::DrawScales(DeviceContext& dc, RECT& r, const RECT& targe
     }
     dc.SelectPen(oldPen);
     dc.SelectFont(oldFont);
+}
+
+std::vector<std::string> FunctionContainer::GetScaleLabels(bool horizontal, int32_t extent) const
+{
+    const ChartSettings& s = m_settings;
+    if (horizontal)
+        return TickLabels(TickOffsets(s.m_xMin, s.m_xMax, s.m_scaleStepX, extent), s.m_xMin);
+    return TickLabels(TickOffsets(s.m_yMin, s.m_yMax, s.m_scaleStepY, extent), s.m_yMin);
 }
 
 void FunctionContainer::DrawGrid(DeviceContext& dc, const RECT& target, double sx,

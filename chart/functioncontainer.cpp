@@ -2,6 +2,7 @@
 
 #include "chart/chartmath.h"
 #include "chart/chartmessages.h"
+#include "chart/chartimage.h"
 #include "chart/functioncontainerexception.h"
 #include "engine/functionexception.h"
 
@@ -89,10 +90,14 @@ double FunctionContainer::EvaluateSetting(const std::string& text, const char* p
     try {
         return m_evaluator.SetFormula(text).Evaluate(0);
     } catch (const FunctionException& e) {
-        throw FunctionContainerException(
-            ChartMessage::Format(ChartMessage::kSettingFormat, prefix, e.m_strMessage.c_str(),
-                                 e.m_nPosition),
-            e.m_nPosition);
+        // A message never names position -1.
+        const std::string message =
+            e.m_nPosition < 0
+                ? ChartMessage::Format(ChartMessage::kSettingFormatNoPosition, prefix,
+                                       e.m_strMessage.c_str())
+                : ChartMessage::Format(ChartMessage::kSettingFormat, prefix,
+                                       e.m_strMessage.c_str(), e.m_nPosition);
+        throw FunctionContainerException(message, e.m_nPosition);
     }
 }
 
@@ -299,23 +304,53 @@ std::string FunctionContainer::GetLegendLabel() const
 
 std::size_t FunctionContainer::GetTableRowCount() const
 {
-    for (const FunctionEntry& entry : m_functions) {
-        if (entry.m_bVisible)
-            return entry.m_samples.size();
+    for (std::size_t i = 0; i < m_functions.size(); ++i) {
+        if (!m_functions[i].m_bVisible)
+            continue;
+        if (m_bTableShared)
+            return m_functions[i].m_samples.size();
+        return i < m_tableColumns.size() ? m_tableColumns[i].values.size() : 0;
     }
     return 0;
 }
 
-std::string FunctionContainer::GetTableText(const FunctionEntry& entry, std::size_t row)
+std::string FunctionContainer::GetTableText(std::size_t function, std::size_t row) const
 {
-    if (row >= entry.m_samples.size() || (row < entry.m_failed.size() && entry.m_failed[row]))
+    if (m_bTableShared) {
+        if (function >= m_functions.size())
+            return {};
+        const FunctionEntry& entry = m_functions[function];
+        return GetSampleText(entry.m_samples, entry.m_failed, row);
+    }
+    if (function >= m_tableColumns.size())
         return {};
-    return FormatG(entry.m_samples[row]);
+    const TableColumn& column = m_tableColumns[function];
+    return GetSampleText(column.values, column.failed, row);
+}
+
+const std::vector<double>& FunctionContainer::GetTableValues(std::size_t function) const
+{
+    static const std::vector<double> none;
+    if (m_bTableShared)
+        return function < m_functions.size() ? m_functions[function].m_samples : none;
+    return function < m_tableColumns.size() ? m_tableColumns[function].values : none;
+}
+
+std::string FunctionContainer::GetSampleText(const std::vector<double>& values,
+                                             const std::vector<uint8_t>& failed, std::size_t row)
+{
+    if (row >= values.size() || (row < failed.size() && failed[row]))
+        return {};
+    return FormatG(values[row]);
 }
 
 void FunctionContainer::SetFunction(const std::string& formula, int32_t derivative, bool visible,
                                     COLORREF color)
 {
+    const bool adding = m_nCurrent < 0 || static_cast<std::size_t>(m_nCurrent) >= m_editFunctions.size();
+    // A chart with more functions could not be opened again.
+    if (adding && m_editFunctions.size() >= kMaxChartFunctions)
+        throw FunctionContainerException(ChartMessage::kTooManyFunctions.c_str());
     m_evaluator.m_bThrowSyntaxErrors = true;
     m_evaluator.m_bThrowEvalErrors = true;
     try {
@@ -331,7 +366,7 @@ void FunctionContainer::SetFunction(const std::string& formula, int32_t derivati
 
     // The accessors read the committed list until the first change; the edit
     // list is a copy of it since BeginEdit.
-    if (m_nCurrent < 0 || static_cast<std::size_t>(m_nCurrent) >= m_editFunctions.size()) {
+    if (adding) {
         m_editFunctions.push_back(std::move(entry));
         m_nCurrent = static_cast<int32_t>(m_editFunctions.size()) - 1;
     } else {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -109,12 +110,32 @@ public:
     bool IsVisible() const;
     COLORREF GetColor() const;
     std::string GetLegendLabel() const;
-    /// Rows of the value table: the samples of the first visible function.
+    /// Computes the values of a value table of its own range or step when
+    /// what it shows (the visible functions with their formulas and orders,
+    /// the table's range, step and flags, the angle unit) changed since they
+    /// were last computed; a table that shows the chart's own samples needs
+    /// nothing. Recalculation never computes them, so a pan or zoom costs
+    /// nothing for a table of its own range and a chart nobody's table shows
+    /// never computes one: whoever shows the table calls this first.
+    void UpdateTable();
+    /// How many times UpdateTable has computed a table's values.
+    std::size_t GetTableComputations() const { return m_nTableComputations; }
+    /// Rows of the value table: the values of the first visible function
+    /// (as of the last UpdateTable for a table of its own range).
     std::size_t GetTableRowCount() const;
-    /// One value of the value table as shown: "%g" of the sample, NaN
-    /// included, and empty where the evaluation failed or the function has
-    /// no value for the row.
-    static std::string GetTableText(const FunctionEntry& entry, std::size_t row);
+    /// One cell of the value table: function index `function` of the
+    /// committed list at row `row`, as GetSampleText formats it; empty for a
+    /// function or row the table has no value for.
+    std::string GetTableText(std::size_t function, std::size_t row) const;
+    /// The values the value table shows for function index `function` of the
+    /// committed list (the error value where the evaluation failed); empty
+    /// for a function without any.
+    const std::vector<double>& GetTableValues(std::size_t function) const;
+    /// One sample as the value table shows it: "%g" of the value, NaN
+    /// included, and empty where the evaluation failed or the row is past the
+    /// values.
+    static std::string GetSampleText(const std::vector<double>& values,
+                                     const std::vector<uint8_t>& failed, std::size_t row);
     /// Compiles the formula (a syntax error is thrown with the parser's message
     /// and position and changes nothing), then replaces the current function
     /// or, with current -1, appends one and makes it current.
@@ -143,6 +164,11 @@ public:
     /// Device units, fractions included (the arrow keys move a tenth).
     void Pan(double dx, double dy);
     WorldPoint PixelToWorld(int32_t px, int32_t py) const;
+    /// The arguments at which recalculation samples the visible curves over
+    /// min ... max (chart units, min < max): the committed number of steps,
+    /// bounded as sampling bounds it, and the step raised to at least 1e-10.
+    /// Over the committed x range these are the arguments of m_samples.
+    std::vector<double> SampleArguments(double min, double max) const;
     bool CanUndoZoom() const { return m_zoomHistory.size() >= 4; }
 
     /// Draws the committed chart into the target rectangle (device units) and
@@ -150,6 +176,10 @@ public:
     /// device before is selected again afterwards. The legend walks the list
     /// through the current index, which is left on the last function.
     void Draw(DeviceContext& dc, const RECT& target);
+    /// The scale labels of the x axis (horizontal) or the y axis, in tick
+    /// order, as Draw writes them into a target `extent` pixels wide (x) or
+    /// high (y): none where the ticks would outnumber the pixels.
+    std::vector<std::string> GetScaleLabels(bool horizontal, int32_t extent) const;
 
     /// Writes the committed chart in the chart file format.
     void Store(ArchiveWriter& archive) const;
@@ -196,12 +226,36 @@ private:
     std::size_t VisibleCount() const;
     void SampleCurves(bool fitRangeY, int32_t points, double step);
     void BuildCurves(double step);
-    void SettleTable(double step, double exactStep, std::size_t visible);
+    void SettleTable(double step, double exactStep);
     /// Fills the entry's samples and failure flags at the arguments xs.
-    void SampleFunction(FunctionEntry& entry, const std::vector<double>& xs);
+    void SampleFunction(const FunctionEntry& entry, const std::vector<double>& xs,
+                        std::vector<double>& values, std::vector<uint8_t>& failed);
     /// Takes `xs.size()` values from `budget` and samples the entry, or, when
     /// the budget has not that many left, leaves it without samples.
-    void SampleWithin(FunctionEntry& entry, const std::vector<double>& xs, std::size_t& budget);
+    void SampleWithin(const FunctionEntry& entry, const std::vector<double>& xs,
+                      std::size_t& budget, std::vector<double>& values,
+                      std::vector<uint8_t>& failed);
+
+    /// What a value table of its own range shows; its values are computed
+    /// again only when this changes.
+    struct TableKey
+    {
+        std::vector<std::size_t> functions; ///< committed-list indexes of the visible ones
+        std::vector<std::string> formulas;
+        std::vector<int32_t> orders;
+        double xMin = 0;
+        double xMax = 0;
+        double step = 0;
+        int32_t flags = 0; ///< sync, automatic step and degrees, one bit each
+        bool operator==(const TableKey&) const = default;
+    };
+    /// The values of one function in a table of its own range.
+    struct TableColumn
+    {
+        std::vector<double> values;
+        std::vector<uint8_t> failed;
+    };
+    TableKey CurrentTableKey() const;
 
     Function m_evaluator;
     std::vector<double> m_zoomHistory;
@@ -215,6 +269,13 @@ private:
     std::vector<FunctionEntry> m_editFunctions;
     ChartSettings m_settings{};
     ChartSettings m_editSettings{};
+    /// The table shows the chart's samples, not values of its own.
+    bool m_bTableShared = true;
+    /// The values of a table of its own range, by committed-list index, and
+    /// what they show (none until first computed).
+    std::vector<TableColumn> m_tableColumns;
+    std::optional<TableKey> m_tableKey;
+    std::size_t m_nTableComputations = 0;
     int32_t m_bTableVisible = 0;
     int32_t m_nTableWidth = kDefaultTableWidth;
 };

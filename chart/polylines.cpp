@@ -1,5 +1,6 @@
 #include "chart/polylines.h"
 
+#include "chart/chartmath.h"
 #include "chart/functioncontainer.h"
 
 #include <cmath>
@@ -21,12 +22,12 @@ void BuildPolylines(const std::vector<double>& samples, const std::vector<uint8_
     bool penUp = true;
     std::optional<POINT> pending; // logical point of the last outside sample
     bool pendingBelow = false;    // and the edge it lies beyond
-    double x = frame.xMin;
     // A failed sample holds the error value: the flags are read only for
     // samples of that value, which a computed value may also be.
     const double error = FunctionContainer::kErrorValue;
 
     for (std::size_t i = 0; i < samples.size(); ++i) {
+        const double x = IndexedArgument(frame.xMin, frame.step, i);
         const double y = samples[i];
         if (std::isnan(y) || (y == error && failed[i])) {
             // Where the function has no value there is nothing to leave the
@@ -88,6 +89,5 @@ void BuildPolylines(const std::vector<double>& samples, const std::vector<uint8_
             points.push_back(here);
             ++counts.back();
         }
-        x = x + frame.step;
     }
 }

@@ -17,9 +17,9 @@ struct PlotFrame
     double step;
 };
 
-/// Turns the samples of one function (sample i at x min plus i additions of
-/// the step) into polylines in logical units: NaN and a failed sample
-/// (failed[i] set; failed holds one flag per sample) lift the pen and forget
+/// Turns the samples of one function (sample i at x min + i * step) into
+/// polylines in logical units: NaN and a failed sample (failed[i] set;
+/// failed holds one flag per sample) lift the pen and forget
 /// any outside sample, a sample outside the y range ends the polyline at an
 /// interpolated exit point on the edge, and the next inside sample starts a
 /// new one at its entry point.

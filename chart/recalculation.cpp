@@ -1,6 +1,7 @@
 #include "chart/chartmath.h"
 #include "chart/functioncontainer.h"
 #include "chart/polylines.h"
+#include "chart/steepruns.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,46 +49,50 @@ int32_t ClampedOrder(int32_t order)
     return std::clamp(order, 0, 2);
 }
 
-// Samples at the running argument: the step is added to x each time, never
-// recomputed from the index, so x drifts exactly as the curve expects.
-std::vector<double> RunningArguments(double first, double last, double step, std::size_t limit)
+// The arguments first + k * step for k = 0, 1, ... while they do not pass
+// `last`, at most `limit` of them.
+std::vector<double> IndexedArguments(double first, double last, double step, std::size_t limit)
 {
     std::vector<double> xs;
-    xs.reserve(limit);
-    for (double x = first; x <= last && xs.size() < limit; x = x + step)
+    xs.reserve(std::min<std::size_t>(limit, 1u << 20));
+    for (std::size_t k = 0; k < limit; ++k) {
+        const double x = IndexedArgument(first, step, k);
+        if (!(x <= last))
+            break;
         xs.push_back(x);
+    }
     return xs;
 }
 
 } // namespace
 
-void FunctionContainer::SampleFunction(FunctionEntry& entry, const std::vector<double>& xs)
+void FunctionContainer::SampleFunction(const FunctionEntry& entry, const std::vector<double>& xs,
+                                       std::vector<double>& values, std::vector<uint8_t>& failed)
 {
     m_evaluator.m_bThrowSyntaxErrors = false;
     m_evaluator.m_bThrowEvalErrors = false;
     m_evaluator.SetFormula(entry.m_strFormula);
-    std::vector<double>& samples = entry.m_samples;
-    std::vector<uint8_t>& failed = entry.m_failed;
-    samples.resize(xs.size());
+    values.resize(xs.size());
     failed.resize(xs.size());
     // The whole row at once: the same values as EvaluateDerivative point by
     // point, to the last bit, at a fraction of the cost.
     m_evaluator.EvaluateSeries(xs.data(), xs.size(), ClampedOrder(entry.m_nDerivative),
-                               samples.data(), failed.data());
-    for (std::size_t i = 0; i < samples.size(); ++i)
-        samples[i] = failed[i] ? kErrorValue : samples[i];
+                               values.data(), failed.data());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = failed[i] ? kErrorValue : values[i];
 }
 
-void FunctionContainer::SampleWithin(FunctionEntry& entry, const std::vector<double>& xs,
-                                     std::size_t& budget)
+void FunctionContainer::SampleWithin(const FunctionEntry& entry, const std::vector<double>& xs,
+                                     std::size_t& budget, std::vector<double>& values,
+                                     std::vector<uint8_t>& failed)
 {
     if (xs.size() > budget) {
-        entry.m_samples.clear();
-        entry.m_failed.clear();
+        values.clear();
+        failed.clear();
         return;
     }
     budget -= xs.size();
-    SampleFunction(entry, xs);
+    SampleFunction(entry, xs, values, failed);
 }
 
 void FunctionContainer::Recalculate(bool keepRanges)
@@ -128,7 +133,7 @@ void FunctionContainer::Recalculate(bool keepRanges)
 
     BuildCurves(step);
     SettleSpacings();
-    SettleTable(step, exactStep, visible);
+    SettleTable(step, exactStep);
 }
 
 void FunctionContainer::SettleSpacings()
@@ -147,6 +152,17 @@ void FunctionContainer::SettleSpacings()
     settle(s.m_scaleStepY, s.m_bAutoScaleY, s.m_yMin, s.m_yMax);
 }
 
+std::vector<double> FunctionContainer::SampleArguments(double min, double max) const
+{
+    const int32_t points = SamplingPoints(m_settings.m_nPoints, VisibleCount());
+    double step = (max - min) / points;
+    // A width beyond the largest double still has a finite step.
+    if (!std::isfinite(step))
+        step = max / points - min / points;
+    const std::size_t limit = static_cast<std::size_t>(points) + 2;
+    return IndexedArguments(min, max, RaiseTiny(step), limit);
+}
+
 std::size_t FunctionContainer::VisibleCount() const
 {
     return static_cast<std::size_t>(std::count_if(m_functions.begin(), m_functions.end(),
@@ -156,41 +172,60 @@ std::size_t FunctionContainer::VisibleCount() const
 void FunctionContainer::SampleCurves(bool fitRangeY, int32_t points, double step)
 {
     ChartSettings& s = m_settings;
-    // A few samples more than the steps allow for rounding of the running x;
-    // the bound also ends the loop where x + step == x.
+    // A few samples more than the steps allow for rounding of the arguments.
     const std::size_t limit = static_cast<std::size_t>(points) + 2;
-    const std::vector<double> xs = RunningArguments(s.m_xMin, s.m_xMax, step, limit);
+    const std::vector<double> xs = IndexedArguments(s.m_xMin, s.m_xMax, step, limit);
     std::size_t budget = kMaxChartSamples;
     bool boundSet = false;
     for (FunctionEntry& entry : m_functions) {
         if (!entry.m_bVisible)
             continue;
-        SampleWithin(entry, xs, budget);
+        SampleWithin(entry, xs, budget, entry.m_samples, entry.m_failed);
         if (!fitRangeY)
             continue;
-        // A sample is a candidate for the y range only when it continues the
-        // curve: it was computed, its predecessor is a number and it lies
-        // within 100 steps of it, so the jumps at a pole do not stretch the
-        // range. Failure is read from the flags: a computed value may equal
-        // the error value.
+        // A sample is a candidate for the y range when it continues the curve:
+        // it was computed, its predecessor is a number and it lies within 100
+        // steps of it, so the jumps at a pole do not stretch the range.
+        // Failure is read from the flags: a computed value may equal the
+        // error value. Steeper samples count only where the curve is shown to
+        // run continuously through them.
         const std::vector<double>& samples = entry.m_samples;
         const std::vector<uint8_t>& failed = entry.m_failed;
-        for (std::size_t i = 1; i < samples.size(); ++i) {
-            const double y = samples[i];
-            const double previous = samples[i - 1];
-            if (failed[i] || std::isnan(previous) || !(std::fabs(y - previous) <= 100 * step))
-                continue;
+        auto offer = [&](double y) {
             if (!boundSet) {
                 s.m_yMin = y;
                 s.m_yMax = y;
                 boundSet = true;
-                continue;
+                return;
             }
             if (y < s.m_yMin)
                 s.m_yMin = y;
             if (y > s.m_yMax)
                 s.m_yMax = y;
+        };
+        for (std::size_t i = 1; i < samples.size(); ++i) {
+            const double y = samples[i];
+            const double previous = samples[i - 1];
+            if (!failed[i] && !std::isnan(previous) && std::fabs(y - previous) <= 100 * step)
+                offer(y);
         }
+        // The candidates set the same bounds in any order: the first one of
+        // the recalculation sets both, later ones only widen them.
+        const int32_t order = ClampedOrder(entry.m_nDerivative);
+        const ValueAt value = [this, order](double x) -> std::optional<double> {
+            const double y = m_evaluator.EvaluateDerivative(x, order);
+            if (m_evaluator.HasErrors())
+                return std::nullopt;
+            return y;
+        };
+        const ValuesAt values = [this, order](const std::vector<double>& xs,
+                                              std::vector<double>& ys, std::vector<uint8_t>& bad) {
+            ys.resize(xs.size());
+            bad.resize(xs.size());
+            m_evaluator.EvaluateSeries(xs.data(), xs.size(), order, ys.data(), bad.data());
+        };
+        for (std::size_t i : AcceptedSteepSamples(samples, s.m_xMin, step, values, value))
+            offer(samples[i]);
     }
 }
 
@@ -204,7 +239,7 @@ void FunctionContainer::BuildCurves(double step)
     }
 }
 
-void FunctionContainer::SettleTable(double step, double exactStep, std::size_t visible)
+void FunctionContainer::SettleTable(double step, double exactStep)
 {
     ChartSettings& s = m_settings;
     const bool sync = s.m_bTableSync != 0;
@@ -217,25 +252,59 @@ void FunctionContainer::SettleTable(double step, double exactStep, std::size_t v
     } else if (autoStep) {
         s.m_tableStep = RaiseTiny((s.m_tableXMax - s.m_tableXMin) / ChartPoints(s.m_nPoints));
     }
-    if (sync && autoStep && step == exactStep)
-        return; // the chart's samples are the table's values
-
-    // A table of its own range is resampled after every recalculation, so its
-    // rows and arguments always agree. A step that is not positive (only a
-    // file brings one) could never cross the range and is replaced; any other
-    // stays, and the rows beyond the bounds are not computed.
+    // With the chart's range and step the chart's samples are the table's
+    // values.
+    m_bTableShared = sync && autoStep && step == exactStep;
+    if (m_bTableShared)
+        return;
+    // A step that is not positive (only a file brings one) could never cross
+    // the range and is replaced; any other stays, and the rows beyond the
+    // bounds are not computed. The values wait for UpdateTable.
     if (!(s.m_tableStep > 0))
         s.m_tableStep = RaiseTiny((s.m_tableXMax - s.m_tableXMin) / ChartPoints(s.m_nPoints));
-    if (visible == 0)
-        return;
-    const std::size_t rows = std::clamp<std::size_t>(kMaxTableCells / visible, 1, kMaxTableRows);
-    const std::vector<double> xs =
-        RunningArguments(s.m_tableXMin, s.m_tableXMax, s.m_tableStep, rows);
-    std::size_t budget = kMaxTableCells;
-    for (FunctionEntry& entry : m_functions) {
-        if (entry.m_bVisible)
-            SampleWithin(entry, xs, budget);
+}
+
+FunctionContainer::TableKey FunctionContainer::CurrentTableKey() const
+{
+    const ChartSettings& s = m_settings;
+    TableKey key;
+    for (std::size_t i = 0; i < m_functions.size(); ++i) {
+        if (!m_functions[i].m_bVisible)
+            continue;
+        key.functions.push_back(i);
+        key.formulas.push_back(m_functions[i].m_strFormula);
+        key.orders.push_back(ClampedOrder(m_functions[i].m_nDerivative));
     }
+    key.xMin = s.m_tableXMin;
+    key.xMax = s.m_tableXMax;
+    key.step = s.m_tableStep;
+    key.flags = (s.m_bTableSync ? 1 : 0) | (s.m_bTableAutoStep ? 2 : 0) | (s.m_bDegrees ? 4 : 0);
+    return key;
+}
+
+void FunctionContainer::UpdateTable()
+{
+    if (m_bTableShared)
+        return;
+    TableKey key = CurrentTableKey();
+    if (m_tableKey && *m_tableKey == key && m_tableColumns.size() == m_functions.size())
+        return;
+    const ChartSettings& s = m_settings;
+    m_tableColumns.assign(m_functions.size(), TableColumn{});
+    const std::size_t visible = key.functions.size();
+    if (visible > 0) {
+        const std::size_t rows = std::clamp<std::size_t>(kMaxTableCells / visible, 1, kMaxTableRows);
+        const std::vector<double> xs =
+            IndexedArguments(s.m_tableXMin, s.m_tableXMax, s.m_tableStep, rows);
+        m_evaluator.m_bDegrees = s.m_bDegrees != 0;
+        std::size_t budget = kMaxTableCells;
+        for (std::size_t i : key.functions) {
+            TableColumn& column = m_tableColumns[i];
+            SampleWithin(m_functions[i], xs, budget, column.values, column.failed);
+        }
+    }
+    m_tableKey = std::move(key);
+    ++m_nTableComputations;
 }
 
 void FunctionContainer::SaveZoomLevel()

@@ -25,29 +25,29 @@ std::string TableCsv(FunctionContainer& chart)
     if (functions.empty())
         return {};
 
+    // A table of its own range is computed when it is first needed.
+    chart.UpdateTable();
     const int32_t current = chart.GetCurrent();
     std::string csv = "x";
-    std::vector<const FunctionEntry*> columns;
+    std::vector<std::size_t> columns;
     for (int32_t i = 0; i < static_cast<int32_t>(functions.size()); ++i) {
         chart.SetCurrent(i);
         if (!chart.IsVisible())
             continue;
         csv.append(",").append(CsvField(Cp1250::ToUtf8(chart.GetLegendLabel())));
-        columns.push_back(&functions[static_cast<std::size_t>(i)]);
+        columns.push_back(static_cast<std::size_t>(i));
     }
     chart.SetCurrent(current);
     csv += '\n';
 
     const std::size_t rows = chart.GetTableRowCount();
     const ChartSettings& s = chart.GetSettings();
-    // The argument is a running sum, as the values were computed.
-    double x = s.m_tableXMin;
     for (std::size_t row = 0; row < rows; ++row) {
-        csv += FormatG(x);
-        for (const FunctionEntry* f : columns)
-            csv.append(",").append(FunctionContainer::GetTableText(*f, row));
+        // Row k stands at x0 + k * h, as its values were computed.
+        csv += FormatG(IndexedArgument(s.m_tableXMin, s.m_tableStep, row));
+        for (std::size_t function : columns)
+            csv.append(",").append(chart.GetTableText(function, row));
         csv += '\n';
-        x = x + s.m_tableStep;
     }
     return csv;
 }

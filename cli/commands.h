@@ -11,6 +11,8 @@ int RunTable(int argc, char** argv);
 int RunRender(int argc, char** argv);
 int RunServe(int argc, char** argv);
 int RunReceive(int argc, char** argv);
+int RunAnalyze(int argc, char** argv);
+int RunArea(int argc, char** argv);
 
 /// Prints "użycie: osiowiec-cli USAGE" to standard error; returns 1.
 int UsageError(std::string_view usage);

@@ -184,6 +184,16 @@ int RunDump(int argc, char** argv)
     if (computed) {
         json.Key("m_scaleX"), json.Double(chart.GetScaleX());
         json.Key("m_scaleY"), json.Double(chart.GetScaleY());
+        // The scale labels as drawn at render's default size of 800 x 600.
+        auto labels = [&](const char* key, bool horizontal, int32_t extent) {
+            json.Key(key);
+            json.BeginArray();
+            for (const std::string& label : chart.GetScaleLabels(horizontal, extent))
+                json.String(label);
+            json.EndArray();
+        };
+        labels("scaleLabelsX", true, 800);
+        labels("scaleLabelsY", false, 600);
     }
     json.EndObject();
     std::printf("%s\n", json.Text().c_str());

@@ -1,8 +1,10 @@
 #include "cli/commands.h"
 
 #include "platform/cp1250.h"
+#include "platform/fileio.h"
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,8 +21,22 @@ constexpr char kUsage[] =
     "  dump [--computed] PLIK\n"
     "  table PLIK\n"
     "  render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ]\n"
-    "  serve PLIK [--port PORT] [--max N]\n"
-    "  receive HOST [--port PORT] [--name NAZWA] [--count N] -o WZORZEC\n";
+    "  serve PLIK [--port PORT] [--max N] [--bind ADRES]\n"
+    "  receive HOST [--port PORT] [--name NAZWA] [--count N] [--timeout SEKUNDY]\n"
+    "      -o WZORZEC\n"
+    "  analyze PLIK [--x A:B] [--max N]\n"
+    "  area PLIK --function I --x A:B\n"
+    "  help | --help\n"
+    "  --version\n";
+
+/// SIGTERM and SIGINT end the program as they would, without leaving the
+/// temporary file of a write under way.
+void OnStopSignal(int signal)
+{
+    RemoveTemporaryFile();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
 
 } // namespace
 
@@ -45,6 +61,8 @@ int main(int argc, char** argv)
     // offscreen platform, whatever platform the environment names (one
     // without a display, or without its plugin, would abort the program).
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    std::signal(SIGTERM, OnStopSignal);
+    std::signal(SIGINT, OnStopSignal);
     if (argc < 2) {
         std::fputs(kUsage, stderr);
         return 1;
@@ -66,8 +84,16 @@ int main(int argc, char** argv)
         return RunServe(argc, argv);
     if (command == "receive")
         return RunReceive(argc, argv);
+    if (command == "analyze")
+        return RunAnalyze(argc, argv);
+    if (command == "area")
+        return RunArea(argc, argv);
     if (command == "help" || command == "--help") {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::printf("osiowiec-cli %s\n", OSIOWIEC_VERSION);
         return 0;
     }
     std::fprintf(stderr, "nieznane polecenie: %s\n", command.c_str());

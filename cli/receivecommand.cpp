@@ -20,7 +20,10 @@
 
 namespace {
 
-constexpr std::string_view kUsage = "receive HOST [--port PORT] [--name NAZWA] [--count N] -o WZORZEC";
+constexpr std::string_view kUsage =
+    "receive HOST [--port PORT] [--name NAZWA] [--count N] [--timeout SEKUNDY] -o WZORZEC";
+// Seconds of --timeout at most: their milliseconds fit a timer.
+constexpr unsigned kMaxTimeout = 2000000;
 
 /// The file name of the n-th chart: the pattern with "%d" as n.
 std::string OutputName(const std::string& pattern, unsigned n)
@@ -37,7 +40,7 @@ class FileWriterHost : public SharingHost
 public:
     FileWriterHost(std::string pattern, unsigned count) : m_pattern(std::move(pattern)), m_nCount(count) {}
 
-    std::optional<std::vector<uint8_t>> ActiveChartImage() override { return std::nullopt; }
+    QByteArray ActiveChartImage() override { return QByteArray(); }
     bool CanShowChart() override { return m_error.empty() && (m_nCount == 0 || m_nWritten < m_nCount); }
 
     bool ShowChart(const std::vector<uint8_t>& image) override
@@ -60,6 +63,9 @@ public:
     }
 
     const std::string& Error() const { return m_error; }
+    /// Whether every chart asked for came: with a count, that many; without,
+    /// at least one.
+    bool AllArrived() const { return m_nCount == 0 ? m_nWritten > 0 : m_nWritten >= m_nCount; }
 
 private:
     std::string m_pattern;
@@ -77,6 +83,7 @@ int RunReceive(int argc, char** argv)
     std::optional<std::string> clientName;
     unsigned port = CServerSocket::kDefaultPort;
     unsigned count = 0;
+    unsigned timeout = 0;
     for (int i = 0; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--port" && i + 1 < argc) {
@@ -89,6 +96,11 @@ int RunReceive(int argc, char** argv)
             auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
             if (error != std::errc() || end != text.data() + text.size() || count == 0)
                 return ReportError(std::string("--count: ") + argv[i]);
+        } else if (option == "--timeout" && i + 1 < argc) {
+            const std::string_view text = argv[++i];
+            auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), timeout);
+            if (error != std::errc() || end != text.data() + text.size() || timeout == 0 || timeout > kMaxTimeout)
+                return ReportError(std::string("--timeout: ") + argv[i] + " (1 ... 2000000)");
         } else if (option == "--name" && i + 1 < argc) {
             // Characters that code page 1250 lacks go out as '?'.
             clientName = Cp1250::FromUtf8(argv[++i]);
@@ -113,6 +125,7 @@ int RunReceive(int argc, char** argv)
     CClientSocket client(files);
     if (clientName)
         client.SetClientName(*clientName);
+    client.SetReceiveTimeout(static_cast<int>(timeout * 1000));
     int status = 0;
     QObject::connect(&client, &CClientSocket::connectFailed, [&] {
         status = ReportError(NetMessage::kConnectFailed.c_str());
@@ -125,6 +138,15 @@ int RunReceive(int argc, char** argv)
             break;
         case CClientSocket::CloseReason::kMalformed:
             status = ReportError(NetMessage::kChartMalformed.c_str());
+            break;
+        case CClientSocket::CloseReason::kTimedOut:
+            status = ReportError(NetMessage::kTimedOut.c_str());
+            break;
+        case CClientSocket::CloseReason::kServerClosed:
+            // A server that closes before the charts asked for came (a full
+            // one closes at once) is no success.
+            if (!files.AllArrived())
+                status = ReportError(NetMessage::kConnectionClosed.c_str());
             break;
         default:
             break;

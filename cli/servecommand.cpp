@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QHostAddress>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -24,7 +25,7 @@
 
 namespace {
 
-constexpr std::string_view kUsage = "serve PLIK [--port PORT] [--max N]";
+constexpr std::string_view kUsage = "serve PLIK [--port PORT] [--max N] [--bind ADRES]";
 // Writers change a file in several steps; it is read once they are quiet.
 constexpr int kSettleTime = 50; // ms
 
@@ -65,7 +66,8 @@ public:
         if (!changed)
             return false;
         try {
-            m_image = ReadChartFile(m_path);
+            const std::vector<uint8_t> image = ReadChartFile(m_path);
+            m_image = QByteArray(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
         } catch (const FunctionContainerException& e) {
             if (error)
                 *error = e.m_strMessage;
@@ -76,18 +78,13 @@ public:
         return true;
     }
 
-    std::optional<std::vector<uint8_t>> ActiveChartImage() override
-    {
-        if (!m_bLoaded)
-            return std::nullopt;
-        return m_image;
-    }
+    QByteArray ActiveChartImage() override { return m_image; }
     bool CanShowChart() override { return false; }
     bool ShowChart(const std::vector<uint8_t>&) override { return false; }
 
 private:
     std::string m_path;
-    std::vector<uint8_t> m_image;
+    QByteArray m_image; ///< empty until the file has loaded
     struct stat m_info = {};
     bool m_bLoaded = false;
 };
@@ -99,6 +96,7 @@ int RunServe(int argc, char** argv)
     std::string path;
     unsigned port = CServerSocket::kDefaultPort;
     unsigned maximum = CServerSocket::kDefaultMaxConnections;
+    QHostAddress address = QHostAddress::Any;
     for (int i = 0; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--port" && i + 1 < argc) {
@@ -107,6 +105,9 @@ int RunServe(int argc, char** argv)
         } else if (option == "--max" && i + 1 < argc) {
             if (!ParseNumber(argv[++i], 1, CServerSocket::kMaxConnectionsLimit, maximum))
                 return ReportError(std::string("--max: ") + argv[i] + " (1 ... 50)");
+        } else if (option == "--bind" && i + 1 < argc) {
+            if (!address.setAddress(QString::fromLocal8Bit(argv[++i])))
+                return ReportError(std::string("--bind: ") + argv[i]);
         } else if (path.empty() && !option.starts_with("-")) {
             path = argv[i];
         } else {
@@ -129,7 +130,7 @@ int RunServe(int argc, char** argv)
 
     CServerSocket server(host);
     server.SetMaxConnections(maximum);
-    if (!server.Listen(static_cast<quint16>(port)))
+    if (!server.Listen(static_cast<quint16>(port), address))
         return ReportError(NetMessage::kServerFailed.c_str());
     std::printf("listening on port %u\n", static_cast<unsigned>(server.GetPort()));
     std::fflush(stdout);

@@ -4,6 +4,7 @@
 // evaluation and the sampling path so both compute the same numbers.
 
 inline constexpr double kPiValue = 3.141592653589793; // the double nearest to pi
+inline constexpr double kEValue = 2.718281828459045;  // the double nearest to e, exp(1)
 inline constexpr double kOneOver180 = 0.005555555555555556;
 
 /// The argument of sin, cos, tan and ctg: in degrees it is multiplied by pi

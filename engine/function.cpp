@@ -46,6 +46,25 @@ bool IsPunctuation(unsigned char c)
     return c >= 0x21 && c <= 0x7E && !IsLetter(c) && !IsDigit(c);
 }
 
+// Whether a product is implied between the token just read and the text at
+// the cursor, which starts with c: after a number, ")", x or a constant, before
+// a name or "(" (2x, 2(x+1), (x+1)(x-1), x(x+1), (x+1)x, x sin(x), pi x). A
+// function name is never followed by one, as its "(" opens the call, and a
+// number never starts one: `x 2` and `(x+1)2` stay refused.
+bool ImpliesProduct(int32_t previous, unsigned char c)
+{
+    switch (previous) {
+    case Function::kNumber:
+    case Function::kClose:
+    case Function::kX:
+    case Function::kPi:
+    case Function::kE:
+        return IsLetter(c) || c == '_' || c == '(';
+    default:
+        return false;
+    }
+}
+
 int32_t ToPosition(size_t index)
 {
     return index > static_cast<size_t>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(index);
@@ -93,6 +112,7 @@ void Function::BuildSymbolTables()
     };
     m_functionNames = {
         {"pi", kPi},
+        {"e", kE},
         {"x", kX},
         {"sin", kSin},
         {"asin", kAsin}, {"arcsin", kAsin},
@@ -164,9 +184,10 @@ void Function::NextToken()
     const int32_t previous = m_nToken;
     const unsigned char c = at(m_pCursor);
 
-    // The only implicit operator: a number directly followed by a name is a
-    // product (2x, 3 x, 2sin(x)); the cursor stays so the name comes next.
-    if (previous == kNumber && (IsLetter(c) || c == '_')) {
+    // The only implicit operator is the product; the cursor stays so the
+    // name or the parenthesis comes next. Being a "*" token, it binds as a
+    // written one does: 1/2x is (1/2)*x.
+    if (ImpliesProduct(previous, c)) {
         m_nToken = kMultiply;
         return;
     }
@@ -270,30 +291,56 @@ void Function::ParseExpression()
     }
 }
 
-// term := power { ("*" | "/") power }
+// term := power { ("*" | "/") sign power }
+// The "*" may be implied (2x, x(x+1), x sin(x)). A sign after "*" or "/"
+// applies to the whole power that follows, as a leading sign does to its
+// term: 2*-x^2 is 2*(-(x^2)).
 void Function::ParseTerm()
 {
     ParsePower();
     while (m_nToken == kMultiply || m_nToken == kDivide) {
         const int32_t op = m_nToken;
         NextToken();
+        const bool negate = ParseSign();
         ParsePower();
+        if (negate)
+            Emit(kNegate);
         Emit(op);
     }
 }
 
-// power := factor { "^" factor }    (left-associative: 2^3^2 is 64)
+// power := factor { "^" sign factor }
+// Left-associative: 2^3^2 is 64. A sign after "^" applies to the next factor
+// only: x^-2 is x^(-2), 2^-1^2 is (2^(-1))^2.
 void Function::ParsePower()
 {
     ParseFactor();
     while (m_nToken == kPower) {
         NextToken();
+        const bool negate = ParseSign();
         ParseFactor();
+        if (negate)
+            Emit(kNegate);
         Emit(kPower);
     }
 }
 
-// factor := "(" expression ")" | "pi" | "x" | number
+// sign := [ "+" | "-" ]
+// Returns whether it was "-". Two signs in a row are refused at the first
+// (2^--1 at 2), with the message and position such formulas have always had.
+bool Function::ParseSign()
+{
+    if (m_nToken != kPlus && m_nToken != kMinus)
+        return false;
+    const bool minus = m_nToken == kMinus;
+    const int32_t position = m_nTokenPos;
+    NextToken();
+    if (m_nToken == kPlus || m_nToken == kMinus)
+        SyntaxError(EngineMessage::kMissingOperand, position);
+    return minus;
+}
+
+// factor := "(" expression ")" | "pi" | "e" | "x" | number
 //         | name "(" expression { "," expression } ")"
 void Function::ParseFactor()
 {
@@ -313,7 +360,7 @@ void Function::ParseFactor()
             SyntaxError(EngineMessage::kMissingClosing);
         NextToken();
         --m_nNesting;
-    } else if (token == kPi || token == kX || token == kNumber) {
+    } else if (token == kPi || token == kE || token == kX || token == kNumber) {
         Emit(token);
         NextToken();
     } else if (token >= kSin && token <= kAbs) {
@@ -347,7 +394,7 @@ void Function::ParseFactor()
 void Function::Emit(int32_t code)
 {
     m_program.push_back(code);
-    if (code == kPi || code == kX || code == kNumber) {
+    if (code == kPi || code == kE || code == kX || code == kNumber) {
         m_nMaxDepth = std::max(m_nMaxDepth, ++m_nDepth);
     } else if ((code >= kPlus && code <= kPower) || (code >= kSin && ArgumentCount(code) == 2)) {
         --m_nDepth;
@@ -356,8 +403,13 @@ void Function::Emit(int32_t code)
 
 void Function::SyntaxError(const char* message)
 {
-    m_errors.emplace_back(message, m_nTokenPos);
-    throw FunctionException(message, m_nTokenPos);
+    SyntaxError(message, m_nTokenPos);
+}
+
+void Function::SyntaxError(const char* message, int32_t position)
+{
+    m_errors.emplace_back(message, position);
+    throw FunctionException(message, position);
 }
 
 void Function::EvaluationError(const char* message)

@@ -26,10 +26,10 @@ public:
         kOpen = 0,      ///< `(`
         kClose = 1,     ///< `)`
         kComma = 2,     ///< argument separator `,`
-        kNegate = 3,    ///< leading minus; emitted by the parser only
+        kNegate = 3,    ///< a minus sign: leading, or after ^, * or /; emitted by the parser only
         kPlus = 4,
         kMinus = 5,
-        kMultiply = 6,  ///< `*`, also the implicit product after a number
+        kMultiply = 6,  ///< `*`, also an implied product (2x, x(x+1), (x+1)x, pi x)
         kDivide = 7,
         kPower = 8,     ///< `^`, left-associative
         kPi = 9,
@@ -58,11 +58,16 @@ public:
         kSqrt = 32,
         kAbs = 33,
         kUnknown = 34,  ///< unrecognised symbol; never leaves the tokenizer
+        kE = 35,        ///< the constant e; after kUnknown so that no other code moves
     };
 
-    /// The step of the central differences and the factor that stands for 1/(2h).
+    /// The least step of the central differences and the factor that stands
+    /// for 1/(2h) with it. The step grows for second and higher derivatives
+    /// of values above 1 in magnitude, and with |x| times kFarStep (2^-33)
+    /// far out on the axis.
     static constexpr double kStep = 0.00001;
     static constexpr double kFactor = 49999.99999999999;
+    static constexpr double kFarStep = 0x1p-33;
 
     /// Deepest nesting of parentheses and calls that a formula may have; a
     /// deeper one is a syntax error at the token that opens the extra level.
@@ -85,8 +90,14 @@ public:
     double Evaluate(double x);
     /// The derivative of the given order by central differences applied
     /// recursively; order 0 or less is Evaluate(x). Order n costs 2^n
-    /// evaluations, so callers keep n small.
+    /// evaluations (and one more for n >= 2, which chooses the step), so
+    /// callers keep n small.
     double EvaluateDerivative(double x, int32_t order);
+    /// The step h that EvaluateDerivative(x, order) takes at every level: at
+    /// least kStep, kStep times the fourth root of |f(x)| for order 2 and
+    /// more, and at least |x| * 2^-33. The evaluation of f(x) it makes for
+    /// order 2 and more leaves no error behind.
+    double DerivativeStep(double x, int32_t order);
 
     /// EvaluateDerivative at each of `count` arguments at once, for sampling:
     /// values[i] and failed[i] are what EvaluateDerivative(xs[i], order) would
@@ -124,16 +135,20 @@ private:
     void ParseTerm();
     void ParsePower();
     void ParseFactor();
+    bool ParseSign();
     void Emit(int32_t code);
 
     [[noreturn]] void SyntaxError(const char* message);
+    [[noreturn]] void SyntaxError(const char* message, int32_t position);
     void EvaluationError(const char* message);
     double Fail(const char* message);
+    double DerivativeWithStep(double x, int32_t order, double h, double factor);
     void RunBlock(const double* xs, std::size_t count, double* values, uint8_t* failed) const;
-    void SeriesOfOrder(const double* xs, std::size_t count, int32_t order, double* values,
-                       uint8_t* failed);
-    void SecondDerivativeSeries(const double* xs, std::size_t count, double* values,
-                                uint8_t* failed);
+    void ValueSeries(const double* xs, std::size_t count, double* values, uint8_t* failed);
+    void DifferenceSeries(const double* xs, std::size_t count, int32_t order, const double* steps,
+                          const double* factors, double* values, uint8_t* failed);
+    void SecondDerivativeSeries(const double* xs, std::size_t count, const double* steps,
+                                const double* factors, double* values, uint8_t* failed);
 
     std::map<std::string, int32_t> m_functionNames;
     std::map<char, int32_t> m_operators;

@@ -70,6 +70,9 @@ std::vector<Instruction> FuseProgram(const std::vector<int32_t>& program,
         case Function::kPi:
             out.push_back({Op::kConst, kPiValue});
             break;
+        case Function::kE:
+            out.push_back({Op::kConst, kEValue});
+            break;
         case Function::kX:
             out.push_back({Op::kX, 0});
             break;

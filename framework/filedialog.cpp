@@ -1,8 +1,10 @@
 #include "framework/filedialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMimeDatabase>
 
 #include <algorithm>
@@ -46,23 +48,42 @@ public:
 
     void accept() override
     {
-        const QStringList files = selectedFiles();
+        // An absolute path into a folder that does not exist comes back from
+        // the dialog appended to its current folder: the path typed is taken
+        // as it is, and the save names it when it fails.
         m_nChosen = std::max<int>(0, static_cast<int>(nameFilters().indexOf(selectedNameFilter())));
+        const auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QString typed = field != nullptr ? field->text().trimmed() : QString();
+        if (acceptMode() == AcceptSave && QDir::isAbsolutePath(typed) &&
+            !QFileInfo(typed).absoluteDir().exists()) {
+            m_typedPath = QDir::cleanPath(typed);
+            const int named = TypeOf(m_typedPath);
+            if (named >= 0)
+                m_nChosen = named;
+            else
+                m_typedPath += ChosenExtension();
+            QDialog::accept();
+            return;
+        }
+        const QStringList files = selectedFiles();
         if (files.size() == 1 && !QFileInfo(files.front()).isDir()) {
             const int named = TypeOf(files.front());
             if (named >= 0) {
                 m_nChosen = named;
-            } else if (m_nChosen < static_cast<int>(m_types.size()) &&
-                       !m_types[static_cast<std::size_t>(m_nChosen)].extension.isEmpty()) {
+            } else if (!ChosenExtension().isEmpty()) {
                 // The dialog leaves its name field alone while the field has
                 // the keyboard, as it has when the user confirms with Enter.
-                if (QWidget* field = focusWidget())
-                    field->clearFocus();
-                selectFile(files.front() + m_types[static_cast<std::size_t>(m_nChosen)].extension);
+                if (QWidget* focused = focusWidget())
+                    focused->clearFocus();
+                selectFile(files.front() + ChosenExtension());
             }
         }
         QFileDialog::accept();
     }
+
+    /// The typed path that the dialog could not take as it is; empty when
+    /// its selection holds the answer.
+    const QString& TypedPath() const { return m_typedPath; }
 
 private:
     int TypeOf(const QString& name) const
@@ -74,8 +95,16 @@ private:
         return -1;
     }
 
+    QString ChosenExtension() const
+    {
+        return m_nChosen < static_cast<int>(m_types.size())
+                   ? m_types[static_cast<std::size_t>(m_nChosen)].extension
+                   : QString();
+    }
+
     std::vector<::FileType> m_types;
     int m_nChosen = 0;
+    QString m_typedPath;
 };
 
 QString Ask(QWidget* parent, const QString& caption, const QString& start,
@@ -90,6 +119,8 @@ QString Ask(QWidget* parent, const QString& caption, const QString& start,
         return QString();
     if (chosen != nullptr)
         *chosen = dialog.ChosenType();
+    if (!dialog.TypedPath().isEmpty())
+        return dialog.TypedPath();
     return dialog.selectedFiles().value(0);
 }
 

@@ -23,6 +23,11 @@ CClientSocket::CClientSocket(SharingHost& host, QObject* parent)
 {
     m_connectTimer.setSingleShot(true);
     connect(&m_connectTimer, &QTimer::timeout, this, &CClientSocket::OnConnectFailed);
+    m_receiveTimer.setSingleShot(true);
+    connect(&m_receiveTimer, &QTimer::timeout, this, [this] {
+        if (m_pSocket && m_nState != kNotConnected)
+            EndConnection(CloseReason::kTimedOut);
+    });
 }
 
 CClientSocket::~CClientSocket()
@@ -41,6 +46,10 @@ void CClientSocket::ConnectToServer(const std::string& address, quint16 port)
     m_pSocket = new QTcpSocket(this);
     m_pSocket->setReadBufferSize(kReadBuffer);
     connect(m_pSocket, &QTcpSocket::connected, this, &CClientSocket::OnConnected);
+    connect(m_pSocket, &QTcpSocket::readyRead, this, [this] {
+        if (m_nReceiveTimeout > 0)
+            m_receiveTimer.start(m_nReceiveTimeout);
+    });
     connect(m_pSocket, &QTcpSocket::readyRead, this, &CClientSocket::OnReceive);
     connect(m_pSocket, &QTcpSocket::disconnected, this, &CClientSocket::OnClose);
     connect(m_pSocket, &QTcpSocket::errorOccurred, this, [this] {
@@ -64,6 +73,8 @@ void CClientSocket::OnConnected()
     const std::vector<uint8_t>& bytes = introduction.Bytes();
     m_pSocket->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     m_strServerAddress = m_strPendingAddress;
+    if (m_nReceiveTimeout > 0)
+        m_receiveTimer.start(m_nReceiveTimeout);
     ++m_nConnection;
     SetState(kConnected);
     emit connected();
@@ -97,6 +108,7 @@ void CClientSocket::Close()
 void CClientSocket::DropSocket()
 {
     ++m_nConnection;
+    m_receiveTimer.stop();
     if (m_pSocket) {
         m_pSocket->disconnect(this);
         m_pSocket->abort();

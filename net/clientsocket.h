@@ -37,6 +37,7 @@ public:
         kServerClosed, ///< the server closed it between charts
         kCutOff,       ///< the server closed it inside a chart
         kMalformed,    ///< the server sent what cannot be a chart
+        kTimedOut,     ///< no byte came within the receive time-out
     };
 
     static constexpr int kConnectTimeout = 10000; // ms
@@ -73,6 +74,10 @@ public:
     void SetClientName(const std::string& name) { m_strClientName = name; }
     const std::string& GetClientName() const { return m_strClientName; }
     void SetConnectTimeout(int milliseconds) { m_nConnectTimeout = milliseconds; }
+    /// Ends a connection on which no byte arrives for this long (between
+    /// charts too); 0, the default, waits for ever. For connections made from
+    /// now on.
+    void SetReceiveTimeout(int milliseconds) { m_nReceiveTimeout = milliseconds; }
 
 signals:
     void connected();
@@ -104,10 +109,12 @@ private:
     bool m_bReading = false;
     CloseReason m_closeReason = CloseReason::kNone;
     int m_nConnectTimeout = kConnectTimeout;
+    int m_nReceiveTimeout = 0;
     unsigned m_nConnection = 0; ///< counts connections, to notice one ending inside a call
 
     QTcpSocket* m_pSocket = nullptr;
     QTimer m_connectTimer;
+    QTimer m_receiveTimer;
     ChartStreamReader m_reader;
     std::vector<uint8_t> m_chunk; ///< bytes read from the socket, not all fed yet
     std::size_t m_nChunkFed = 0;

@@ -1,66 +1,86 @@
 #include "net/connectionsocket.h"
 
 #include "net/serversocket.h"
-#include "net/sharinghost.h"
 
 #include <QHostAddress>
-#include <QTcpSocket>
+#include <QPointer>
 
-#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
-// How much of a chart is handed to the socket at a time: enough to keep the
-// connection busy, little enough that a client that stops reading holds no
-// more than this in the socket's buffer.
-constexpr qint64 kSocketBuffer = 256 * 1024;
+/// The peer's address; an IPv4 client as such, not mapped into IPv6.
+QString PeerAddress(int fd)
+{
+    sockaddr_storage address = {};
+    socklen_t length = sizeof address;
+    if (getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return QString();
+    const QHostAddress host(reinterpret_cast<const sockaddr*>(&address));
+    bool isIPv4 = false;
+    const quint32 ipv4 = host.toIPv4Address(&isIPv4);
+    return isIPv4 ? QHostAddress(ipv4).toString() : host.toString();
+}
 
 } // namespace
 
-CConnectionSocket::CConnectionSocket(QTcpSocket* socket, CServerSocket& server,
+// The socket is driven here rather than through QTcpSocket: that class takes
+// the end of the client's stream for the end of the connection and drops
+// what it had still to send, and it copies every byte it is given into a
+// buffer of its own, once per client.
+CConnectionSocket::CConnectionSocket(qintptr descriptor, CServerSocket& server,
                                      int introductionTimeout)
-    : QObject(&server), m_pSocket(socket), m_pServer(&server)
+    : QObject(&server),
+      m_fd(static_cast<int>(descriptor)),
+      m_pServer(&server),
+      m_readNotifier(descriptor, QSocketNotifier::Read),
+      m_writeNotifier(descriptor, QSocketNotifier::Write)
 {
-    m_pSocket->setParent(this);
-    connect(m_pSocket, &QTcpSocket::readyRead, this, &CConnectionSocket::OnReceive);
-    connect(m_pSocket, &QTcpSocket::bytesWritten, this, &CConnectionSocket::OnBytesWritten);
-    connect(m_pSocket, &QTcpSocket::disconnected, this, &CConnectionSocket::OnClose);
-    connect(m_pSocket, &QTcpSocket::errorOccurred, this, [this] {
-        if (m_pSocket->state() == QAbstractSocket::UnconnectedState)
-            OnClose();
-    });
+    fcntl(m_fd, F_SETFL, fcntl(m_fd, F_GETFL) | O_NONBLOCK);
+    fcntl(m_fd, F_SETFD, FD_CLOEXEC);
+    m_strPeerAddress = PeerAddress(m_fd);
+    m_writeNotifier.setEnabled(false);
+    connect(&m_readNotifier, &QSocketNotifier::activated, this, &CConnectionSocket::OnReceive);
+    connect(&m_writeNotifier, &QSocketNotifier::activated, this, &CConnectionSocket::OnWritable);
 
     // A client that connects and never finishes its introduction would hold a
     // place among the connections for ever.
     m_introductionTimer.setSingleShot(true);
-    connect(&m_introductionTimer, &QTimer::timeout, this, &CConnectionSocket::Drop);
+    connect(&m_introductionTimer, &QTimer::timeout, this, &CConnectionSocket::OnClose);
     m_introductionTimer.start(introductionTimeout);
-
-    // Bytes that came with the connection.
-    if (m_pSocket->bytesAvailable() > 0)
-        QMetaObject::invokeMethod(this, &CConnectionSocket::OnReceive, Qt::QueuedConnection);
 }
 
 CConnectionSocket::~CConnectionSocket()
 {
-    m_pSocket->disconnect(this);
-}
-
-QString CConnectionSocket::GetPeerAddress() const
-{
-    const QHostAddress address = m_pSocket->peerAddress();
-    bool isIPv4 = false;
-    const quint32 ipv4 = address.toIPv4Address(&isIPv4);
-    return isIPv4 ? QHostAddress(ipv4).toString() : address.toString();
+    m_readNotifier.setEnabled(false);
+    m_writeNotifier.setEnabled(false);
+    ::close(m_fd);
 }
 
 void CConnectionSocket::OnReceive()
 {
     char buffer[4096];
-    for (;;) {
-        const qint64 count = m_pSocket->read(buffer, sizeof buffer);
-        if (count <= 0)
+    while (!m_bClosed && !m_bPeerDone) {
+        const ssize_t count = ::recv(m_fd, buffer, sizeof buffer, 0);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                OnClose();
             return;
+        }
+        if (count == 0) {
+            // The client sends no more: one that never finished its name is
+            // gone; one that did may still be reading its charts.
+            m_bPeerDone = true;
+            m_readNotifier.setEnabled(false);
+            if (!m_bNamed || (m_sending.isNull() && m_waiting.isNull()))
+                OnClose();
+            return;
+        }
         // A client sends nothing after its name; whatever follows is read
         // and dropped.
         if (m_bNamed)
@@ -83,27 +103,42 @@ void CConnectionSocket::OnReceive()
         }
         case StringStreamReader::Status::kTooLong:
         case StringStreamReader::Status::kMalformed:
-            Drop();
+            OnClose();
             return;
         }
     }
 }
 
+bool CConnectionSocket::IsWaitingForName() const
+{
+    if (m_bNamed || m_bClosed)
+        return false;
+    // Looked at without reading: a client introduces itself as soon as it is
+    // connected, and its name may be here before the notification.
+    uint8_t buffer[4096];
+    const ssize_t count = ::recv(m_fd, buffer, sizeof buffer, MSG_PEEK | MSG_DONTWAIT);
+    if (count <= 0)
+        return true;
+    StringStreamReader reader = m_nameReader;
+    reader.Feed(buffer, static_cast<std::size_t>(count));
+    return reader.GetStatus() == StringStreamReader::Status::kPartial;
+}
+
 bool CConnectionSocket::SendChart()
 {
-    std::optional<std::vector<uint8_t>> image = m_pServer->GetHost().ActiveChartImage();
-    if (!image)
+    const SharedChart image = m_pServer->ActiveImage();
+    if (image.isEmpty())
         return false;
-    return SendImage(std::make_shared<const std::vector<uint8_t>>(std::move(*image)));
+    return SendImage(image);
 }
 
 bool CConnectionSocket::SendImage(const SharedChart& image)
 {
-    if (m_bClosed || m_pSocket->state() != QAbstractSocket::ConnectedState)
+    if (m_bClosed || image.isEmpty())
         return false;
     // A chart that has started to go out is finished first; one that has not
     // is out of date.
-    if (m_sending && m_nSent > 0) {
+    if (!m_sending.isNull() && m_nSent > 0) {
         m_waiting = image;
     } else {
         m_sending = image;
@@ -115,42 +150,45 @@ bool CConnectionSocket::SendImage(const SharedChart& image)
 
 void CConnectionSocket::Pump()
 {
-    while (m_sending && !m_bClosed) {
-        const qint64 room = kSocketBuffer - m_pSocket->bytesToWrite();
-        if (room <= 0)
-            return; // the rest when the socket has written some
-        const std::vector<uint8_t>& bytes = *m_sending;
-        const auto count = std::min<std::size_t>(static_cast<std::size_t>(room), bytes.size() - m_nSent);
-        const qint64 written = m_pSocket->write(reinterpret_cast<const char*>(bytes.data()) + m_nSent,
-                                                static_cast<qint64>(count));
+    while (!m_sending.isNull() && !m_bClosed) {
+        const auto size = static_cast<std::size_t>(m_sending.size());
+        const ssize_t written = ::send(m_fd, m_sending.constData() + m_nSent, size - m_nSent, MSG_NOSIGNAL);
         if (written < 0) {
-            // The connection stays listed until its close; the next chart
-            // starts afresh.
-            m_sending.reset();
-            m_waiting.reset();
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                // The rest when the system has room for it.
+                m_writeNotifier.setEnabled(true);
+                return;
+            }
+            // The client is gone (reset, or closed while charts came).
+            OnClose();
             return;
         }
         m_nSent += static_cast<std::size_t>(written);
-        if (m_nSent == bytes.size()) {
+        if (m_nSent == size) {
             m_sending = std::move(m_waiting);
-            m_waiting.reset();
+            m_waiting = SharedChart();
             m_nSent = 0;
         }
     }
+    m_writeNotifier.setEnabled(false);
+    // All sent to a client that said it sends no more.
+    if (m_bPeerDone && !m_bClosed)
+        OnClose();
 }
 
-void CConnectionSocket::OnBytesWritten()
+void CConnectionSocket::OnWritable()
 {
     Pump();
 }
 
 std::size_t CConnectionSocket::PendingBytes() const
 {
-    std::size_t pending = static_cast<std::size_t>(m_pSocket->bytesToWrite());
-    if (m_sending)
-        pending += m_sending->size() - m_nSent;
-    if (m_waiting)
-        pending += m_waiting->size();
+    std::size_t pending = 0;
+    if (!m_sending.isNull())
+        pending += static_cast<std::size_t>(m_sending.size()) - m_nSent;
+    pending += static_cast<std::size_t>(m_waiting.size());
     return pending;
 }
 
@@ -160,24 +198,22 @@ void CConnectionSocket::OnClose()
         return;
     m_bClosed = true;
     m_introductionTimer.stop();
-    m_sending.reset();
-    m_waiting.reset();
+    m_readNotifier.setEnabled(false);
+    m_writeNotifier.setEnabled(false);
+    m_sending = SharedChart();
+    m_waiting = SharedChart();
+    ::shutdown(m_fd, SHUT_RDWR);
     m_pServer->OnConnectionClosed(this);
     deleteLater();
-}
-
-void CConnectionSocket::Drop()
-{
-    m_pSocket->abort();
-    OnClose();
 }
 
 void CConnectionSocket::Abort()
 {
     m_bClosed = true;
     m_introductionTimer.stop();
-    m_pSocket->disconnect(this);
-    if (m_pSocket->bytesToWrite() == 0)
-        m_pSocket->disconnectFromHost();
-    m_pSocket->abort();
+    m_readNotifier.setEnabled(false);
+    m_writeNotifier.setEnabled(false);
+    m_sending = SharedChart();
+    m_waiting = SharedChart();
+    ::shutdown(m_fd, SHUT_RDWR);
 }

@@ -2,27 +2,32 @@
 
 #include "platform/stringstreamreader.h"
 
+#include <QByteArray>
 #include <QObject>
-#include <QPointer>
+#include <QSocketNotifier>
+#include <QString>
 #include <QTimer>
 
-#include <cstdint>
-#include <memory>
+#include <cstddef>
 #include <string>
-#include <vector>
 
 class CServerSocket;
-class QTcpSocket;
 
-/// A chart image shared by every connection that sends it.
-using SharedChart = std::shared_ptr<const std::vector<uint8_t>>;
+/// A chart image. Every connection that sends the same chart holds the same
+/// bytes (implicit sharing): nothing is copied per client.
+using SharedChart = QByteArray;
 
-/// One client of the sharing server. It reads the client's introduction (one
-/// archive string, at most kMaxNameLength bytes, due within the server's
-/// introduction time-out) and sends chart images without ever waiting for the
-/// client: at most one chart goes out at a time and at most one more waits,
-/// a newer chart taking the place of a waiting one, so a client that stops
-/// reading holds on to no more than two charts.
+/// One client of the sharing server, on the accepted socket's descriptor. It
+/// reads the client's introduction (one archive string, at most
+/// kMaxNameLength bytes, due within the server's introduction time-out) and
+/// sends chart images straight from the shared bytes, without ever waiting
+/// for the client: at most one chart goes out at a time and at most one more
+/// waits, a newer chart taking the place of a waiting one, so a client that
+/// stops reading holds on to no more than two charts, and those are the
+/// server's own copies.
+///
+/// A client that closes its sending side after its introduction still gets
+/// the charts under way; the connection ends once they are out.
 ///
 /// The server owns it; it removes itself from the server and is deleted
 /// (later, from the event loop) when its connection ends.
@@ -34,8 +39,8 @@ public:
     /// Introductions longer than this close the connection.
     static constexpr std::size_t kMaxNameLength = 64 * 1024;
 
-    /// Takes over an accepted socket.
-    CConnectionSocket(QTcpSocket* socket, CServerSocket& server, int introductionTimeout);
+    /// Takes over an accepted socket's descriptor.
+    CConnectionSocket(qintptr descriptor, CServerSocket& server, int introductionTimeout);
     /// Closes the socket without telling the server.
     ~CConnectionSocket() override;
 
@@ -43,8 +48,11 @@ public:
     /// until it has arrived.
     const std::string& GetClientName() const { return m_strClientName; }
     bool IsNamed() const { return m_bNamed; }
+    /// Whether the connection still waits for the client's name: not named,
+    /// and the bytes that came but are not read yet do not finish it either.
+    bool IsWaitingForName() const;
     /// The client's dotted address (an IPv4 client as such, not mapped).
-    QString GetPeerAddress() const;
+    const QString& GetPeerAddress() const { return m_strPeerAddress; }
 
     /// Sends the server's active chart; false when there is none or the
     /// connection cannot take it.
@@ -52,27 +60,27 @@ public:
     /// Queues an image to send; false when the connection cannot take it.
     bool SendImage(const SharedChart& image);
 
-    /// Bytes this connection holds for sending: its charts not yet handed to
-    /// the socket and the socket's own buffer.
+    /// Bytes of charts this connection has still to hand to the system.
     std::size_t PendingBytes() const;
 
     /// Ends the connection now (as the server does when it stops).
     void Abort();
 
-private slots:
+private:
     void OnReceive();
-    void OnBytesWritten();
+    void OnWritable();
+    void Pump();
     void OnClose();
 
-private:
-    void Pump();
-    void Drop();
-
     std::string m_strClientName;
+    QString m_strPeerAddress;
     bool m_bNamed = false;
     bool m_bClosed = false;
-    QTcpSocket* m_pSocket;
+    bool m_bPeerDone = false; ///< the client sends no more
+    int m_fd;
     CServerSocket* m_pServer;
+    QSocketNotifier m_readNotifier;
+    QSocketNotifier m_writeNotifier;
     StringStreamReader m_nameReader{kMaxNameLength};
     QTimer m_introductionTimer;
 

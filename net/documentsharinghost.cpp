@@ -4,12 +4,13 @@
 #include "document/zeltra20doc.h"
 #include "platform/archive.h"
 
-std::optional<std::vector<uint8_t>> DocumentSharingHost::ActiveChartImage()
+QByteArray DocumentSharingHost::ActiveChartImage()
 {
     CZeltra20Doc* document = ActiveChartDocument();
     if (!document)
-        return std::nullopt;
-    return document->StoreImage();
+        return QByteArray();
+    const std::vector<uint8_t> image = document->StoreImage();
+    return QByteArray(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
 }
 
 bool DocumentSharingHost::CanShowChart()

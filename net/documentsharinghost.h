@@ -19,7 +19,7 @@ class CZeltra20Doc;
 class DocumentSharingHost : public SharingHost
 {
 public:
-    std::optional<std::vector<uint8_t>> ActiveChartImage() override;
+    QByteArray ActiveChartImage() override;
     bool CanShowChart() override;
     bool ShowChart(const std::vector<uint8_t>& image) override;
 

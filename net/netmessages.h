@@ -25,6 +25,9 @@ inline constexpr auto kDisconnect = Cp1250::Text(u8"&Rozłącz");
 // Why a connection ended while a chart was coming (the command-line client).
 inline constexpr auto kChartCutOff = Cp1250::Text(u8"Połączenie zostało przerwane w trakcie odbierania wykresu");
 inline constexpr auto kChartMalformed = Cp1250::Text(u8"Odebrane dane nie są wykresem programu Osiowiec");
+// The server closed before the charts asked for had come.
+inline constexpr auto kConnectionClosed = Cp1250::Text(u8"Połączenie zostało przerwane");
+inline constexpr auto kTimedOut = Cp1250::Text(u8"Przekroczono czas oczekiwania na dane z serwera");
 
 // The status-bar panes.
 inline constexpr auto kPaneServer = Cp1250::Text(u8"SERWER");

@@ -6,16 +6,30 @@
 #include "net/sharinghost.h"
 
 #include <QHostInfo>
-#include <QTcpSocket>
+#include <QTcpServer>
 
 #include <algorithm>
 #include <memory>
+#include <unistd.h>
+
+/// Hands each accepted descriptor to the server: the connections drive their
+/// sockets themselves.
+class CServerSocket::Listener : public QTcpServer
+{
+public:
+    explicit Listener(CServerSocket& server) : m_server(server) {}
+
+protected:
+    void incomingConnection(qintptr descriptor) override { m_server.OnAccept(descriptor); }
+
+private:
+    CServerSocket& m_server;
+};
 
 CServerSocket::CServerSocket(SharingHost& host, QObject* parent)
-    : QObject(parent), m_host(host)
+    : QObject(parent), m_host(host), m_pListener(std::make_unique<Listener>(*this))
 {
-    m_listener.setListenBacklogSize(kBacklog);
-    connect(&m_listener, &QTcpServer::newConnection, this, &CServerSocket::OnAccept);
+    m_pListener->setListenBacklogSize(kBacklog);
 }
 
 CServerSocket::~CServerSocket()
@@ -34,9 +48,9 @@ void CServerSocket::DeleteConnections()
     }
 }
 
-bool CServerSocket::Listen(quint16 port)
+bool CServerSocket::Listen(quint16 port, const QHostAddress& address)
 {
-    m_bListening = m_listener.listen(QHostAddress::Any, port);
+    m_bListening = m_pListener->listen(address, port);
     emit stateChanged();
     return m_bListening;
 }
@@ -46,7 +60,8 @@ void CServerSocket::Close()
     DeleteConnections();
     const bool wasListening = m_bListening;
     m_bListening = false;
-    m_listener.close();
+    m_image = QByteArray();
+    m_pListener->close();
     emit serverClosed();
     if (wasListening)
         emit stateChanged();
@@ -54,37 +69,53 @@ void CServerSocket::Close()
 
 quint16 CServerSocket::GetPort() const
 {
-    return m_listener.isListening() ? m_listener.serverPort() : 0;
+    return m_pListener->isListening() ? m_pListener->serverPort() : 0;
 }
 
-void CServerSocket::OnAccept()
+void CServerSocket::OnAccept(qintptr descriptor)
 {
-    while (QTcpSocket* socket = m_listener.nextPendingConnection()) {
-        if (m_connections.size() >= m_nMaxConnections) {
-            // Over the maximum: closed at once, without a chart.
-            socket->disconnectFromHost();
-            socket->deleteLater();
-            continue;
-        }
-        m_connections.push_back(new CConnectionSocket(socket, *this, m_nIntroductionTimeout));
+    if (m_connections.size() >= m_nMaxConnections) {
+        // Over the maximum: closed at once, without a chart.
+        ::close(static_cast<int>(descriptor));
+        return;
     }
+    auto connection = std::make_unique<CConnectionSocket>(descriptor, *this, m_nIntroductionTimeout);
+    const QString& address = connection->GetPeerAddress();
+    const auto waiting = std::count_if(m_connections.begin(), m_connections.end(), [&](const CConnectionSocket* other) {
+        return other->GetPeerAddress() == address && other->IsWaitingForName();
+    });
+    if (waiting >= kMaxUnnamedPerAddress && connection->IsWaitingForName()) {
+        connection->Abort();
+        return;
+    }
+    m_connections.push_back(connection.release());
 }
 
 bool CServerSocket::SendChartToAll()
 {
-    std::optional<std::vector<uint8_t>> image = m_host.ActiveChartImage();
-    if (!image)
+    const QByteArray image = ActiveImage();
+    if (image.isEmpty())
         return false;
-    // One copy of the chart, shared by every connection that sends it.
-    const SharedChart shared = std::make_shared<const std::vector<uint8_t>>(std::move(*image));
     bool sent = false;
     const std::vector<CConnectionSocket*> connections = m_connections;
     for (CConnectionSocket* connection : connections) {
         if (std::find(m_connections.begin(), m_connections.end(), connection) != m_connections.end() &&
-            connection->SendImage(shared))
+            connection->SendImage(image))
             sent = true;
     }
     return sent;
+}
+
+QByteArray CServerSocket::ActiveImage()
+{
+    const QByteArray image = m_host.ActiveChartImage();
+    // A host that stores the chart afresh for every call gives equal bytes
+    // in a new copy: the connections keep the one they already share.
+    if (image.isEmpty())
+        return image;
+    if (!image.isSharedWith(m_image) && image != m_image)
+        m_image = image;
+    return m_image;
 }
 
 std::string CServerSocket::GetStatusText() const

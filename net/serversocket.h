@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHostAddress>
 #include <QObject>
-#include <QTcpServer>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class CConnectionSocket;
 class SharingHost;
+class QTcpServer;
 
 /// The sharing server: listens on a TCP port (IPv4 and IPv6), keeps up to
 /// GetMaxConnections() clients and sends them the host's active chart: to one
@@ -29,14 +32,19 @@ public:
     static constexpr int kBacklog = kMaxConnectionsLimit;
     /// A client that has not introduced itself within this time is dropped.
     static constexpr int kIntroductionTimeout = 10000; // ms
+    /// Connections from one address that may wait for their introduction at
+    /// a time; further ones are closed at once, so that a peer cannot fill
+    /// the server with connections that never introduce themselves.
+    static constexpr int kMaxUnnamedPerAddress = 2;
 
     explicit CServerSocket(SharingHost& host, QObject* parent = nullptr);
     /// Closes every connection and the listening socket without signals.
     ~CServerSocket() override;
 
-    /// Listens on the port (0: one the system picks) on every address; false
-    /// when it cannot. Any earlier state must be closed first (Close()).
-    bool Listen(quint16 port);
+    /// Listens on the port (0: one the system picks) on the address (every
+    /// address unless given); false when it cannot. Any earlier state must be
+    /// closed first (Close()).
+    bool Listen(quint16 port, const QHostAddress& address = QHostAddress::Any);
     /// Drops every connection, stops listening and emits serverClosed().
     void Close();
 
@@ -52,6 +60,9 @@ public:
     /// Sends the host's active chart to every connection; true when at least
     /// one connection took it.
     bool SendChartToAll();
+    /// The host's active chart as the connections send it: the same bytes for
+    /// all of them as long as the chart is the same. Empty when there is none.
+    QByteArray ActiveImage();
 
     /// "Serwer jest wyłączony" or "Serwer jest aktywny i czeka na
     /// połączenia..." (code page 1250).
@@ -81,11 +92,10 @@ signals:
     /// IsListening() changed: for the status bar.
     void stateChanged();
 
-private slots:
-    void OnAccept();
-
 private:
+    class Listener;
     friend class CConnectionSocket;
+    void OnAccept(qintptr descriptor);
     /// From a connection whose socket closed: forget it and tell.
     void OnConnectionClosed(CConnectionSocket* connection);
     void DeleteConnections();
@@ -95,5 +105,6 @@ private:
     std::vector<CConnectionSocket*> m_connections; ///< owned, in order of acceptance
     bool m_bListening = false;
     int m_nIntroductionTimeout = kIntroductionTimeout;
-    QTcpServer m_listener;
+    QByteArray m_image; ///< the last chart handed to the connections
+    std::unique_ptr<QTcpServer> m_pListener;
 };

@@ -1,7 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 /// What chart sharing needs from the program around it: the window, or the
@@ -14,8 +15,9 @@ public:
     virtual ~SharingHost() = default;
 
     /// The bytes of the active chart exactly as saving it to a file writes
-    /// them; nothing when no chart is active (then nothing is sent).
-    virtual std::optional<std::vector<uint8_t>> ActiveChartImage() = 0;
+    /// them; empty when no chart is active (then nothing is sent). A host
+    /// that keeps the image returns its own copy: the server shares it.
+    virtual QByteArray ActiveChartImage() = 0;
 
     /// Whether there is a chart to show a received one in. While there is
     /// not, the client leaves the stream unread; the host calls

@@ -1,11 +1,66 @@
 #include "platform/fileio.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// The temporary file being written, for RemoveTemporaryFile() to remove from
+// a signal handler: a fixed buffer and a flag, which such a handler may read.
+char g_temporary[PATH_MAX];
+volatile std::sig_atomic_t g_bTemporary = 0;
+
+/// Holds SIGTERM and SIGINT back for its life, so that the temporary file and
+/// its record come and go together.
+class StopSignalsHeld
+{
+public:
+    StopSignalsHeld()
+    {
+        sigset_t held;
+        sigemptyset(&held);
+        sigaddset(&held, SIGTERM);
+        sigaddset(&held, SIGINT);
+        pthread_sigmask(SIG_BLOCK, &held, &m_previous);
+    }
+    ~StopSignalsHeld() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+    StopSignalsHeld(const StopSignalsHeld&) = delete;
+    StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+
+private:
+    sigset_t m_previous;
+};
+
+void RecordTemporary(const std::string& path)
+{
+    if (path.size() >= sizeof g_temporary)
+        return;
+    std::memcpy(g_temporary, path.c_str(), path.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    g_bTemporary = 1;
+}
+
+void ForgetTemporary()
+{
+    g_bTemporary = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+} // namespace
+
+void RemoveTemporaryFile()
+{
+    if (g_bTemporary)
+        unlink(g_temporary);
+}
 
 bool ReadWholeFile(const std::string& path, std::size_t maxSize, std::vector<uint8_t>& bytes)
 {
@@ -181,7 +236,13 @@ bool WriteFileAtomically(const std::string& given, const std::vector<uint8_t>& b
     // system's limit still has a temporary beside it.
     const std::string folder = FolderOf(path);
     std::string temporary = folder + ".osw-XXXXXX";
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    int fd;
+    {
+        const StopSignalsHeld held;
+        fd = mkostemp(temporary.data(), O_CLOEXEC);
+        if (fd >= 0)
+            RecordTemporary(temporary);
+    }
     if (fd < 0) {
         // A folder that takes no new files may still hold a writable one.
         if (exists && (errno == EACCES || errno == EPERM))
@@ -196,11 +257,15 @@ bool WriteFileAtomically(const std::string& given, const std::vector<uint8_t>& b
     ok = ok && WriteAll(fd, bytes);
     ok = ok && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
-    ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        unlink(temporary.c_str());
-        return false;
+    {
+        const StopSignalsHeld held;
+        ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
+        if (!ok)
+            unlink(temporary.c_str());
+        ForgetTemporary();
     }
+    if (!ok)
+        return false;
     FlushFolder(folder);
     return true;
 }

@@ -22,3 +22,8 @@ bool ReadWholeFile(const std::string& path, std::size_t maxSize, std::vector<uin
 /// reach it.
 /// A file that exists and may not be written is left alone (false).
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
+
+/// Removes the temporary file WriteFileAtomically is writing, if any; safe to
+/// call from a signal handler. A program stopped by a signal calls it so that
+/// no hidden file stays beside the target, which is left as it was.
+void RemoveTemporaryFile();

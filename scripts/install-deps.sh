@@ -6,9 +6,13 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
-  libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev libboost-dev
   fonts-liberation
   xvfb xauth
+  # The Debian package's checks: its desktop entry, AppStream metadata,
+  # manual pages and bash completion.
+  desktop-file-utils appstream man-db bash-completion
+  time
 )
 
 missing=()

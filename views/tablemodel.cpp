@@ -4,13 +4,14 @@
 #include "chart/functioncontainer.h"
 #include "framework/qtstring.h"
 
-TableModel::TableModel(const FunctionContainer& chart, QObject* parent)
+TableModel::TableModel(FunctionContainer& chart, QObject* parent)
     : QAbstractTableModel(parent), m_chart(chart)
 {
 }
 
 void TableModel::Rebuild()
 {
+    m_chart.UpdateTable();
     beginResetModel();
     m_labels.clear();
     m_columns.clear();
@@ -25,15 +26,11 @@ void TableModel::Rebuild()
                 m_columns.push_back(i);
             }
         }
-        // The arguments are a running sum, as the values were computed; x0 + i*h
-        // would drift apart from them.
+        // Row k stands at x0 + k * h, as its values were computed.
         const ChartSettings& s = m_chart.GetSettings();
         m_arguments.resize(m_chart.GetTableRowCount());
-        double x = s.m_tableXMin;
-        for (double& argument : m_arguments) {
-            argument = x;
-            x = x + s.m_tableStep;
-        }
+        for (std::size_t k = 0; k < m_arguments.size(); ++k)
+            m_arguments[k] = IndexedArgument(s.m_tableXMin, s.m_tableStep, k);
     }
     endResetModel();
 }
@@ -56,11 +53,8 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
     if (index.column() == 0)
         return QString::fromStdString(FormatG(m_arguments[row]));
 
-    const std::vector<FunctionEntry>& functions = m_chart.GetFunctions();
     const std::size_t function = m_columns[static_cast<std::size_t>(index.column() - 1)];
-    if (function >= functions.size())
-        return QString();
-    return QString::fromStdString(FunctionContainer::GetTableText(functions[function], row));
+    return QString::fromStdString(m_chart.GetTableText(function, row));
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const

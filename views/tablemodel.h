@@ -26,9 +26,10 @@ class TableModel : public QAbstractTableModel
 
 public:
     /// The chart must outlive the model.
-    explicit TableModel(const FunctionContainer& chart, QObject* parent = nullptr);
+    explicit TableModel(FunctionContainer& chart, QObject* parent = nullptr);
 
-    /// Takes the table of the committed chart in place of the one shown. An
+    /// Takes the table of the committed chart in place of the one shown,
+    /// having the chart compute its values where they are out of date. An
     /// uncommitted edit of the function list plays no part.
     void Rebuild();
 
@@ -39,7 +40,7 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    const FunctionContainer& m_chart;
+    FunctionContainer& m_chart;
     QStringList m_labels;               ///< column headers, "x" first
     std::vector<std::size_t> m_columns; ///< committed-list index of each function column
     std::vector<double> m_arguments;    ///< x of each row

@@ -12,6 +12,7 @@
 #include "views/tableview.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileDialog>
@@ -29,6 +30,8 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTest>
 
 #include <atomic>
@@ -608,6 +611,43 @@ private slots:
         QCOMPARE(View()->cursor().shape(), Qt::SizeAllCursor);
     }
 
+    void mouseModesAreOneRadioGroup_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("pointing") << int(Cmd::kModePoint);
+        QTest::newRow("panning") << int(Cmd::kModePan);
+        QTest::newRow("zooming") << int(Cmd::kModeZoom);
+    }
+
+    void mouseModesAreOneRadioGroup()
+    {
+        QFETCH(int, mode);
+        NewChartWithFunction();
+        QAction* chosen = Frame().GetAction(mode);
+        QActionGroup* group = chosen->actionGroup();
+        QVERIFY(group != nullptr);
+        QVERIFY(group->isExclusive()); // the menu draws its items as radio items
+        QCOMPARE(group->actions().size(), 3);
+        // Pressed on the toolbar, the mode's button alone stays down, and
+        // pressing it again leaves it down.
+        auto* bar = Frame().findChild<QToolBar*>();
+        QVERIFY(bar != nullptr);
+        auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(chosen));
+        QVERIFY(button != nullptr);
+        for (int i = 0; i < 2; ++i) {
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(group->checkedAction(), chosen);
+            QCOMPARE(Frame().GetMouseMode(), mode);
+            for (QAction* other : group->actions())
+                QCOMPARE(other->isChecked(), other == chosen);
+        }
+        // The menu holds the same three actions.
+        QMenu* chart = BarMenu(Frame(), Utf8("W&ykres"));
+        QVERIFY(chart != nullptr);
+        for (QAction* action : group->actions())
+            QVERIFY(chart->actions().contains(action));
+    }
+
     void tableWidthSurvivesSaveAndLoad()
     {
         NewChartWithFunction();
@@ -693,6 +733,50 @@ private slots:
         SaveChartFile(chart, Path("wide.osw").toStdString());
         Frame().GetDocManager().OpenDocumentFile(Path("wide.osw"));
         QVERIFY2(View()->width() >= 20, qPrintable(QString::number(View()->width())));
+    }
+
+    void tableYieldsInANarrowWindow_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("narrow");
+        QTest::newRow("wide table, tiled window") << 300 << 360;
+        QTest::newRow("table wider than the window") << 900 << 500;
+    }
+
+    // Tiled, a chart window can be too narrow for its table: the table gives
+    // way and the graph keeps a third of the window; the stored width comes
+    // back when the window is wide again, and a save writes it meanwhile.
+    void tableYieldsInANarrowWindow()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, narrow);
+        FunctionContainer chart;
+        chart.BeginEdit();
+        chart.SetFunction("x", 0, true, 0);
+        chart.CommitEdit();
+        chart.SetTableVisible(true);
+        chart.SetTableWidth(stored);
+        const QString path = Path("yield.osw");
+        SaveChartFile(chart, path.toStdString());
+        QVERIFY(Frame().GetDocManager().OpenDocumentFile(path) != nullptr);
+        CChildFrame* frame = Frame().GetActiveFrame();
+        QWidget* window = frame->parentWidget();
+
+        window->resize(narrow, 400);
+        QTRY_VERIFY(frame->width() <= narrow);
+        QVERIFY2(View()->width() >= frame->width() / 3,
+                 qPrintable(QString("graph %1 of %2").arg(View()->width()).arg(frame->width())));
+        QVERIFY(frame->GetTableView()->width() < stored);
+        QCOMPARE(frame->GetTableWidth(), stored);
+        Doc().SetModifiedFlag(true);
+        QVERIFY(Frame().GetDocManager().OnFileSave(Doc()));
+        FunctionContainer saved;
+        LoadChartFile(saved, path.toStdString());
+        QCOMPARE(saved.GetTableWidth(), stored);
+
+        window->resize(stored * 2 + 200, 400);
+        QTRY_COMPARE(frame->GetTableView()->width(), stored);
+        QCOMPARE(frame->GetTableWidth(), stored);
     }
 
     void savingTakesTheChartsOwnTableWidth()
@@ -869,6 +953,33 @@ private slots:
         Frame().GetAction(Cmd::kFileSaveAs)->trigger();
         QVERIFY(QFile::exists(Path("zadanie 4.2.osw")));
         QVERIFY(!QFile::exists(Path("zadanie 4.2")));
+    }
+
+    // Regression: an absolute path into a folder that does not exist was
+    // named in the message as if typed relative to the dialog's folder.
+    void saveAsIntoAMissingFolderNamesTheTypedPath()
+    {
+        NewChartWithFunction();
+        Frame().GetAction(Cmd::kZoomIn)->trigger();
+        QDir(m_dir.path()).mkdir("current");
+        const QString typed = QDir::tempPath() + "/osiowiec-missing-" +
+                              QString::number(QCoreApplication::applicationPid()) + "/deeper/chart";
+        QString message;
+        WhenModal([&](QWidget* modal) {
+            WhenModal([&](QWidget* box) { AnswerMessage(box, QMessageBox::Ok, &message); });
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog != nullptr);
+            dialog->setDirectory(Path("current"));
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name != nullptr);
+            QApplication::setActiveWindow(dialog);
+            name->setFocus();
+            name->setText(typed);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        Frame().GetAction(Cmd::kFileSaveAs)->trigger();
+        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1'").arg(typed + ".osw"));
+        QVERIFY(Doc().IsModified());
     }
 
     void chartsNamedAtStartOpenWithTheLastInFront()

@@ -81,13 +81,16 @@ TEST(ChartModel, SetterMessages)
         {"grid y", [&] { chart.SetGrid(true, false, "", "sin", 1, 1, 0, 0); },
          "Błąd w odstępach siatki dla osi Y\nBrak nawiasu otwierającego\nna pozycji 3", 3},
         {"scale x evaluation error", [&] { chart.SetScale(false, true, "1/0", "", 1, 1, 0, {}); },
-         "Błąd w odstępach podziałki dla osi X\nDzielenie przez zero\nna pozycji -1", -1},
-        {"scale y", [&] { chart.SetScale(true, false, "", "e", 1, 1, 0, {}); },
+         "Błąd w odstępach podziałki dla osi X\nDzielenie przez zero", -1},
+        {"scale y", [&] { chart.SetScale(true, false, "", "y", 1, 1, 0, {}); },
          "Błąd w odstępach podziałki dla osi Y\nNieznany symbol\nna pozycji 0", 0},
         {"x min", [&] { chart.SetRange(false, true, "(", "1", none, none); },
          "Błąd w minimalnej wartości dla X\nBrak liczby, zmiennej lub funkcji\nna pozycji 1", 1},
         {"x max", [&] { chart.SetRange(false, true, "1", "ln(0)", none, none); },
-         "Błąd w maksymalnej wartości dla X\nBłąd dziedziny\nna pozycji -1", -1},
+         "Błąd w maksymalnej wartości dla X\nBłąd dziedziny", -1},
+        // Regression: errors without a position were shown "na pozycji -1".
+        {"x max of 1e999", [&] { chart.SetRange(false, true, "1", "1e999", none, none); },
+         "Błąd w maksymalnej wartości dla X\nBłąd dziedziny", -1},
         {"x order", [&] { chart.SetRange(false, true, "3", "3", none, none); },
          "Maksymalna wartość dla X musi być większa od minimalnej", -1},
         {"y min", [&] { chart.SetRange(true, false, none, none, "?", "1"); },
@@ -99,7 +102,7 @@ TEST(ChartModel, SetterMessages)
         {"table min", [&] { chart.SetTable(false, true, "x)", "1", none, 0, 0); },
          "Błąd w minimalnej wartości X\nOczekiwany operator lub koniec wyrażenia\nna pozycji 1", 1},
         {"table max", [&] { chart.SetTable(false, true, "0", "sqrt(-1)", none, 0, 0); },
-         "Błąd w maksymalnej wartości X\nBłąd dziedziny\nna pozycji -1", -1},
+         "Błąd w maksymalnej wartości X\nBłąd dziedziny", -1},
         {"table order", [&] { chart.SetTable(false, true, "1", "0", none, 0, 0); },
          "Maksymalna wartość X musi być większa od minimalnej", -1},
         {"table step zero", [&] { chart.SetTable(true, false, none, none, "0", 0, 0); },
@@ -116,6 +119,21 @@ TEST(ChartModel, SetterMessages)
     // Nothing of it reached the committed settings.
     EXPECT_EQ(chart.GetSettings().m_xMin, -5);
     EXPECT_TRUE(chart.GetSettings().m_bTableAutoStep);
+}
+
+// Numeric settings are formulas, so they take what formulas take: signs
+// after operators, e and implied products; a double sign stays refused.
+TEST(ChartModel, NumericSettingsTakeFormulasAsStudentsWriteThem)
+{
+    FunctionContainer chart;
+    chart.BeginEdit();
+    chart.SetRange(false, true, "-2^-1", "2(e+1)", "", "");
+    EXPECT_EQ(chart.GetEditSettings().m_xMin, -0.5);
+    EXPECT_EQ(chart.GetEditSettings().m_xMax, 2 * (2.718281828459045 + 1));
+    EXPECT_EQ(Rejection([&] { chart.SetRange(false, true, "2^--1", "1", "", ""); }),
+              std::make_pair(std::string("Błąd w minimalnej wartości dla X\n"
+                                         "Brak liczby, zmiennej lub funkcji\nna pozycji 2"),
+                             2));
 }
 
 // Regression: a table of exactly 100000 rows was refused with the message
@@ -211,6 +229,9 @@ TEST(FunctionList, ColoursLabelsAndCurrent)
     EXPECT_EQ(chart.GetLegendLabel(), "(x^2)'");
     chart.SetFunction("sin(x)", 2, true, RGB(1, 2, 3));
     EXPECT_EQ(chart.GetLegendLabel(), "(sin(x))''");
+    chart.SetFunction("x sin(x)^-2", 0, true, RGB(1, 2, 3));
+    EXPECT_EQ(chart.GetLegendLabel(), "x sin(x)^-2"); // as typed, not as compiled
+    chart.SetFunction("sin(x)", 2, true, RGB(1, 2, 3));
     EXPECT_EQ(chart.GetFunctionCount(), 7);
     chart.CommitEdit();
     EXPECT_EQ(chart.GetFunctions()[2].m_strFormula, "sin(x)");

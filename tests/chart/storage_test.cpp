@@ -1,5 +1,7 @@
 #include "chart/chartfile.h"
 #include "chart/chartimage.h"
+#include "chart/chartmessages.h"
+#include "chart/chartstream.h"
 #include "chart/functioncontainer.h"
 #include "chart/functioncontainerexception.h"
 #include "platform/archive.h"
@@ -304,6 +306,60 @@ TEST_F(ChartFiles, WhatIsSavedOpensAgain)
     FunctionContainer again;
     EXPECT_NO_THROW(LoadChartFile(again, path)); // the old file is still whole
     EXPECT_TRUE(SameModel(chart, again));
+}
+
+// A chart's functions are bounded where they enter: a stream that counts
+// more is refused, the model adds no more, and a model that holds more (two
+// loads) is not saved. Regression: a count of millions of empty functions
+// was read, at some 150 bytes of memory a function.
+TEST_F(ChartFiles, AChartHoldsAtMostItsLimitOfFunctions)
+{
+    const auto stream = [](std::size_t count) {
+        const std::vector<uint8_t> empty = Stored(FunctionContainer());
+        ArchiveWriter writer;
+        writer.WriteString(kChartHeader);
+        writer.WriteInt32(static_cast<int32_t>(count));
+        for (std::size_t i = 0; i < count; ++i) {
+            writer.WriteString("x");
+            writer.WriteUInt32(0);
+            writer.WriteInt32(0);
+            writer.WriteInt32(0); // hidden: nothing to sample
+        }
+        writer.WriteBytes(empty.data() + 15, empty.size() - 15);
+        return writer.Bytes();
+    };
+    FunctionContainer full;
+    const std::vector<uint8_t> most = stream(kMaxChartFunctions);
+    ArchiveReader reader(most);
+    ASSERT_EQ(full.Load(reader), ChartParse::kComplete);
+    EXPECT_EQ(full.GetFunctions().size(), kMaxChartFunctions);
+
+    const std::vector<uint8_t> over = stream(kMaxChartFunctions + 1);
+    ArchiveReader overReader(over);
+    FunctionContainer refused;
+    EXPECT_EQ(refused.Load(overReader), ChartParse::kMalformed);
+    EXPECT_TRUE(refused.GetFunctions().empty());
+    ChartStreamReader streamed;
+    streamed.Feed(over.data(), 64);
+    EXPECT_EQ(streamed.GetStatus(), ChartStreamReader::Status::kMalformed);
+
+    full.BeginEdit();
+    full.SetCurrent(-1);
+    EXPECT_EQ(Message([&] { full.SetFunction("x", 0, true, 0); }),
+              Cp1250::ToUtf8(ChartMessage::kTooManyFunctions.c_str()));
+    full.SetCurrent(0);
+    EXPECT_NO_THROW(full.SetFunction("2*x", 0, false, 0)); // a change is no new function
+    full.CommitEdit();
+
+    const std::string path = (m_dir / "half.osw").string();
+    const std::vector<uint8_t> half = stream(kMaxChartFunctions / 2 + 1);
+    FunctionContainer doubled;
+    for (int i = 0; i < 2; ++i) {
+        ArchiveReader halfReader(half);
+        ASSERT_EQ(doubled.Load(halfReader), ChartParse::kComplete);
+    }
+    EXPECT_EQ(Message([&] { SaveChartFile(doubled, path); }), "Nie udało się zapisać pliku '" + path + "'");
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 } // namespace

@@ -28,7 +28,12 @@ contains "table" "$dump" '"m_tableXMin":0,"m_tableXMax":1,"m_tableStep":0.5,"m_b
 contains "tail" "$dump" '"history":[],"m_bTableVisible":0,"m_nTableWidth":153}'
 
 computed=$("$cli" dump --computed "$dir/full.osw")
-contains "samples" "$computed" '"m_samples":[0,0.0087265354983739347,0.017452406437283512]'
+# The curve's own samples, at -pi + k * step degrees: a table of its own
+# range no longer takes their place.
+contains "samples" "$computed" '"m_samples":[-0.054803665148789531,-0.054256169612169003,'
+contains "scale labels" "$computed" '"scaleLabelsX":["-3","-2","-1","0","1","2","3"],"scaleLabelsY":["-2","-1.6",'
+"$cli" new -f "x" --x "1000000:1000001" -o "$dir/narrow.osw" || fail "new narrow"
+contains "labels told apart" "$("$cli" dump --computed "$dir/narrow.osw")" '"scaleLabelsX":["1000000","1000000.1","1000000.2",'
 contains "scales" "$computed" '"m_scaleX":5092.9581789406511'
 
 table=$("$cli" table "$dir/full.osw")
@@ -56,6 +61,18 @@ err=$("$cli" new -f "sin x" -o "$dir/bad.osw" 2>&1 >/dev/null) && fail "bad form
 contains "formula message" "$err" 'Brak nawiasu otwierającego'
 err=$("$cli" new --table "sync:abc" -o "$dir/bad.osw" 2>&1 >/dev/null) && fail "bad step accepted"
 contains "step message" "$err" $'Błąd w wartości kroku\nNieznany symbol\nna pozycji 0'
+
+# Formulas as students write them, in functions and in settings, kept as typed.
+"$cli" new -f "x^-2" -f "2x sin(x)(x+1)" --x "-e:2(e+1)" --table "1:2:1" -o "$dir/students.osw" ||
+  fail "new with signs, e and implied products"
+dump=$("$cli" dump "$dir/students.osw")
+contains "formula as typed" "$dump" '"m_strFormula":"2x sin(x)(x+1)"'
+contains "range with e" "$dump" '"m_xMin":-2.7182818284590451,"m_xMax":7.4365636569180902'
+table=$("$cli" table "$dir/students.osw")
+expected=$'x,x^-2,2x sin(x)(x+1)\n1,1,3.36588\n2,0.25,10.9116'
+[ "$table" = "$expected" ] || fail "students table: $(printf '%q' "$table")"
+err=$("$cli" new -f "x" -f "2^--1" -o "$dir/bad.osw" 2>&1 >/dev/null) && fail "double sign accepted"
+contains "double sign message" "$err" '-f 2: syntax error: Brak liczby, zmiennej lub funkcji at 2'
 
 printf 'hello' > "$dir/text.osw"
 err=$("$cli" dump "$dir/text.osw" 2>&1 >/dev/null) && fail "non-chart accepted"

@@ -26,10 +26,17 @@ expect "negative arguments" 0 $'-3' -- 'x' -3
 expect "errors per argument" 0 $'error: Dzielenie przez zero\n1' -- '1/x' 0 1
 expect "domain error" 0 'error: Błąd dziedziny' -- 'sqrt(x)' -1
 expect "degrees" 0 '90' -- --degrees 'asin(x)' 1
-expect "second derivative" 0 '2.0000001654807416' -- --order 2 'x^2' 3
+# f(3) = 9: the step is 0.00001 * 9^(1/4).
+expect "second derivative" 0 '2.0000001654635131' -- --order 2 'x^2' 3
 expect "syntax error" 2 'syntax error: Brak nawiasu otwierającego at 4' -- --program 'sin x' 1
 expect "unicode outside the code page" 2 'syntax error: Nieznany symbol at 0' -- '√x'
 expect "polish name" 0 '1024' -- 'potęga(2,10)' 0
+expect "negative power" 0 $'program: 10 11 3 8 12\nconstants: 2\n0.25' -- --program 'x^-2' 2
+expect "e and implied products" 0 $'2.0387113713442839\n16.309690970754271' -- '2e(x+1)x/2' 0.5 2
+expect "sign after times" 0 '-18' -- '2*-x^2' 3
+expect "two signs after a power" 2 'syntax error: Brak liczby, zmiennej lub funkcji at 2' -- '2^--1'
+expect "number after a group" 2 'syntax error: Oczekiwany operator lub koniec wyrażenia at 5' -- '(x+1)2'
+expect "names read whole" 2 'syntax error: Nieznany symbol at 0' -- 'xsin(x)'
 
 if "$cli" eval --order 99 x 1 >/dev/null 2>&1; then
   echo "FAIL order out of range accepted"; failures=$((failures + 1))

@@ -111,6 +111,7 @@ private slots:
     void automaticTextsAreNeverEvaluated();
     void hiddenAutomaticXDisablesLimits();
     void unchangedLimitsKeepTheirValue();
+    void limitsTakeFormulasAsStudentsWriteThem();
     void trackbarShowsPerCent();
     void sameChoicesDoNotMarkModified();
     void fontConfirmationAlwaysMarksModified();
@@ -256,6 +257,9 @@ void FuncPropertySheetTest::refusedValuesKeepThePageOpen_data()
     QTest::newRow("grid x") << int(CFuncPropertySheet::kGrid) << "gridX" << "1+"
                             << Text(ChartMessage::kGridX) +
                                    "\nBrak liczby, zmiennej lub funkcji\nna pozycji 2";
+    QTest::newRow("x from with two signs after a power")
+        << int(CFuncPropertySheet::kRange) << "xMin" << "2^--1"
+        << Text(ChartMessage::kRangeXMin) + "\nBrak liczby, zmiennej lub funkcji\nna pozycji 2";
     QTest::newRow("table step 0") << int(CFuncPropertySheet::kTable) << "step" << "0"
                                   << Text(ChartMessage::kTableStepSign);
     QTest::newRow("table to equal to from") << int(CFuncPropertySheet::kTable) << "max" << "1"
@@ -345,6 +349,18 @@ void FuncPropertySheetTest::unchangedLimitsKeepTheirValue()
     QCOMPARE(chart.GetSettings().m_xMin, 1.0000001);
     QCOMPARE(chart.GetSettings().m_xMax, 1.0000002);
     QCOMPARE(s.applied, 1);
+}
+
+void FuncPropertySheetTest::limitsTakeFormulasAsStudentsWriteThem()
+{
+    FunctionContainer chart;
+    Sheet s(chart, CFuncPropertySheet::kRange);
+    s.Type("xMin", QStringLiteral("-2^-1"));
+    s.Type("xMax", QStringLiteral("2(e+1)"));
+    QTest::mouseClick(s.Button("ok"), Qt::LeftButton);
+    QVERIFY(!s.sheet.isVisible());
+    QCOMPARE(chart.GetSettings().m_xMin, -0.5);
+    QCOMPARE(chart.GetSettings().m_xMax, 2 * (2.718281828459045 + 1));
 }
 
 void FuncPropertySheetTest::trackbarShowsPerCent()

@@ -75,6 +75,8 @@ private slots:
     void newFunctionDefaults();
     void statusFollowsTyping();
     void failedOkMarksFromErrorPosition();
+    void studentForms_data();
+    void studentForms();
     void okStripsLineBreaks_data();
     void okStripsLineBreaks();
     void enterConfirms();
@@ -173,6 +175,56 @@ void FunctionDlgTest::failedOkMarksFromErrorPosition()
         QVERIFY(!d.Red(i));
     QCOMPARE(d.status->text(), QStringLiteral("Status: OK"));
     QVERIFY(d.Shows(FormulaStatus::kValid));
+}
+
+void FunctionDlgTest::studentForms_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message"); // empty: accepted
+    QTest::addColumn<int>("errorAt");
+    const QString operand = QStringLiteral("Brak liczby, zmiennej lub funkcji");
+    const QString expected = QStringLiteral("Oczekiwany operator lub koniec wyrażenia");
+    QTest::newRow("negative power") << QStringLiteral("x^-2") << QString() << -1;
+    QTest::newRow("sign after times") << QStringLiteral("2*-x") << QString() << -1;
+    QTest::newRow("e") << QStringLiteral("e^x") << QString() << -1;
+    QTest::newRow("number before a group") << QStringLiteral("2(x+1)") << QString() << -1;
+    QTest::newRow("two groups") << QStringLiteral("(x+1)(x-1)") << QString() << -1;
+    QTest::newRow("x before a call") << QStringLiteral("x sin(x)") << QString() << -1;
+    QTest::newRow("two signs after a power") << QStringLiteral("2^--1") << operand << 2;
+    QTest::newRow("number after a group") << QStringLiteral("(x+1)2") << expected << 5;
+}
+
+// The live status and the red marking on OK follow the language as it is now.
+void FunctionDlgTest::studentForms()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(int, errorAt);
+    FunctionContainer chart;
+    chart.BeginEdit();
+    chart.SetCurrent(-1);
+    Dialog d(chart);
+    d.dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&d.dlg));
+    QTest::keyClicks(d.formula, typed);
+    if (message.isEmpty()) {
+        QCOMPARE(d.status->text(), QStringLiteral("Status: OK"));
+        QVERIFY(d.Shows(FormulaStatus::kValid));
+        QTest::keyClick(d.formula, Qt::Key_Return);
+        QCOMPARE(d.dlg.result(), int(QDialog::Accepted));
+        // The formula is kept as typed, and the legend shows it so.
+        QCOMPARE(FromCp1250(chart.GetFormula()), typed);
+        return;
+    }
+    QCOMPARE(d.status->text(), QStringLiteral("Status: ") + message);
+    QString shown;
+    AnswerMessageBox(QMessageBox::Ok, &shown);
+    QTest::mouseClick(d.dlg.findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
+    QCOMPARE(shown, message);
+    QVERIFY(d.dlg.isVisible());
+    for (int i = 0; i < typed.size(); ++i)
+        QVERIFY2(d.Red(i) == (i >= errorAt), qPrintable(QString::number(i)));
+    QCOMPARE(d.formula->textCursor().position(), errorAt);
 }
 
 void FunctionDlgTest::okStripsLineBreaks_data()

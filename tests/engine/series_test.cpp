@@ -86,6 +86,7 @@ Reference RunCodes(const Function& f, double x, bool degrees)
         case 31: { double a = pop(); v = a * a; break; }
         case 32: v = std::sqrt(pop()); break;
         case 33: v = std::fabs(pop()); break;
+        case 35: v = 2.718281828459045; break;
         }
         s.push_back(v);
         if (!std::isfinite(v))
@@ -118,7 +119,15 @@ private:
     {
         std::string text = Power(depth);
         for (int n = Pick(3); n > 0; --n) {
-            text += Pick(2) ? "*" : "/";
+            // Written, with a sign now and then, or implied before a group.
+            const int op = Pick(12);
+            if (op == 0 && depth > 0) {
+                text += '(';
+                text += Expression(depth - 1);
+                text += ')';
+                continue;
+            }
+            text += op == 1 ? "*-" : op == 2 ? "/-" : Pick(2) ? "*" : "/";
             text += Power(depth);
         }
         return text;
@@ -128,7 +137,7 @@ private:
     {
         std::string text = Factor(depth);
         if (Pick(5) == 0) {
-            text += "^";
+            text += Pick(4) == 0 ? "^-" : "^";
             text += Factor(depth);
         }
         return text;
@@ -167,7 +176,10 @@ private:
         switch (choice) {
         case 0: case 1: return "x";
         case 2: return Number();
-        case 3: return Pick(2) ? "pi" : Number() + "x";
+        case 3: {
+            static const char* const constants[] = {"pi", "e", "x pi", "e x", "x sin(x)"};
+            return Pick(2) ? constants[Pick(std::size(constants))] : Number() + "x";
+        }
         case 4: case 5: return Call("", {Expression(depth - 1)});
         case 6: return Call(unary[Pick(std::size(unary))], {Expression(depth - 1)});
         default: {
@@ -271,6 +283,26 @@ TEST(FastPaths, SeriesEqualsPointByPointOnTheBenchmarkFormulas)
     }
 }
 
+// The forms students write: signs after operators, e, implied products.
+TEST(FastPaths, SeriesEqualsPointByPointOnStudentForms)
+{
+    std::mt19937 random(7);
+    const std::vector<double> xs = Arguments(random);
+    Function f;
+    for (const char* formula : {"x^-2", "2^-x^2", "2*-x^2", "x/-2", "1/-x", "x^-0.5", "e^x", "2e",
+                                "e x+e", "x e^-x", "2(x+1)", "(x+1)(x-1)", "x(x+1)", "pi(x+1)",
+                                "sin(x)(x+1)", "(x+1)x", "x sin(x)", "pi x", "1/2(x+1)",
+                                "-x(x+1)^-2", "(x-1)(x+1)/-(x-2)x"}) {
+        SCOPED_TRACE(formula);
+        f.SetFormula(formula);
+        for (bool degrees : {false, true}) {
+            f.m_bDegrees = degrees;
+            for (int order = 0; order <= 2; ++order)
+                ExpectSeriesEqualsPointByPoint(f, xs, order);
+        }
+    }
+}
+
 // A formula without x does not fail where x is NaN or infinite.
 TEST(FastPaths, SeriesOfAFormulaWithoutXIgnoresX)
 {
@@ -278,10 +310,33 @@ TEST(FastPaths, SeriesOfAFormulaWithoutXIgnoresX)
     const std::vector<double> xs = Arguments(random);
     Function f;
     f.m_bThrowSyntaxErrors = false;
-    for (const char* formula : {"sin(2)", "pi", "2^0.5*3", "1/0", "ln(0-1)", "7d2+1e400"}) {
+    for (const char* formula :
+         {"sin(2)", "pi", "2^0.5*3", "1/0", "ln(0-1)", "7d2+1e400", "e^-2(e+1)"}) {
         SCOPED_TRACE(formula);
         f.SetFormula(formula);
         for (int order = 0; order <= 2; ++order)
+            ExpectSeriesEqualsPointByPoint(f, xs, order);
+    }
+}
+
+// Each argument's own derivative step: from the value for second and third
+// derivatives (large, small, failing and infinite values) and from |x| far
+// out on the axis, where the step of every argument differs.
+TEST(FastPaths, SeriesTakesEachArgumentsDerivativeStep)
+{
+    std::vector<double> xs = {0, 1e-6, -3, 7.5, 85898, 85900, -1e5, 6000, 1e7, -2.5e9, 1e17,
+                              -1e300, 709, 710, 800, 1e-300};
+    std::mt19937 random(25);
+    std::uniform_real_distribution<double> exponent(-8, 18);
+    for (int i = 0; i < 200; ++i)
+        xs.push_back((i % 2 ? -1 : 1) * std::pow(10.0, exponent(random)));
+    Function f;
+    f.m_bThrowSyntaxErrors = false;
+    for (const char* formula : {"x^2", "x^3", "exp(x)", "1/x", "sqrt(x)", "sin(x)", "x", "ln(x)",
+                                "1e200*x", "1/(x-6000)"}) {
+        SCOPED_TRACE(formula);
+        f.SetFormula(formula);
+        for (int order = 1; order <= 3; ++order)
             ExpectSeriesEqualsPointByPoint(f, xs, order);
     }
 }

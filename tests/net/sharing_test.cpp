@@ -13,6 +13,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <sys/socket.h>
 
 namespace {
 
@@ -49,10 +50,15 @@ void AddFunction(CZeltra20Doc* document, const std::string& formula, bool visibl
 class RawClient
 {
 public:
-    explicit RawClient(quint16 port, const QString& host = QStringLiteral("127.0.0.1"))
+    /// From a loopback address of its own when `local` is given: clients of
+    /// other computers.
+    explicit RawClient(quint16 port, const QString& host = QStringLiteral("127.0.0.1"),
+                       const QString& local = QString())
     {
         QObject::connect(&m_socket, &QTcpSocket::readyRead, [this] { m_received += m_socket.readAll(); });
         QObject::connect(&m_socket, &QTcpSocket::disconnected, [this] { m_bClosed = true; });
+        if (!local.isEmpty())
+            m_socket.bind(QHostAddress(local));
         m_socket.connectToHost(host, port);
     }
     bool WaitConnected() { return m_socket.waitForConnected(kWait); }
@@ -111,6 +117,8 @@ private slots:
     void aBrokenStreamEndsTheConnection();
     void withoutAChartWindowTheStreamWaits();
     void aStalledClientHoldsAtMostTwoCharts();
+    void aClientThatClosesItsSendingSideGetsTheWholeChart();
+    void oneAddressKeepsTwoConnectionsWaitingForTheirNames();
     void hostileIntroductionsCloseTheirConnection();
     void aFailedConnectSaysSo();
 };
@@ -199,7 +207,8 @@ void SharingTest::aWholeClassConnectingAtOnceIsServed()
     host.m_server.SetMaxConnections(CServerSocket::kMaxConnectionsLimit);
     std::vector<std::unique_ptr<RawClient>> clients;
     for (unsigned i = 0; i < CServerSocket::kMaxConnectionsLimit; ++i) {
-        clients.push_back(std::make_unique<RawClient>(host.m_server.GetPort()));
+        clients.push_back(std::make_unique<RawClient>(host.m_server.GetPort(), QStringLiteral("127.0.0.1"),
+                                                      QStringLiteral("127.0.0.%1").arg(i + 2)));
         RawClient* client = clients.back().get();
         QObject::connect(&client->m_socket, &QTcpSocket::connected,
                          [client, i] { client->Send(Introduction("c" + std::to_string(i))); });
@@ -217,7 +226,8 @@ void SharingTest::stoppingTheServerEmptiesTheList()
     QCOMPARE(host.m_server.GetPaneText(), std::string("SERWER"));
     std::vector<std::unique_ptr<RawClient>> clients;
     for (int i = 0; i < 3; ++i) {
-        clients.push_back(std::make_unique<RawClient>(host.m_server.GetPort()));
+        clients.push_back(std::make_unique<RawClient>(host.m_server.GetPort(), QStringLiteral("127.0.0.1"),
+                                                      QStringLiteral("127.0.0.%1").arg(i + 2)));
         QVERIFY(clients.back()->WaitConnected());
     }
     QTRY_COMPARE_WITH_TIMEOUT(host.m_server.GetConnectionCount(), 3, kWait);
@@ -380,6 +390,7 @@ void SharingTest::aBrokenStreamEndsTheConnection_data()
 {
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<int>("reason");
+    QTest::addColumn<int>("timeout"); // ms of the client's receive time-out; 0: none
     FakeHost charts;
     CZeltra20Doc* chart = charts.OpenChart();
     AddFunction(chart, "sin(x)");
@@ -387,27 +398,38 @@ void SharingTest::aBrokenStreamEndsTheConnection_data()
     // The settings record starts after the header, the count and "sin(x)".
     const int insideSettings = 11 + 4 + 7 + 12 + 100;
     QTest::newRow("cut inside the settings") << image.left(insideSettings)
-                                             << int(CClientSocket::CloseReason::kCutOff);
+                                             << int(CClientSocket::CloseReason::kCutOff) << 0;
     QTest::newRow("not a chart") << QByteArray("GET / HTTP/1.0\r\n\r\n")
-                                 << int(CClientSocket::CloseReason::kMalformed);
+                                 << int(CClientSocket::CloseReason::kMalformed) << 0;
     QByteArray negative = image;
     negative.replace(11, 4, QByteArray("\xFF\xFF\xFF\xFF", 4));
-    QTest::newRow("negative function count") << negative << int(CClientSocket::CloseReason::kMalformed);
+    QTest::newRow("negative function count") << negative << int(CClientSocket::CloseReason::kMalformed) << 0;
     QByteArray history = image;
     history.replace(image.size() - 12, 4, QByteArray("\x00\x00\x00\x80", 4));
-    QTest::newRow("negative history") << history << int(CClientSocket::CloseReason::kMalformed);
+    QTest::newRow("negative history") << history << int(CClientSocket::CloseReason::kMalformed) << 0;
+    // Regression: a count of millions of empty functions was waited for and
+    // then held at some 150 bytes a function.
+    QByteArray many = image;
+    many.replace(11, 4, QByteArray("\x51\xC3\x00\x00", 4)); // 50001
+    QTest::newRow("more functions than a chart holds") << many << int(CClientSocket::CloseReason::kMalformed) << 0;
+    // Regression: a server that went silent inside a chart was waited for
+    // for ever.
+    QTest::newRow("silent inside a chart") << image.left(insideSettings)
+                                           << int(CClientSocket::CloseReason::kTimedOut) << 300;
 }
 
 void SharingTest::aBrokenStreamEndsTheConnection()
 {
     QFETCH(QByteArray, stream);
     QFETCH(int, reason);
+    QFETCH(int, timeout);
     RawServer server;
     FakeHost follower;
     CZeltra20Doc* shown = follower.OpenChart();
     AddFunction(shown, "x");
     const QByteArray before = ImageOf(shown);
     QSignalSpy received(&follower.m_client, &CClientSocket::chartReceived);
+    follower.m_client.SetReceiveTimeout(timeout);
     follower.m_client.ConnectToServer("127.0.0.1", server.Port());
     QTRY_VERIFY_WITH_TIMEOUT(server.m_pSocket, kWait);
     server.Send(stream);
@@ -486,6 +508,63 @@ void SharingTest::aStalledClientHoldsAtMostTwoCharts()
     QVERIFY2(mostPending <= 2 * chartSize + 256 * 1024,
              qPrintable(QString("%1 bytes pending for a chart of %2").arg(mostPending).arg(chartSize)));
     QVERIFY(!stalled.m_bClosed);
+}
+
+void SharingTest::aClientThatClosesItsSendingSideGetsTheWholeChart()
+{
+    // Regression: the end of the client's stream was taken for the end of
+    // the connection and the rest of the chart was dropped.
+    FakeHost host;
+    CZeltra20Doc* source = host.OpenChart();
+    std::string formula = "x";
+    while (formula.size() < 60000)
+        formula += "+x";
+    for (int i = 0; i < 60; ++i)
+        AddFunction(source, formula, false);
+    const QByteArray image = ImageOf(source);
+    QVERIFY(image.size() > 3'000'000);
+    QVERIFY(host.m_server.Listen(0));
+
+    RawClient client(host.m_server.GetPort());
+    QVERIFY(client.WaitConnected());
+    client.Send(Introduction("half"));
+    QCOMPARE(::shutdown(static_cast<int>(client.m_socket.socketDescriptor()), SHUT_WR), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(client.m_bClosed, kWait);
+    QCOMPARE(client.m_received.size(), image.size());
+    QVERIFY(client.m_received == image);
+    // Once the chart is out the connection ends.
+    QTRY_COMPARE_WITH_TIMEOUT(host.m_server.GetConnectionCount(), 0, kWait);
+}
+
+void SharingTest::oneAddressKeepsTwoConnectionsWaitingForTheirNames()
+{
+    // Regression: a peer that kept reconnecting without a name kept the
+    // places of the class.
+    FakeHost host;
+    host.OpenChart();
+    QVERIFY(host.m_server.Listen(0));
+    std::vector<std::unique_ptr<RawClient>> silent;
+    for (int i = 0; i < 3; ++i) {
+        silent.push_back(std::make_unique<RawClient>(host.m_server.GetPort()));
+        QVERIFY(silent.back()->WaitConnected());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(silent[2]->m_bClosed, kWait);
+    QCOMPARE(host.m_server.GetConnectionCount(), 2);
+    QVERIFY(silent[2]->m_received.isEmpty());
+
+    // Another computer is let in, and so is this one's next connection once
+    // one of the waiting ones has introduced itself.
+    RawClient other(host.m_server.GetPort(), QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.2"));
+    QVERIFY(other.WaitConnected());
+    QTRY_COMPARE_WITH_TIMEOUT(host.m_server.GetConnectionCount(), 3, kWait);
+    silent[0]->Send(Introduction("named"));
+    QTRY_VERIFY_WITH_TIMEOUT(!silent[0]->m_received.isEmpty(), kWait);
+    RawClient next(host.m_server.GetPort());
+    QVERIFY(next.WaitConnected());
+    QTRY_COMPARE_WITH_TIMEOUT(host.m_server.GetConnectionCount(), 4, kWait);
+    next.Send(Introduction("next"));
+    QTRY_COMPARE_WITH_TIMEOUT(next.m_received, ImageOf(host.Document(0)), kWait);
+    QVERIFY(!silent[1]->m_bClosed && !other.m_bClosed);
 }
 
 void SharingTest::hostileIntroductionsCloseTheirConnection()

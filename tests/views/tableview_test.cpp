@@ -74,8 +74,9 @@ class TableViewTest : public QObject
 private slots:
     void columns_data();
     void columns();
-    void runningSum();
+    void indexedArguments();
     void failedValuesAreEmpty();
+    void ownRangeIsComputedOnlyWhenShownAndChanged();
     void rebuildsOnlyWhenShownAndAsked();
     void uncommittedEditIsNotShown();
     void rebuildRestoresLayout();
@@ -121,24 +122,56 @@ void TableViewTest::columns()
         QCOMPARE(view.columnWidth(column), view.ColumnWidth());
 }
 
-void TableViewTest::runningSum()
+void TableViewTest::indexedArguments()
 {
-    // The x of a row is the running sum the values were computed at, not
-    // x0 + row*h: from -1 by 0.1, ten additions miss 0.
+    // The x of row k is x0 + k*h, the argument its values were computed at:
+    // from -1 by 0.1 the row of 0 reads 0 (a running sum missed it and read
+    // -1.38778e-16).
     for (const char* min : {"0", "-1"}) {
         CZeltra20Doc doc;
         BuildChart(doc, {"x"}, min, "1.05", "0.1");
         CZeltra20TableView view(doc);
         view.OnInitialUpdate();
-        double x = std::atof(min);
         for (int row = 0; row < view.model()->rowCount(); ++row) {
-            QCOMPARE(Cell(view, row, 0), G(x));
+            QCOMPARE(Cell(view, row, 0), G(std::atof(min) + row * 0.1));
             // f(x) = x was computed at the very arguments shown.
             QCOMPARE(Cell(view, row, 1), Cell(view, row, 0));
-            x = x + 0.1;
         }
-        QCOMPARE(Cell(view, 10, 0), min[0] == '0' ? "1" : "-1.38778e-16");
+        QCOMPARE(Cell(view, 10, 0), min[0] == '0' ? "1" : "0");
     }
+}
+
+// A table of its own range costs a pan nothing: its values are computed
+// when the pane shows them and what they show has changed.
+void TableViewTest::ownRangeIsComputedOnlyWhenShownAndChanged()
+{
+    CZeltra20Doc doc;
+    BuildChart(doc, {"x^2"}, "0", "1000", "0.5");
+    FunctionContainer& chart = doc.GetChart();
+    chart.SetTableVisible(false);
+    CZeltra20TableView view(doc);
+    view.OnInitialUpdate();
+    QCOMPARE(chart.GetTableRowCount(), std::size_t{0}); // hidden: nothing computed
+
+    chart.SetTableVisible(true);
+    view.OnUpdate(nullptr, 0);
+    QCOMPARE(view.model()->rowCount(), 2001);
+    QCOMPARE(Cell(view, 3, 1), QStringLiteral("2.25"));
+    QCOMPARE(chart.GetTableComputations(), std::size_t{1});
+
+    chart.SetPlotRect({0, 0, 640, 480});
+    chart.Pan(17, 5);
+    chart.ZoomAbout(2);
+    view.OnUpdate(nullptr, 0);
+    QCOMPARE(chart.GetTableComputations(), std::size_t{1}); // not computed again
+
+    chart.BeginEdit();
+    chart.SetCurrent(0);
+    chart.SetFunction("x^3", 0, true, 0);
+    chart.CommitEdit();
+    view.OnUpdate(nullptr, 0);
+    QCOMPARE(Cell(view, 3, 1), QStringLiteral("3.375"));
+    QCOMPARE(chart.GetTableComputations(), std::size_t{2});
 }
 
 void TableViewTest::failedValuesAreEmpty()

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "chart/curvepointfinder.h"
+#include "engine/function.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+/// Point evaluations that one analysis may still make. Each evaluation of the
+/// formula counts one, so a derivative of order n costs 2^n. Once empty it
+/// stays empty and every later evaluation fails, which the analysis reads
+/// from exhausted() and reports as a cut list.
+class EvaluationBudget
+{
+public:
+    explicit EvaluationBudget(std::size_t evaluations) : m_nLeft(evaluations) {}
+    bool Take(std::size_t evaluations);
+    bool exhausted() const { return m_bExhausted; }
+
+private:
+    std::size_t m_nLeft;
+    bool m_bExhausted = false;
+};
+
+/// One curve as the chart draws it: the formula with its derivative order in
+/// the chart's angle unit, evaluated by the engine as sampling evaluates it.
+/// Owns its compiled formula; evaluations never throw.
+class Curve : public CurveProbe
+{
+public:
+    Curve(const std::string& formula, int32_t order, bool degrees, EvaluationBudget& budget);
+
+    Curve(const Curve&) = delete;
+    Curve& operator=(const Curve&) = delete;
+
+    /// The value at x; false where the evaluation fails (or the budget is
+    /// spent), and y is then left alone.
+    bool At(double x, double& y) override;
+    /// The values at the arguments xs, as sampling computes them (failed[i]
+    /// set where the evaluation fails; values[i] is then 0). Not taken from
+    /// the budget: the caller bounds the arguments as recalculation does.
+    void Sample(const std::vector<double>& xs, std::vector<double>& values,
+                std::vector<uint8_t>& failed);
+    /// How far the value at x may lie from the exact derivative: the central
+    /// difference's own error, estimated from the same difference with twice
+    /// the step (Richardson), and the rounding of the values it divides by
+    /// the step. 0 for order 0, and 0 where it cannot be told.
+    double ValueError(double x) override;
+
+    /// The rounding part of ValueError alone, from one evaluation of the
+    /// formula at x: how much a numerical derivative's values wobble between
+    /// neighbouring arguments. 0 for order 0.
+    double Wobble(double x) override;
+
+    int32_t order() const { return m_nOrder; }
+
+private:
+    double StepDifference(double x, double step, bool& ok, double& rounding);
+
+    Function m_function;
+    int32_t m_nOrder;
+    EvaluationBudget& m_budget;
+};

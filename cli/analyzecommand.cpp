@@ -1,0 +1,191 @@
+#include "cli/commands.h"
+#include "cli/jsonwriter.h"
+
+#include "chart/chartfile.h"
+#include "chart/curveanalysis.h"
+#include "chart/functioncontainer.h"
+#include "chart/functioncontainerexception.h"
+#include "platform/cp1250.h"
+
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kAnalyzeUsage = "analyze PLIK [--x A:B] [--max N]";
+constexpr std::string_view kAreaUsage = "area PLIK --function I --x A:B";
+// More points than anyone reads, and a bound on the output.
+constexpr int32_t kLargestCap = 1000000;
+
+struct Options
+{
+    std::string file;
+    std::optional<std::string> range; // "A:B", code page 1250
+    std::optional<std::string> max;
+    std::optional<std::string> function;
+};
+
+// FILE and the options that take a value; false on anything else.
+bool ParseOptions(int argc, char** argv, bool area, Options& options)
+{
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        std::optional<std::string>* value = nullptr;
+        if (option == "--x")
+            value = &options.range;
+        else if (option == (area ? "--function" : "--max"))
+            value = area ? &options.function : &options.max;
+        if (value == nullptr) {
+            if (!options.file.empty() || option.starts_with("--"))
+                return false;
+            options.file = argv[i];
+            continue;
+        }
+        if (i + 1 >= argc)
+            return false;
+        *value = Cp1250::FromUtf8(argv[++i]);
+    }
+    return !options.file.empty();
+}
+
+bool ParseCount(const std::string& text, int32_t& value)
+{
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+// A and B of "A:B" read as the chart reads its x range: formulas at x = 0 in
+// the chart's angle unit, with its messages, and B above A. The chart itself
+// is left as it was.
+void ReadRange(FunctionContainer& chart, const std::string& text, double& min, double& max)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos || text.find(':', colon + 1) != std::string::npos)
+        throw FunctionContainerException(Cp1250::FromUtf8("oczekiwano A:B: ") + text);
+    chart.BeginEdit();
+    try {
+        chart.SetRange(false, true, text.substr(0, colon), text.substr(colon + 1), "", "");
+    } catch (...) {
+        chart.CancelEdit();
+        throw;
+    }
+    min = chart.GetEditSettings().m_xMin;
+    max = chart.GetEditSettings().m_xMax;
+    chart.CancelEdit();
+}
+
+void WritePoints(JsonWriter& json, std::string_view name, const std::vector<CurvePoint>& points)
+{
+    json.Key(name);
+    json.BeginArray();
+    for (const CurvePoint& p : points) {
+        json.BeginArray();
+        json.Double(p.x);
+        json.Double(p.y);
+        json.EndArray();
+    }
+    json.EndArray();
+}
+
+std::string AnswersJson(const ChartAnswers& answers)
+{
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("range");
+    json.BeginArray();
+    json.Double(answers.m_xMin);
+    json.Double(answers.m_xMax);
+    json.EndArray();
+    json.Key("functions");
+    json.BeginArray();
+    for (const FunctionAnswers& f : answers.m_functions) {
+        json.BeginObject();
+        json.Key("index"), json.Integer(f.m_nIndex);
+        json.Key("label"), json.String(Cp1250::ToUtf8(f.m_strLabel));
+        json.Key("zeros");
+        json.BeginArray();
+        for (double x : f.m_points.zeros)
+            json.Double(x);
+        json.EndArray();
+        WritePoints(json, "minima", f.m_points.minima);
+        WritePoints(json, "maxima", f.m_points.maxima);
+        json.Key("truncated"), json.Bool(f.m_points.truncated);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Key("intersections");
+    json.BeginArray();
+    for (const CurveIntersection& meeting : answers.m_intersections) {
+        json.BeginObject();
+        json.Key("functions");
+        json.BeginArray();
+        json.Integer(meeting.m_nFirst);
+        json.Integer(meeting.m_nSecond);
+        json.EndArray();
+        json.Key("x"), json.Double(meeting.x);
+        json.Key("y"), json.Double(meeting.y);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    return json.Text();
+}
+
+} // namespace
+
+// analyze FILE [--x A:B] [--max N]: zeros, extrema and intersections.
+int RunAnalyze(int argc, char** argv)
+{
+    Options options;
+    if (!ParseOptions(argc, argv, false, options))
+        return UsageError(kAnalyzeUsage);
+    int32_t cap = static_cast<int32_t>(CurveAnalysis::kDefaultCap);
+    if (options.max && (!ParseCount(*options.max, cap) || cap < 0 || cap > kLargestCap)) {
+        return ReportError(Cp1250::FromUtf8("--max: oczekiwano liczby całkowitej od 0 do " +
+                                            std::to_string(kLargestCap)));
+    }
+    FunctionContainer chart;
+    double min = 0, max = 0;
+    try {
+        LoadChartFile(chart, options.file);
+        min = chart.GetSettings().m_xMin;
+        max = chart.GetSettings().m_xMax;
+        if (options.range)
+            ReadRange(chart, *options.range, min, max);
+    } catch (const FunctionContainerException& e) {
+        return ReportError(e.m_strMessage);
+    }
+    const ChartAnswers answers =
+        CurveAnalysis(chart).Analyze(min, max, static_cast<std::size_t>(cap));
+    std::printf("%s\n", AnswersJson(answers).c_str());
+    return 0;
+}
+
+// area FILE --function I --x A:B: the signed area with its error.
+int RunArea(int argc, char** argv)
+{
+    Options options;
+    int32_t index = 0;
+    if (!ParseOptions(argc, argv, true, options) || !options.function || !options.range ||
+        !ParseCount(*options.function, index))
+        return UsageError(kAreaUsage);
+    try {
+        FunctionContainer chart;
+        LoadChartFile(chart, options.file);
+        double a = 0, b = 0;
+        ReadRange(chart, *options.range, a, b);
+        const AreaAnswer area = CurveAnalysis(chart).Area(index, a, b);
+        JsonWriter json;
+        json.BeginObject();
+        json.Key("area"), json.Double(area.value);
+        json.Key("error"), json.Double(area.error);
+        json.EndObject();
+        std::printf("%s\n", json.Text().c_str());
+    } catch (const FunctionContainerException& e) {
+        return ReportError(e.m_strMessage);
+    }
+    return 0;
+}

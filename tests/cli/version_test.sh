@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# --help and --version of both programs: they answer on standard output with
+# status 0 and need no display; the program's other options still start it.
+#   version_test.sh OSIOWIEC OSIOWIEC_CLI VERSION
+set -uo pipefail
+program=$1 cli=$2 version=$3
+. "$(dirname "$0")/checks.sh"
+out=$(mktemp) err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+
+# No display at all: neither X, nor Wayland, nor a platform named.
+run() { # EXPECTED_STATUS COMMAND...
+  local expected=$1
+  shift
+  env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$@" >"$out" 2>"$err"
+  local status=$?
+  [ "$status" -eq "$expected" ] || fail "$*: status $status, not $expected: $(head -c 400 "$err")"
+}
+
+while IFS='|' read -r name expected_out args; do
+  # shellcheck disable=SC2086
+  run 0 $args
+  [ -s "$err" ] && fail "$name: wrote to standard error: $(head -c 400 "$err")"
+  contains "$name" "$(cat "$out")" "$expected_out"
+done <<EOF_ROWS
+program --version|osiowiec $version|$program --version
+program -v|osiowiec $version|$program -v
+program --version after a file|osiowiec $version|$program wykres.osw --version
+program --help|--version|$program --help
+program -h names the charts|PLIK|$program -h
+cli --version|osiowiec-cli $version|$cli --version
+cli help|--version|$cli help
+cli --help|receive HOST|$cli --help
+EOF_ROWS
+
+# The version line is the whole output.
+run 0 "$program" --version
+[ "$(cat "$out")" = "osiowiec $version" ] || fail "program --version printed: $(cat "$out")"
+run 0 "$cli" --version
+[ "$(cat "$out")" = "osiowiec-cli $version" ] || fail "cli --version printed: $(cat "$out")"
+
+# An option the program does not know is refused by name, before any window
+# opens (here on the offscreen platform, as the check has no display).
+QT_QPA_PLATFORM=offscreen "$program" --nieznana >"$out" 2>"$err"
+status=$?
+[ "$status" -eq 1 ] || fail "program --nieznana: status $status"
+contains "program --nieznana" "$(cat "$err")" "nieznana"
+
+[ "$failures" -eq 0 ] || { echo "$failures failures"; exit 1; }
+echo "help and version: all checks passed"
