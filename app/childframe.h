@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -10,7 +10,7 @@ struct CommandText
 {
     int id;
     const char* text;   ///< menu text with its mnemonic (UTF-8)
-    const char* keys;   ///< shortcut, empty for none
+    const char* keys;   ///< shortcuts separated by "|", the first shown; empty for none
     const char* prompt; ///< status-bar prompt, a line break, the tooltip
     bool checkable;
 };
@@ -22,10 +22,13 @@ inline constexpr CommandText kCommandTable[] = {
     {Cmd::kFileClose, "Za&mknij", "", "Zamknij aktywne okno\nZamknij", false},
     {Cmd::kFileSave, "&Zapisz", "Ctrl+S", "Zapisz aktywny wykres\nZapisz", false},
     {Cmd::kFileSaveAs, "Z&apisz jako...", "", "Zapisz aktywny wykres pod nową nazwą\nZapisz jako...", false},
+    {Cmd::kExportChart, "&Eksportuj wykres...", "", "Zapisz wykres jako obraz PNG, rysunek SVG lub dokument PDF\nEksportuj wykres", false},
+    {Cmd::kExportTable, "Eksportuj &tabelę...", "", "Zapisz tabelę wartości jako plik CSV\nEksportuj tabelę", false},
     {Cmd::kFilePrint, "&Drukuj...", "Ctrl+P", "Drukuj aktywny wykres\nDrukuj", false},
     {Cmd::kFilePrintPreview, "&Podgląd wydruku", "", "Podgląd wydruku\nPodgląd wydruku", false},
     {Cmd::kFilePrintSetup, "&Ustawienia wydruku...", "", "Zmień ustawienia wydruku\nUstawienia wydruku", false},
     {Cmd::kAppExit, "Za&kończ", "", "Zakończ program\nZakończ", false},
+    {Cmd::kEditCopy, "&Kopiuj", "Ctrl+C|Ctrl+Ins", "Kopiuj wykres albo zaznaczone wiersze tabeli do schowka\nKopiuj", false},
     {Cmd::kAddFunction, "&Dodaj funkcję...", "Ctrl+D", "Dodaj nową funkcję\nDodaj nową funkcję", false},
     {Cmd::kProperties, "&Właściwości...", "Ctrl+W", "Edytuj ustawienia wykresu\nWłaściwości", false},
     {Cmd::kZoomIn, "&Powiększ", "Ctrl+I", "Powiększ wykres\nPowiększ", false},
@@ -49,6 +52,7 @@ inline constexpr CommandText kCommandTable[] = {
     {Cmd::kArrangeIcons, "P&oukładaj kony", "", "Poukładaj ikony w oknie\nPoukładaj ikony", false},
     {Cmd::kSplitBar, "&Podziel", "", "Przesuń linię podziału\nLinia podziału", false},
     {Cmd::kCloseAll, "Zamknij &wszystkie", "", "Zamknij wszystkie okna\nZamknij wszystkie", false},
+    {Cmd::kHelp, "&Tematy pomocy", "F1", "Wyświetl pomoc programu: wzory, klawisze, pliki\nPomoc", false},
     {Cmd::kAppAbout, "&O programie...", "", "Wyświetl informacje o programie\nO programie", false},
     {Cmd::kContextHelp, "Pomoc", "", "Wyświetl pomoc dla wybranego elementu\nPomoc", false},
     // Commands of the settings sheet's pages, reached from the context menu.

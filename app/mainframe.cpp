@@ -1,19 +1,21 @@
 #include "app/mainframe.h"
 
 #include "app/aboutdlg.h"
+#include "app/chartexport.h"
 #include "app/childframe.h"
 #include "app/commandtable.h"
+#include "app/helpwindow.h"
 #include "app/icons/commandicons.h"
-#include "views/tableview.h"
-#include "chart/zeltra20doc.h"
 #include "dialogs/analysisdlg.h"
 #include "dialogs/areadlg.h"
 #include "dialogs/chartdialogs.h"
+#include "document/zeltra20doc.h"
 #include "framework/docmanager.h"
 #include "framework/messagebox.h"
 #include "framework/qtstring.h"
 #include "net/clientdlg.h"
 #include "net/serverdlg.h"
+#include "views/tableview.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -28,13 +30,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPageSetupDialog>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QSettings>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 
 #include <algorithm>
@@ -160,8 +157,10 @@ void CMainFrame::CreateActions()
             action->setStatusTip(prompt.left(lineBreak));
             action->setToolTip(prompt.mid(lineBreak + 1));
         }
-        if (*c.keys)
-            action->setShortcut(QKeySequence(QString::fromLatin1(c.keys)));
+        QList<QKeySequence> keys;
+        for (const QString& key : QString::fromLatin1(c.keys).split('|', Qt::SkipEmptyParts))
+            keys << QKeySequence(key);
+        action->setShortcuts(keys);
         action->setCheckable(c.checkable);
         action->setIcon(CommandIcon(id));
         connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
@@ -174,7 +173,7 @@ void CMainFrame::CreateActions()
     auto* modes = new QActionGroup(this);
     for (int mode : {Cmd::kModePoint, Cmd::kModePan, Cmd::kModeZoom})
         modes->addAction(m_actions[mode]);
-    // Help has no file to show; its key does nothing.
+    // Help for a pointed-at element has nothing to show.
     m_actions[Cmd::kContextHelp]->setEnabled(false);
     for (int i = 0; i < 2; ++i) {
         for (int n = 0; n < CDocManager::kRecentFiles; ++n) {
@@ -221,7 +220,7 @@ void CMainFrame::CreateMenus()
     connect(file, &QMenu::aboutToShow, this, [this, file] { FillFileMenu(file, false); });
     FillFileMenu(file, false);
     add(menu("&Widok", m_menusNoChart), {Cmd::kToolBar, Cmd::kStatusBar});
-    add(menu("Pomo&c", m_menusNoChart), {Cmd::kAppAbout});
+    add(menu("Pomo&c", m_menusNoChart), {Cmd::kHelp, Cmd::kAppAbout});
 
     // Menu 101, while one is.
     file = menu("&Plik", m_menusChart);
@@ -237,11 +236,15 @@ void CMainFrame::CreateMenus()
     m_pWindowMenu = menu("&Okno", m_menusChart);
     connect(m_pWindowMenu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
     FillWindowMenu();
-    add(menu("Pomo&c", m_menusChart), {Cmd::kAppAbout});
+    add(menu("Pomo&c", m_menusChart), {Cmd::kHelp, Cmd::kAppAbout});
 
     // Menu 130, the graph's and the table's context menu.
     m_pContextMenu = new QMenu(this);
     m_pContextMenu->addAction(Alias(Cmd::kAddFunction, Utf8("&Dodaj funkję...")));
+    m_pContextMenu->addSeparator();
+    // The graph copies its picture, the table its rows: the pane the menu
+    // was asked for has the keyboard.
+    m_pContextMenu->addAction(GetAction(Cmd::kEditCopy));
     m_pContextMenu->addSeparator();
     for (int command : {Cmd::kFunctions, Cmd::kRange, Cmd::kGridAxes, Cmd::kScale,
                         Cmd::kDescriptions, Cmd::kComputation, Cmd::kTableSettings})
@@ -263,7 +266,8 @@ void CMainFrame::FillFileMenu(QMenu* menu, bool withChart)
     menu->clear();
     static const std::vector<int> withChartItems = {
         Cmd::kFileNew,   Cmd::kFileOpen,         Cmd::kFileClose,      Cmd::kFileSave,
-        Cmd::kFileSaveAs, 0, Cmd::kFilePrint, Cmd::kFilePrintPreview, Cmd::kFilePrintSetup};
+        Cmd::kFileSaveAs, 0, Cmd::kExportChart, Cmd::kExportTable, 0, Cmd::kFilePrint,
+        Cmd::kFilePrintPreview, Cmd::kFilePrintSetup};
     static const std::vector<int> noChartItems = {Cmd::kFileNew, Cmd::kFileOpen, 0,
                                                   Cmd::kFilePrintSetup};
     for (int command : withChart ? withChartItems : noChartItems) {
@@ -379,151 +383,6 @@ void CMainFrame::UpdateSharingPanes()
     m_pPaneClient->setText(FromCp1250(m_client.GetPaneText()));
 }
 
-CChildFrame* CMainFrame::FrameOf(QMdiSubWindow* window) const
-{
-    const QWidget* widget = window->widget();
-    for (CChildFrame* frame : m_frames) {
-        if (frame == widget)
-            return frame;
-    }
-    return nullptr;
-}
-
-CChildFrame* CMainFrame::GetActiveFrame() const
-{
-    // Kept from the MDI area's activations: while another top-level window (a
-    // dialog) is active the area has no active window, yet the chart window
-    // activated last is still the one the commands act on.
-    return m_pLastActive;
-}
-
-CZeltra20Doc* CMainFrame::GetActiveDocument() const
-{
-    CChildFrame* frame = GetActiveFrame();
-    return frame ? &frame->GetDocument() : nullptr;
-}
-
-std::vector<CChildFrame*> CMainFrame::GetFrames() const
-{
-    return m_frames;
-}
-
-std::vector<CChildFrame*> CMainFrame::FramesOf(const CZeltra20Doc& document) const
-{
-    std::vector<CChildFrame*> frames;
-    for (CChildFrame* frame : GetFrames()) {
-        if (&frame->GetDocument() == &document)
-            frames.push_back(frame);
-    }
-    return frames;
-}
-
-CChildFrame* CMainFrame::OpenFrame(CZeltra20Doc& document)
-{
-    const bool first = FramesOf(document).empty();
-    auto* frame = new CChildFrame(document, *this);
-    m_frames.push_back(frame);
-    m_pLastActive = frame;
-    frame->GetGraphView()->setCursor(m_viewCursor);
-    connect(frame, &CChildFrame::visibilityChanged, this, &CMainFrame::SendChartToClients);
-    QMdiSubWindow* window = m_pMdiArea->addSubWindow(frame);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowIcon(ChartFileIcon());
-    // The window's own menu closes on the desktop's close key, which is
-    // Ctrl+W on some desktops: Ctrl+W is the chart's properties here, so
-    // the window closes on Ctrl+F4 as chart windows always have.
-    if (QMenu* menu = window->systemMenu()) {
-        for (QAction* action : menu->actions()) {
-            if (action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_W)))
-                action->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F4)});
-        }
-    }
-    // New chart windows take three quarters of the free area and stand in a
-    // cascade, each one title bar lower and to the right of the one before.
-    const QSize area = m_pMdiArea->viewport()->size();
-    const QSize size(std::max(480, area.width() * 3 / 4), std::max(360, area.height() * 3 / 4));
-    window->resize(size);
-    const int step = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window) + 4;
-    const int room = std::max(1, std::min(area.width() - size.width(), area.height() - size.height()) / step + 1);
-    const int place = static_cast<int>((m_frames.size() - 1) % static_cast<std::size_t>(room));
-    window->move(place * step, place * step);
-    if (first) {
-        connect(&document, &CDocument::stateChanged, this, [this] {
-            UpdateTitles();
-            UpdateActions();
-        });
-        connect(&document, &CDocument::updated, this, &CMainFrame::UpdateActions);
-    }
-    window->show();
-    ShowFrame(*frame);
-    document.ActivateWindow(frame);
-    frame->GetGraphView()->OnInitialUpdate();
-    frame->GetTableView()->OnInitialUpdate();
-    UpdateTitles();
-    UpdateActions();
-    return frame;
-}
-
-void CMainFrame::ActivateChart(CZeltra20Doc& document)
-{
-    const std::vector<CChildFrame*> frames = FramesOf(document);
-    if (frames.empty())
-        OpenFrame(document);
-    else
-        ShowFrame(*frames.front());
-}
-
-void CMainFrame::ShowFrame(CChildFrame& frame)
-{
-    m_pMdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(frame.parentWidget()));
-    // The window area activates the window that holds the focus when the
-    // main window becomes active: before that, the focus must be here too.
-    if (!frame.isAncestorOf(focusWidget()))
-        frame.GetGraphView()->setFocus(Qt::OtherFocusReason);
-}
-
-bool CMainFrame::CanCloseFrame(CChildFrame& frame)
-{
-    // Only the last window of a chart closes the chart; on exit every chart
-    // has been asked about already.
-    if (m_bClosingAll || FramesOf(frame.GetDocument()).size() > 1)
-        return true;
-    return m_pDocManager->SaveModified(frame.GetDocument());
-}
-
-void CMainFrame::OnFrameClosed(CChildFrame& frame)
-{
-    m_frames.erase(std::remove(m_frames.begin(), m_frames.end(), &frame), m_frames.end());
-    if (m_pLastActive == &frame)
-        m_pLastActive = m_frames.empty() ? nullptr : m_frames.back();
-    CZeltra20Doc& document = frame.GetDocument();
-    if (!document.HasWindows() && m_pDocManager != nullptr) {
-        // The charts a server sends go into the active chart: closing one
-        // ends the connection rather than let them land somewhere unexpected.
-        m_client.Close();
-        m_pDocManager->CloseDocument(document);
-    }
-    UpdateTitles();
-    UpdateActions();
-}
-
-void CMainFrame::UpdateTitles()
-{
-    for (const auto& document : m_pDocManager->GetDocuments()) {
-        const std::vector<CChildFrame*> frames =
-            FramesOf(static_cast<const CZeltra20Doc&>(*document));
-        for (std::size_t i = 0; i < frames.size(); ++i) {
-            QString title = document->GetTitle();
-            if (frames.size() > 1)
-                title += QStringLiteral(":%1").arg(i + 1);
-            frames[i]->parentWidget()->setWindowTitle(title);
-        }
-    }
-    CChildFrame* active = GetActiveFrame();
-    setWindowTitle(active ? AppTitle() + QStringLiteral(" - ") + active->parentWidget()->windowTitle()
-                          : AppTitle());
-}
-
 void CMainFrame::UpdateActions()
 {
     CZeltra20Doc* document = GetActiveDocument();
@@ -538,6 +397,7 @@ void CMainFrame::UpdateActions()
                         Cmd::kCascade, Cmd::kTile, Cmd::kArrangeIcons, Cmd::kCloseAll,
                         Cmd::kClient, Cmd::kNextPane, Cmd::kPrevPane, Cmd::kModePoint,
                         Cmd::kModePan, Cmd::kModeZoom, Cmd::kGuides, Cmd::kToggleTable,
+                        Cmd::kEditCopy, Cmd::kExportChart, Cmd::kExportTable,
                         Cmd::kPointsOfInterest, Cmd::kAnalysis, Cmd::kArea})
         set(command, chart);
     set(Cmd::kFileSave, chart && document->IsModified());
@@ -616,13 +476,16 @@ void CMainFrame::OnCommand(int command)
         m_pDocManager->OnFileOpen();
         break;
     case Cmd::kFilePrintSetup:
-        OnPrintSetup();
+        m_printer.Setup(this);
         break;
     case Cmd::kAppExit:
         close();
         break;
     case Cmd::kAppAbout:
         OnAbout();
+        break;
+    case Cmd::kHelp:
+        OnHelp();
         break;
     case Cmd::kToolBar:
         m_wndToolBar->setVisible(m_wndToolBar->isHidden());
@@ -673,10 +536,24 @@ void CMainFrame::OnCommand(int command)
             m_pDocManager->OnFileSaveAs(*document);
             break;
         case Cmd::kFilePrint:
-            OnPrint();
+            m_printer.Print(*document, this);
             break;
         case Cmd::kFilePrintPreview:
-            OnPrintPreview();
+            m_printer.Preview(*document, this);
+            break;
+        case Cmd::kExportChart:
+            ExportChart(*document, frame->GetGraphView()->size(), m_printer.GetPageLayout(), this);
+            break;
+        case Cmd::kExportTable:
+            ExportTable(*document, this);
+            break;
+        case Cmd::kEditCopy:
+            // The pane with the keyboard, which is also the one whose menu
+            // was asked for.
+            if (frame->GetTableView()->hasFocus())
+                frame->GetTableView()->CopyToClipboard();
+            else
+                frame->GetGraphView()->CopyToClipboard();
             break;
         case Cmd::kAddFunction:
             document->OnAddFunction(this);
@@ -755,86 +632,29 @@ void CMainFrame::OnArea(CChildFrame& frame)
         frame.GetGraphView()->ShadeArea(index, a, b);
 }
 
-void CMainFrame::OnNewWindow()
-{
-    CChildFrame* active = GetActiveFrame();
-    if (active == nullptr)
-        return;
-    const int tableWidth = active->GetTableWidth();
-    OpenFrame(active->GetDocument())->SetTableWidth(tableWidth);
-}
-
-void CMainFrame::OnCloseAll()
-{
-    CloseAllCharts();
-}
-
-bool CMainFrame::CloseAllCharts()
-{
-    // Every unsaved chart is asked about, in its window, before any window
-    // closes: a cancel leaves every chart open as it was. Meanwhile no chart
-    // is received, and none is sent from the windows that go.
-    m_bClosingAll = true;
-    std::vector<CDocument*> documents;
-    for (const auto& document : m_pDocManager->GetDocuments())
-        documents.push_back(document.get());
-    for (CDocument* document : documents) {
-        if (!document->IsModified())
-            continue;
-        ActivateChart(static_cast<CZeltra20Doc&>(*document));
-        if (!m_pDocManager->SaveModified(*document)) {
-            m_bClosingAll = false;
-            return false;
-        }
-    }
-    const std::vector<CChildFrame*> frames = m_frames;
-    for (CChildFrame* frame : frames)
-        frame->parentWidget()->close();
-    m_bClosingAll = false;
-    return true;
-}
-
-void CMainFrame::OnPrint()
-{
-    CZeltra20Doc* document = GetActiveDocument();
-    if (document == nullptr)
-        return;
-    QPrintDialog dialog(&GetPrinter(), this);
-    if (dialog.exec() == QDialog::Accepted)
-        PrintChart(*document, GetPrinter());
-}
-
-void CMainFrame::OnPrintPreview()
-{
-    CZeltra20Doc* document = GetActiveDocument();
-    if (document == nullptr)
-        return;
-    QPrintPreviewDialog preview(&GetPrinter(), this);
-    preview.setWindowTitle(Utf8("Podgląd wydruku"));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [document](QPrinter* printer) { PrintChart(*document, *printer); });
-    preview.exec();
-}
-
-void CMainFrame::OnPrintSetup()
-{
-    QPageSetupDialog dialog(&GetPrinter(), this);
-    dialog.exec();
-}
-
-QPrinter& CMainFrame::GetPrinter()
-{
-    if (m_pPrinter == nullptr) {
-        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        m_pPrinter->setPageOrientation(QPageLayout::Landscape);
-    }
-    return *m_pPrinter;
-}
-
 void CMainFrame::OnAbout()
 {
     CAboutDlg dialog(this);
     dialog.exec();
+}
+
+CHelpWindow* CMainFrame::GetHelpWindow() const
+{
+    return m_pHelpWindow;
+}
+
+void CMainFrame::OnHelp()
+{
+    // One help window for the whole run, brought forward when asked again.
+    if (m_pHelpWindow == nullptr) {
+        m_pHelpWindow = new CHelpWindow(this);
+        // Over the program's window, where the user looks, not where the
+        // desktop puts new windows.
+        m_pHelpWindow->move(frameGeometry().center() - m_pHelpWindow->rect().center());
+    }
+    m_pHelpWindow->show();
+    m_pHelpWindow->raise();
+    m_pHelpWindow->activateWindow();
 }
 
 void CMainFrame::OnServer()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/chartprinter.h"
 #include "framework/commandids.h"
 #include "net/clientsocket.h"
 #include "net/documentsharinghost.h"
@@ -7,6 +8,7 @@
 #include "views/graphview.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <map>
@@ -14,6 +16,8 @@
 #include <vector>
 
 class CChildFrame;
+class CHelpWindow;
+class QPrinter;
 class CDocManager;
 class CDocument;
 class CZeltra20Doc;
@@ -22,7 +26,6 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QPrinter;
 class QToolBar;
 
 /// The main window: the chart windows in an MDI area, the menus, toolbar,
@@ -73,9 +76,11 @@ public:
     /// Refreshes every action's enabled and checked state.
     void UpdateActions();
 
-    /// The printer of print, preview and print setup, made when first needed:
-    /// finding the system's printers takes longer than the rest of the start.
-    QPrinter& GetPrinter();
+    /// The printer of print, preview, print setup and the PDF export.
+    QPrinter& GetPrinter() { return m_printer.GetPrinter(); }
+
+    /// The help window, once F1 opened it; null before.
+    CHelpWindow* GetHelpWindow() const;
 
 protected:
     // DocumentSharingHost
@@ -108,10 +113,8 @@ private:
     // Command handlers.
     void OnCommand(int command);
     void OnSetMouseMode(int command);
-    void OnPrint();
-    void OnPrintPreview();
-    void OnPrintSetup();
     void OnAbout();
+    void OnHelp();
     void OnNewWindow();
     void OnCloseAll();
     /// Asks about every unsaved chart, then closes every chart window; false,
@@ -149,7 +152,8 @@ private:
     QMenu* m_pWindowMenu = nullptr;
     bool m_bMenusWithChart = true;
     bool m_bClosingAll = false;
-    std::unique_ptr<QPrinter> m_pPrinter;
+    CChartPrinter m_printer;
+    QPointer<CHelpWindow> m_pHelpWindow;
     std::unique_ptr<CDocManager> m_pDocManager;
     // Declared last: their connections go before the windows and charts
     // they send from and receive into.

@@ -2,7 +2,7 @@
 
 #include "app/mainframe.h"
 #include "app/programcommandline.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "framework/altkeyfilter.h"
 #include "framework/docmanager.h"
 #include "framework/document.h"

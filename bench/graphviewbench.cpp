@@ -4,7 +4,7 @@
 
 #include "chart/chartfile.h"
 #include "chart/curve.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "framework/commandids.h"
 #include "framework/qtdevicecontext.h"
 #include "views/graphview.h"
@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -49,6 +50,20 @@ void SendMouse(QWidget* widget, QEvent::Type type, QPoint p, Qt::MouseButtons bu
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, p, widget->mapToGlobal(p), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
+}
+
+void SendWheel(QWidget* widget, QPoint p, int angle)
+{
+    QWheelEvent event(p, widget->mapToGlobal(p), QPoint(), QPoint(0, angle), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
+// A wheel gesture as a user makes one: eight notches in, then eight out, so
+// the ranges stay where they started.
+int NotchAt(int step)
+{
+    return (step / 8) % 2 == 0 ? 120 : -120;
 }
 
 // Delivers what the view asked to repaint, as the event loop would.
@@ -126,6 +141,19 @@ void RegisterGraphViewBenchmarks(const std::vector<std::string>& formulas)
         })->Unit(benchmark::kMillisecond)->Repetitions(5);
     }
 
+    // The pointer a little off the centre, where a user points.
+    static const QPoint pointer(kWidth * 3 / 5, kHeight * 2 / 5);
+    benchmark::RegisterBenchmark("model zoom+draw", [](benchmark::State& state) {
+        int step = 0;
+        for (auto _ : state) {
+            model.ZoomAtPoint(std::exp2(NotchAt(step++) / 480.0), pointer.x(), pointer.y(), false);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            QtDeviceContext dc(painter);
+            model.Draw(dc, {0, 0, kWidth, kHeight});
+        }
+    })->Unit(benchmark::kMillisecond)->Repetitions(15);
+
     static CZeltra20Doc& document = *new CZeltra20Doc;
     BuildStandardChart(document.GetChart(), formulas, kWidth, kHeight);
     static BenchHost& host = *new BenchHost;
@@ -147,6 +175,16 @@ void RegisterGraphViewBenchmarks(const std::vector<std::string>& formulas)
         }
         SendMouse(&view, QEvent::MouseButtonRelease, centre, Qt::NoButton);
         Flush();
+    })->Unit(benchmark::kMillisecond)->Repetitions(15);
+
+    benchmark::RegisterBenchmark("view wheel zoom frame", [](benchmark::State& state) {
+        host.m_nMode = Cmd::kModePoint;
+        host.m_bGuides = false;
+        int step = 0;
+        for (auto _ : state) {
+            SendWheel(&view, pointer, NotchAt(step++));
+            Flush();
+        }
     })->Unit(benchmark::kMillisecond)->Repetitions(15);
 
     benchmark::RegisterBenchmark("guides move", [centre](benchmark::State& state) {
@@ -258,6 +296,11 @@ void PrintGraphViewSummary(const std::map<std::string, double>& times, const Sta
     std::printf("model pan+draw median ms: %.2f\n", model / 1e6);
     std::printf("view pan frame median ms: %.2f\n", frame / 1e6);
     std::printf("view pan overhead vs model: %.2f\n", model / frame);
+    const double modelZoom = time("model zoom+draw");
+    const double wheelFrame = time("view wheel zoom frame");
+    std::printf("model zoom+draw median ms: %.2f\n", modelZoom / 1e6);
+    std::printf("view wheel zoom frame median ms: %.2f\n", wheelFrame / 1e6);
+    std::printf("wheel zoom frame vs model: %.2f\n", modelZoom / wheelFrame);
     std::printf("guides move vs repaint: %.1f\n", time("full repaint") / time("guides move"));
     std::printf("values move vs repaint: %.1f\n", time("full repaint") / time("values move"));
     std::printf("points of interest vs recalculation: %.2f\n",

@@ -8,6 +8,8 @@
 ///   model pan+draw   a Pan step and Draw into an image (the model alone)
 ///   view pan frame   a mouse move that pans, through the broadcast and the
 ///                    repaint of the view
+///   model zoom+draw  a ZoomAtPoint step of a wheel gesture and Draw (the model)
+///   view wheel zoom frame  a wheel notch over the view, through its repaint
 ///   guides move      a mouse move that only moves the guides, and its repaint
 ///   values move      a mouse move along a curve that shows its value
 ///   recalculation    a recalculation of the chart (the model alone)

@@ -18,7 +18,7 @@
 #include "chart/chartimage.h"
 #include "chart/chartstream.h"
 #include "chart/functioncontainer.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "net/connectionsocket.h"
 #include "net/serversocket.h"
 #include "net/sharinghost.h"

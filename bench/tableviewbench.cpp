@@ -3,7 +3,7 @@
 #include "bench/standardchart.h"
 
 #include "chart/functioncontainer.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "views/tableview.h"
 
 #include <benchmark/benchmark.h>

@@ -149,7 +149,20 @@ public:
     void ZoomAbout(double factor);
     void ZoomToRect(int32_t left, int32_t top, int32_t right, int32_t bottom);
     void UndoZoom();
-    void Pan(int32_t dx, int32_t dy);
+    /// Scales both ranges by 1/factor about the device point (px, py), so the
+    /// chart point there stays there, then recalculates keeping the ranges.
+    /// With `newLevel` the ranges before are saved in the history first, as
+    /// ZoomAbout does; without, the step belongs to the level an earlier step
+    /// saved (one wheel or pinch gesture is one level). A factor that is not
+    /// a finite positive number, or a plot not drawn yet, changes nothing.
+    /// Given `layout`, a device that measures text as the one the chart will
+    /// be drawn on (it need draw nothing), and the target rectangle there,
+    /// the point stays under (px, py) on the plot as the new ranges lay it
+    /// out, whose left edge follows the width of the scale labels.
+    void ZoomAtPoint(double factor, double px, double py, bool newLevel,
+                     DeviceContext* layout = nullptr, const RECT& target = {});
+    /// Device units, fractions included (the arrow keys move a tenth).
+    void Pan(double dx, double dy);
     WorldPoint PixelToWorld(int32_t px, int32_t py) const;
     /// The arguments at which recalculation samples the visible curves over
     /// min ... max (chart units, min < max): the committed number of steps,
@@ -196,6 +209,9 @@ private:
     const FunctionEntry* CurrentEntry() const;
     double EvaluateSetting(const std::string& text, const char* prefix);
     void SaveZoomLevel();
+    /// Recalculation's last step for the grid and scale spacings: automatic
+    /// ones from the ranges, every one at least 1e-10.
+    void SettleSpacings();
 
     // Drawing steps; r is the layout rectangle, shrunk as they go.
     void DrawTitles(DeviceContext& dc, RECT& r) const;

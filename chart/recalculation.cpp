@@ -132,7 +132,13 @@ void FunctionContainer::Recalculate(bool keepRanges)
     m_scaleY = kLogicalHeight / (s.m_yMax - s.m_yMin);
 
     BuildCurves(step);
+    SettleSpacings();
+    SettleTable(step, exactStep);
+}
 
+void FunctionContainer::SettleSpacings()
+{
+    ChartSettings& s = m_settings;
     // A spacing that is not positive could never end a grid or tick loop; it
     // is computed as an automatic one.
     auto settle = [](double& spacing, bool automatic, double min, double max) {
@@ -144,8 +150,6 @@ void FunctionContainer::Recalculate(bool keepRanges)
     settle(s.m_gridY, s.m_bAutoGridY, s.m_yMin, s.m_yMax);
     settle(s.m_scaleStepX, s.m_bAutoScaleX, s.m_xMin, s.m_xMax);
     settle(s.m_scaleStepY, s.m_bAutoScaleY, s.m_yMin, s.m_yMax);
-
-    SettleTable(step, exactStep);
 }
 
 std::vector<double> FunctionContainer::SampleArguments(double min, double max) const
@@ -365,7 +369,47 @@ void FunctionContainer::UndoZoom()
     Recalculate(true);
 }
 
-void FunctionContainer::Pan(int32_t dx, int32_t dy)
+void FunctionContainer::ZoomAtPoint(double factor, double px, double py, bool newLevel,
+                                    DeviceContext* layout, const RECT& target)
+{
+    const RECT& plot = m_rcPlot;
+    if (!(factor > 0) || !std::isfinite(factor) || plot.right <= plot.left || plot.bottom <= plot.top)
+        return;
+    // The chart point as PixelToWorld finds it, for a point between pixels.
+    ChartSettings& s = m_settings;
+    const double fx = (px - plot.left) / (static_cast<double>(plot.right) - plot.left);
+    const double fy = (py - plot.top) / (static_cast<double>(plot.bottom) - plot.top);
+    const double cx = s.m_xMin + fx * (s.m_xMax - s.m_xMin);
+    const double cy = s.m_yMax - fy * (s.m_yMax - s.m_yMin);
+    if (!std::isfinite(cx) || !std::isfinite(cy))
+        return;
+    if (newLevel)
+        SaveZoomLevel();
+    s.m_xMin = cx - (cx - s.m_xMin) / factor;
+    s.m_xMax = cx + (s.m_xMax - cx) / factor;
+    s.m_yMin = cy - (cy - s.m_yMin) / factor;
+    s.m_yMax = cy + (s.m_yMax - cy) / factor;
+    if (layout != nullptr && std::isfinite(s.m_xMax - s.m_xMin)) {
+        // The new y range may give the scale labels another width, which
+        // moves the plot's left edge. Only the labels of y decide it, so
+        // the x range is moved, without recalculating in between, to put
+        // the point under (px, py) on the plot as it will be drawn.
+        SettleSpacings();
+        const RECT before = m_rcPlot;
+        Draw(*layout, target);
+        const RECT after = m_rcPlot;
+        m_rcPlot = before;
+        if (after.left != before.left && after.right > after.left) {
+            const double width = s.m_xMax - s.m_xMin;
+            const double placed = (px - after.left) / (static_cast<double>(after.right) - after.left);
+            s.m_xMin = cx - placed * width;
+            s.m_xMax = s.m_xMin + width;
+        }
+    }
+    Recalculate(true);
+}
+
+void FunctionContainer::Pan(double dx, double dy)
 {
     ChartSettings& s = m_settings;
     const RECT& plot = m_rcPlot;

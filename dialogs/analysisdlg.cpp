@@ -130,9 +130,14 @@ void CAnalysisDlg::Analyze(const FunctionContainer& chart)
 
 bool CAnalysisDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_wndTable && event->type() == QEvent::KeyPress &&
+    if (watched == m_wndTable && (event->type() == QEvent::ShortcutOverride ||
+                                  event->type() == QEvent::KeyPress) &&
         static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
-        CopySelection();
+        // Taken before the main window's Ctrl+C, which copies the chart.
+        if (event->type() == QEvent::ShortcutOverride)
+            event->accept();
+        else
+            CopySelection();
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -107,6 +107,10 @@ public:
     void EvaluateSeries(const double* xs, std::size_t count, int32_t order, double* values,
                         uint8_t* failed);
 
+    /// The names the language knows (code page 1250, lower case) with the
+    /// token each stands for: functions, constants and x. The help lists the
+    /// functions from it, so it cannot drift from the language.
+    const std::map<std::string, int32_t>& GetNames() const { return m_functionNames; }
     const std::string& GetText() const { return m_strText; }
     const std::vector<int32_t>& GetProgram() const { return m_program; }
     const std::vector<double>& GetConstants() const { return m_constants; }

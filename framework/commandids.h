@@ -18,10 +18,15 @@ inline constexpr int kFilePrintPreview = 57609;
 inline constexpr int kFileMru1 = 57616; ///< first of the four recent files
 inline constexpr int kAppExit = 57665;
 inline constexpr int kAppAbout = 57664;
-inline constexpr int kHelp = 57670;        ///< no help file exists: does nothing
+inline constexpr int kHelp = 57670;        ///< the help window (F1)
 inline constexpr int kContextHelp = 57669; ///< toolbar button, always disabled
 inline constexpr int kNextPane = 57680;
 inline constexpr int kPrevPane = 57681;
+
+// Copy (Ctrl+C, Ctrl+Insert) and export.
+inline constexpr int kEditCopy = 57634;
+inline constexpr int kExportChart = 32810;
+inline constexpr int kExportTable = 32811;
 
 // The chart.
 inline constexpr int kAddFunction = 32771;

@@ -40,3 +40,20 @@ private:
     int32_t m_dpiX;
     int32_t m_dpiY;
 };
+
+/// A QtDeviceContext that measures text as its painter's device does and
+/// draws nothing: a chart laid out on it finds the plot rectangle that
+/// drawing on that device would, at a small part of the cost.
+class QtLayoutDeviceContext : public QtDeviceContext
+{
+public:
+    using QtDeviceContext::QtDeviceContext;
+
+protected:
+    void DeviceLine(POINT, POINT) override {}
+    void DevicePolylines(const std::vector<std::vector<POINT>>&) override {}
+    void DevicePolygon(const std::vector<POINT>&) override {}
+    void DeviceRectangle(const RECT&) override {}
+    void DevicePixel(POINT, COLORREF) override {}
+    void DeviceText(POINT, std::string_view) override {}
+};

@@ -1,7 +1,7 @@
 #include "net/documentsharinghost.h"
 
 #include "chart/chartimage.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "platform/archive.h"
 
 QByteArray DocumentSharingHost::ActiveChartImage()

@@ -1,11 +1,15 @@
 #include "views/graphview.h"
 
 #include "chart/chartmath.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
+#include "framework/chartrender.h"
 #include "framework/commandids.h"
 #include "framework/qtdevicecontext.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -69,6 +73,10 @@ CZeltra20View::CZeltra20View(CZeltra20Doc& document, CGraphViewHost& host, QWidg
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
     setMinimumSize(1, 1);
+    m_gestureClock.start();
+    m_gestureEnd.setSingleShot(true);
+    m_gestureEnd.setInterval(kGestureGapMs);
+    connect(&m_gestureEnd, &QTimer::timeout, this, &CZeltra20View::EndGesture);
 }
 
 CZeltra20View::~CZeltra20View() = default;
@@ -257,6 +265,15 @@ void CZeltra20View::mousePressEvent(QMouseEvent* event)
         QWidget::mousePressEvent(event);
         return;
     }
+    if (m_drag == Drag::kMiddlePan)
+        return;
+    if (event->button() == Qt::MiddleButton) {
+        if (m_drag == Drag::kActive)
+            EndDragLetGoElsewhere();
+        m_ptDragAnchor = event->position().toPoint();
+        m_drag = Drag::kMiddlePan;
+        return;
+    }
     if (event->button() != Qt::LeftButton)
         return;
     if (m_host.GetMouseMode() == Cmd::kModePoint &&
@@ -281,25 +298,18 @@ void CZeltra20View::mousePressEvent(QMouseEvent* event)
 
 void CZeltra20View::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_drag == Drag::kActive && !(event->buttons() & Qt::LeftButton))
+    if ((m_drag == Drag::kActive && !(event->buttons() & Qt::LeftButton)) ||
+        (m_drag == Drag::kMiddlePan && !(event->buttons() & Qt::MiddleButton)))
         EndDragLetGoElsewhere();
     QPoint p = event->position().toPoint();
     UpdateGuides(p, false);
+    if (m_drag == Drag::kMiddlePan)
+        DragPan(p);
     if (m_drag == Drag::kActive) {
-        CZeltra20Doc& document = GetChartDocument();
-        FunctionContainer& chart = MouseChart();
         switch (m_host.GetMouseMode()) {
-        case Cmd::kModePan: {
-            const RECT& plot = chart.GetPlotRect();
-            // Nothing drawn yet means no scale to pan by.
-            if (plot.right > plot.left && plot.bottom > plot.top) {
-                chart.Pan(p.x() - m_ptDragAnchor.x(), p.y() - m_ptDragAnchor.y());
-                m_ptDragAnchor = p;
-                document.SetModifiedFlag(true);
-                document.UpdateAllViews(nullptr, UpdateHint::kKeepTable | UpdateHint::kNoSend);
-            }
+        case Cmd::kModePan:
+            DragPan(p);
             break;
-        }
         case Cmd::kModeZoom: {
             const QRect plot = Plot();
             p.setX(std::min(p.x(), plot.right() + 1));
@@ -315,23 +325,45 @@ void CZeltra20View::mouseMoveEvent(QMouseEvent* event)
         }
     }
     ShowReadout(p);
-    if (m_drag == Drag::kActive && m_host.GetMouseMode() != Cmd::kModePoint)
+    // Nothing to read while the chart moves or a rectangle is drawn.
+    if (m_drag == Drag::kMiddlePan ||
+        (m_drag == Drag::kActive && m_host.GetMouseMode() != Cmd::kModePoint))
         m_overlay.PointerGone();
     else
         m_overlay.PointerAt(MouseChart(), p, m_bGuidesShown);
 }
 
+void CZeltra20View::DragPan(QPoint p)
+{
+    FunctionContainer& chart = MouseChart();
+    const RECT& plot = chart.GetPlotRect();
+    // Nothing drawn yet means no scale to pan by.
+    if (plot.right > plot.left && plot.bottom > plot.top) {
+        chart.Pan(p.x() - m_ptDragAnchor.x(), p.y() - m_ptDragAnchor.y());
+        m_ptDragAnchor = p;
+        CZeltra20Doc& document = GetChartDocument();
+        document.SetModifiedFlag(true);
+        document.UpdateAllViews(nullptr, UpdateHint::kKeepTable | UpdateHint::kNoSend);
+    }
+}
+
 void CZeltra20View::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
+    if ((event->button() == Qt::LeftButton && m_drag == Drag::kActive) ||
+        (event->button() == Qt::MiddleButton && m_drag == Drag::kMiddlePan))
         FinishDrag();
 }
 
 void CZeltra20View::FinishDrag()
 {
-    if (m_drag != Drag::kActive)
+    if (m_drag == Drag::kNone)
         return;
+    const Drag drag = m_drag;
     m_drag = Drag::kNone;
+    if (drag == Drag::kMiddlePan) {
+        BroadcastAfterDrag();
+        return;
+    }
     CZeltra20Doc& document = GetChartDocument();
     switch (m_host.GetMouseMode()) {
     case Cmd::kModeZoom:
@@ -357,7 +389,7 @@ void CZeltra20View::FinishDrag()
 // of is dropped.
 void CZeltra20View::EndDragLetGoElsewhere()
 {
-    if (m_host.GetMouseMode() == Cmd::kModeZoom) {
+    if (m_drag == Drag::kActive && m_host.GetMouseMode() == Cmd::kModeZoom) {
         m_drag = Drag::kNone;
         EraseDragRect();
         return;
@@ -385,6 +417,15 @@ void CZeltra20View::leaveEvent(QEvent*)
 void CZeltra20View::contextMenuEvent(QContextMenuEvent* event)
 {
     m_host.ShowContextMenu(event->globalPos());
+}
+
+void CZeltra20View::CopyToClipboard()
+{
+    FunctionContainer& chart = GetChartDocument().GetChart();
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("image/png"), RenderChartPng(chart, size(), devicePixelRatioF()));
+    data->setData(QStringLiteral("image/svg+xml"), RenderChartSvg(chart, size()));
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 void PrintChart(CZeltra20Doc& document, QPrinter& printer)

@@ -4,12 +4,15 @@
 #include "platform/wintypes.h"
 #include "views/curveoverlay.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPoint>
+#include <QTimer>
 #include <QWidget>
 
 class CZeltra20Doc;
 class FunctionContainer;
+class QNativeGestureEvent;
 class QPrinter;
 
 /// What the graph view reads from and tells the main window: the mouse mode
@@ -35,6 +38,11 @@ public:
 /// the widget's size, rebuilt only when the chart or the size changes; the
 /// guides and the zoom rectangle are drawn over it in the paint event as
 /// dotted lines of inverted pixels, so moving them never draws the chart.
+///
+/// Besides the three mouse modes: the wheel zooms about the pointer, a
+/// touchpad's scrolling pans and its pinch zooms, the middle button drags a
+/// pan in every mode, the arrows pan by a tenth and "+", "-" zoom as the
+/// commands do (graphnavigation.cpp).
 class CZeltra20View : public QWidget, public CView
 {
     Q_OBJECT
@@ -47,6 +55,13 @@ public:
 
     void OnUpdate(CView* sender, int hint) override;
 
+    /// Puts the chart as shown on the clipboard, as PNG (the view's size times
+    /// its device pixel ratio, background included) and as SVG.
+    void CopyToClipboard();
+
+    /// Wheel steps closer than this (ms) form one gesture: one zoom level.
+    static constexpr int kGestureGapMs = 500;
+
     /// The values under the pointer, the rings and the shaded area.
     const CCurveOverlay& GetOverlay() const { return m_overlay; }
     /// Follows the host's switch of the rings.
@@ -56,6 +71,7 @@ public:
     void ShadeArea(int32_t index, double a, double b);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -63,11 +79,22 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     enum class Drag {
         kNone,
-        kActive, ///< the left button went down here and is still down
+        kActive,    ///< the left button went down here and is still down
+        kMiddlePan, ///< the middle button went down here: a pan in any mode
+    };
+
+    /// The ranges a zoom gesture left, to tell whether anything else changed
+    /// them since.
+    struct Ranges
+    {
+        double xMin, xMax, yMin, yMax;
+        friend bool operator==(const Ranges&, const Ranges&) = default;
     };
 
     void InvalidateImage();
@@ -79,6 +106,8 @@ private:
     FunctionContainer& MouseChart();
     void UpdateGuides(QPoint p, bool eraseOnly);
     void ShowReadout(QPoint p);
+    /// A pan step of a drag to p, shown at once and sent when the drag ends.
+    void DragPan(QPoint p);
     void FinishDrag();
     void EndDragLetGoElsewhere();
     void BroadcastAfterDrag();
@@ -86,6 +115,20 @@ private:
     void EraseDragRect();
     void RepaintOutline(const QRect& rect);
     void RepaintLine(const QRect& line);
+
+    // Navigation (graphnavigation.cpp).
+    void NativeGesture(QNativeGestureEvent* event);
+    /// One step of a wheel or pinch gesture about p: the first step of a
+    /// gesture saves a zoom level, the others join it.
+    void GestureZoom(double factor, QPointF p, bool newGesture);
+    /// Shows a step of a gesture (drawn already, or to be drawn) and lets
+    /// the others have the result once the gesture is over.
+    void ShowGestureStep(bool drawn);
+    void EndGesture();
+    /// A pan of (dx, dy) pixels: a step of a touchpad gesture, or a whole
+    /// pan (a key).
+    void PanNow(double dx, double dy, bool partOfGesture);
+    Ranges CurrentRanges() const;
 
     CGraphViewHost& m_host;
     QImage m_image;
@@ -99,6 +142,16 @@ private:
     bool m_bDragRectDrawn = false;
     QPoint m_ptDragCurrent;
     QPoint m_ptDragAnchor;
+
+    // The gesture in progress: when its last wheel step came, the ranges it
+    // left, and the timer that sends its result once it is over.
+    QElapsedTimer m_gestureClock;
+    qint64 m_nLastWheelMs = 0;
+    bool m_bGestureOpen = false;
+    bool m_bPinchLevelSaved = false;
+    bool m_bResultPending = false; ///< a step went to no one else yet
+    Ranges m_gestureRanges{};
+    QTimer m_gestureEnd;
     CCurveOverlay m_overlay{*this};
 };
 

@@ -1,14 +1,18 @@
 #include "views/tableview.h"
 
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "framework/commandids.h"
 #include "views/tablecelldelegate.h"
+#include "views/tablecopy.h"
 #include "views/tablemodel.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPaintEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -28,7 +32,8 @@ CZeltra20TableView::CZeltra20TableView(CZeltra20Doc& document, QWidget* parent)
     setModel(m_pModel);
     setItemDelegate(new TableCellDelegate(this));
     setSelectionBehavior(SelectRows);
-    setSelectionMode(SingleSelection);
+    // Click, Shift, Ctrl and Ctrl+A select rows to copy.
+    setSelectionMode(ExtendedSelection);
     setEditTriggers(NoEditTriggers);
     setWordWrap(false);
     // The grid is painted by PaintGrid.
@@ -104,6 +109,35 @@ void CZeltra20TableView::contextMenuEvent(QContextMenuEvent* event)
         m_pContextMenu->popup(event->globalPos());
     emit contextMenuRequested(event->globalPos());
     event->accept();
+}
+
+void CZeltra20TableView::keyPressEvent(QKeyEvent* event)
+{
+    if (event == QKeySequence::Copy) {
+        CopyToClipboard();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void CZeltra20TableView::CopyToClipboard()
+{
+    // Columns in the order they stand, rows in the table's order whatever
+    // order they were picked in.
+    const QHeaderView* header = horizontalHeader();
+    std::vector<int> columns;
+    for (int visual = 0; visual < header->count(); ++visual)
+        columns.push_back(header->logicalIndex(visual));
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    if (rows.empty()) {
+        for (int row = 0; row < m_pModel->rowCount(); ++row)
+            rows.push_back(row);
+    }
+    QGuiApplication::clipboard()->setMimeData(TableMimeData(CopyTableRows(*m_pModel, columns, rows)));
 }
 
 void CZeltra20TableView::paintEvent(QPaintEvent* event)

@@ -41,6 +41,10 @@ public:
     /// null shows none): the chart window passes the graph view's menu.
     void SetContextMenu(QMenu* menu);
 
+    /// Puts the selected rows, or the whole table when none is selected, on
+    /// the clipboard with the header row, as tab-separated text and as CSV.
+    void CopyToClipboard();
+
 signals:
     /// The table pane's width in pixels as the chart holds it, sent once by
     /// OnInitialUpdate.
@@ -51,6 +55,7 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -1,6 +1,6 @@
 #include "app/childframe.h"
 #include "app/mainframe.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "dialogs/analysisdlg.h"
 #include "dialogs/areadlg.h"
 #include "framework/docmanager.h"
@@ -221,7 +221,7 @@ private slots:
     void analysisTableAndItsCopy()
     {
         NewChart({"sin(x)", "x^2-2"});
-        CAnalysisDlg dialog(Chart());
+        CAnalysisDlg dialog(Chart(), &Frame());
         dialog.show();
         auto* table = dialog.findChild<QTableWidget*>();
         QVERIFY(table != nullptr);

@@ -3,7 +3,7 @@
 #include "app/zeltra20app.h"
 #include "chart/chartfile.h"
 #include "chart/chartmessages.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "framework/docmanager.h"
 #include "framework/qtstring.h"
 #include "tests/app/modalhelper.h"

@@ -4,7 +4,7 @@
 #include "app/childframe.h"
 #include "app/mainframe.h"
 #include "chart/chartfile.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "framework/docmanager.h"
 #include "tests/app/modalhelper.h"
 #include "tests/app/testprofile.h"

@@ -1,6 +1,7 @@
 #include "chart/functioncontainer.h"
 
 #include "chart/chartmath.h"
+#include "tests/platform/recordingdevicecontext.h"
 
 #include <gtest/gtest.h>
 
@@ -113,6 +114,83 @@ TEST(Zoom, PanFollowsThePointerAndKeepsTheYRange)
     EXPECT_DOUBLE_EQ(p.y, panned.yMin);
     EXPECT_TRUE(chart.PixelToWorld(420, 290).inside);
     EXPECT_FALSE(chart.PixelToWorld(99, 300).inside);
+}
+
+// The wheel's zoom: the chart point under the pointer stays there, and only a
+// gesture's first step adds a history level.
+TEST(Zoom, AtPointKeepsThePointAndJoinsLevels)
+{
+    struct Row
+    {
+        const char* name;
+        double factor, px, py;
+        bool newLevel;
+        std::size_t history; // values after the step, from a history of one level
+        bool changes;
+    };
+    const Row rows[] = {
+        {"in at the centre", 2, 420, 290, true, 8, true},
+        {"out at a corner", 0.5, 100, 50, true, 8, true},
+        {"in between pixels", std::exp2(0.25), 333.5, 77.25, false, 4, true},
+        {"outside the plot", 1.5, 900, 700, false, 4, true},
+        {"zero factor", 0, 420, 290, true, 4, false},
+        {"negative factor", -2, 420, 290, true, 4, false},
+        {"NaN factor", std::nan(""), 420, 290, true, 4, false},
+        {"infinite factor", INFINITY, 420, 290, true, 4, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FunctionContainer chart;
+        AddFunctions(chart, {"x^2"});
+        Place(chart);
+        chart.ZoomAbout(1); // one level to join
+        const Ranges before = RangesOf(chart);
+        const double x = before.xMin + (row.px - 100) / 640 * (before.xMax - before.xMin);
+        const double y = before.yMax - (row.py - 50) / 480 * (before.yMax - before.yMin);
+        chart.ZoomAtPoint(row.factor, row.px, row.py, row.newLevel);
+        const Ranges after = RangesOf(chart);
+        EXPECT_EQ(chart.GetZoomHistory().size(), row.history);
+        if (!row.changes) {
+            EXPECT_EQ(after, before);
+            continue;
+        }
+        EXPECT_NEAR((after.xMax - after.xMin) * row.factor, before.xMax - before.xMin, 1e-12);
+        EXPECT_NEAR((after.yMax - after.yMin) * row.factor, before.yMax - before.yMin, 1e-12);
+        EXPECT_NEAR(after.xMin + (row.px - 100) / 640 * (after.xMax - after.xMin), x, 1e-12);
+        EXPECT_NEAR(after.yMax - (row.py - 50) / 480 * (after.yMax - after.yMin), y, 1e-12);
+    }
+
+    // Before any drawing there is no plot to point into.
+    FunctionContainer fresh;
+    fresh.ZoomAtPoint(2, 10, 10, true);
+    EXPECT_FALSE(fresh.CanUndoZoom());
+    EXPECT_EQ(RangesOf(fresh), (Ranges{-5, 5, -5, 5}));
+}
+
+// Zooming far out widens the y labels and moves the plot's left edge: laid
+// out first, the point lands under the pointer on the plot as drawn.
+TEST(Zoom, AtPointFollowsThePlotAsItWillBeLaidOut)
+{
+    FunctionContainer chart;
+    AddFunctions(chart, {"sin(x)"});
+    const RECT target = {0, 0, 800, 600};
+    RecordingDeviceContext dc;
+    chart.Draw(dc, target);
+    const RECT first = chart.GetPlotRect();
+    const double px = 500.5;
+    const double py = 200.25;
+    const WorldPoint under = chart.PixelToWorld(500, 200);
+    // Drawn after each step, as the view draws it.
+    for (int step = 0; step < 12; ++step) {
+        chart.ZoomAtPoint(1 / std::exp2(0.25), px, py, step == 0, &dc, target);
+        chart.Draw(dc, target);
+    }
+    const RECT plot = chart.GetPlotRect();
+    EXPECT_NE(plot.left, first.left); // the labels did widen
+    const ChartSettings& s = chart.GetSettings();
+    const double shownX = plot.left + (under.x - s.m_xMin) / (s.m_xMax - s.m_xMin) * (plot.right - plot.left);
+    EXPECT_NEAR(shownX, 500, 1.0);
+    EXPECT_EQ(chart.GetZoomHistory().size(), 4u);
 }
 
 // Regression: over a range wider than about 1e305 the readout overflowed to

@@ -1,6 +1,6 @@
 #include "chart/chartmessages.h"
 #include "chart/functioncontainer.h"
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "dialogs/chartdialogs.h"
 #include "dialogs/colorbutton.h"
 #include "dialogs/fontbutton.h"

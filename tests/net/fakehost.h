@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 #include "framework/commandids.h"
 #include "framework/view.h"
 #include "net/clientsocket.h"

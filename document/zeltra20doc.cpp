@@ -1,4 +1,4 @@
-#include "chart/zeltra20doc.h"
+#include "document/zeltra20doc.h"
 
 #include "chart/chartfile.h"
 #include "chart/chartimage.h"

@@ -1,0 +1,265 @@
+#include "app/helptext.h"
+
+#include "engine/function.h"
+#include "framework/qtstring.h"
+
+#include <QStringList>
+
+#include <map>
+#include <vector>
+
+namespace {
+
+/// What the help says about a name of the language; `arguments` -1 marks
+/// the variable and the constants, which take no parentheses.
+struct NameHelp
+{
+    const char* name;
+    int arguments;
+    const char* meaning;
+    const char* domain;
+};
+
+// Keyed by name, not by token: a name the engine learns shows in the list
+// even before it is described here.
+// clang-format off
+constexpr NameHelp kNameHelp[] = {
+    {"x", -1, "zmienna: argument funkcji", ""},
+    {"pi", -1, "stała π = 3,141592653589793", ""},
+    {"e", -1, "stała e = 2,718281828459045 (liczba Eulera, exp(1))", ""},
+    {"sin", 1, "sinus", "każde x"},
+    {"asin", 1, "arcus sinus", "−1 ≤ x ≤ 1"},
+    {"sinh", 1, "sinus hiperboliczny", "każde x"},
+    {"cos", 1, "cosinus", "każde x"},
+    {"cosh", 1, "cosinus hiperboliczny", "każde x"},
+    {"acos", 1, "arcus cosinus", "−1 ≤ x ≤ 1"},
+    {"tan", 1, "tangens", "x ≠ π/2 + kπ (w stopniach x ≠ 90 + k·180)"},
+    {"tanh", 1, "tangens hiperboliczny", "każde x"},
+    {"atan", 1, "arcus tangens", "każde x"},
+    {"ctg", 1, "cotangens, 1/tg(x)", "x ≠ kπ (w stopniach x ≠ k·180)"},
+    {"ctgh", 1, "cotangens hiperboliczny, 1/tgh(x)", "x ≠ 0"},
+    {"arcctg", 1, "arcus cotangens, π/2 − arctg(x)", "każde x"},
+    {"pow", 2, "potęga: pow(a, b) = a^b", "a > 0; a ≤ 0 tylko dla całkowitego b, 0 nie do potęgi ujemnej"},
+    {"root", 2, "pierwiastek stopnia n: root(a, n) = a^(1/n)", "a ≥ 0, n ≠ 0"},
+    {"exp", 1, "funkcja wykładnicza e^x", "każde x"},
+    {"log", 2, "logarytm: log(a, b) to logarytm a przy podstawie b", "a > 0, b > 0, b ≠ 1"},
+    {"log10", 1, "logarytm dziesiętny", "x > 0"},
+    {"ln", 1, "logarytm naturalny", "x > 0"},
+    {"sqr", 1, "kwadrat, x^2", "każde x"},
+    {"sqrt", 1, "pierwiastek kwadratowy", "x ≥ 0"},
+    {"abs", 1, "wartość bezwzględna", "każde x"},
+};
+// clang-format on
+
+const NameHelp* HelpOf(const std::string& name)
+{
+    for (const NameHelp& help : kNameHelp) {
+        if (name == help.name)
+            return &help;
+    }
+    return nullptr;
+}
+
+QString Utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// The names of the language, grouped by the token they stand for, each
+// group as one row: the variable and constants first, then the functions.
+QString NameTables()
+{
+    const Function language;
+    std::map<int32_t, std::vector<std::string>> byToken;
+    for (const auto& [name, token] : language.GetNames())
+        byToken[token].push_back(name);
+
+    QString constants;
+    QString functions;
+    for (const auto& [token, names] : byToken) {
+        const NameHelp* help = nullptr;
+        QStringList shown;
+        for (const std::string& name : names) {
+            if (help == nullptr)
+                help = HelpOf(name);
+            shown << QStringLiteral("<b>%1</b>").arg(FromCp1250(name).toHtmlEscaped());
+        }
+        const QString meaning = help ? Utf8(help->meaning) : QString();
+        if (help != nullptr && help->arguments < 0) {
+            constants += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
+                             .arg(shown.join(QStringLiteral(", ")), meaning);
+            continue;
+        }
+        const QString arguments = help == nullptr        ? QString()
+                                  : help->arguments == 1 ? Utf8("(x)")
+                                                         : Utf8("(a, b)");
+        functions += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>")
+                         .arg(shown.join(QStringLiteral(", ")), arguments, meaning,
+                              help ? Utf8(help->domain) : QString());
+    }
+    return Utf8("<h3>Zmienna i stałe</h3><table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">"
+                "<tr><th>nazwa</th><th>znaczenie</th></tr>") +
+           constants +
+           Utf8("</table><h3>Funkcje</h3>"
+                "<p>Każda funkcja ma nazwę polską i angielską (lub kilka), wszystkie znaczą to "
+                "samo. Argumenty funkcji dwuargumentowych oddziela przecinek: "
+                "<tt>log(x,2)</tt>, <tt>root(x,3)</tt>.</p>"
+                "<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">"
+                "<tr><th>nazwy</th><th>argumenty</th><th>wartość</th><th>dziedzina</th></tr>") +
+           functions + QStringLiteral("</table>");
+}
+
+} // namespace
+
+QString HelpHtml()
+{
+    QString html = Utf8(R"(<html><body>
+<h1>Osiowiec 2.0 – pomoc</h1>
+<p><b>Spis treści:</b>
+<a href="#wzory">Wzory</a> ·
+<a href="#funkcje">Funkcje i stałe</a> ·
+<a href="#mysz">Mysz i klawisze</a> ·
+<a href="#tabela">Tabela wartości</a> ·
+<a href="#pliki">Pliki</a> ·
+<a href="#eksport">Drukowanie i eksport</a> ·
+<a href="#komunikacja">Komunikacja</a> ·
+<a href="#cli">Wiersz poleceń</a></p>
+
+<h2><a name="wzory"></a>Wzory</h2>
+<p>Wykres przedstawia funkcje y = f(x). Wzór wpisuje się w oknie „Funkcja”
+(<i>Wykres &gt; Dodaj funkcję...</i>, Ctrl+D); pod polem wzoru stale widać „Status: OK”
+albo opis błędu, a błędne miejsce jest zaznaczone na czerwono.
+Wielkość liter w nazwach nie ma znaczenia: <tt>SIN(X)</tt> to <tt>sin(x)</tt>.</p>
+<p><b>Liczby</b> piszemy z kropką dziesiętną, także w zapisie wykładniczym:
+<tt>2.5</tt>, <tt>1e-3</tt>, <tt>2e3</tt> (= 2000).</p>
+<p><b>Działania</b>, od najsilniej wiążącego:</p>
+<ol>
+<li>nawiasy <tt>( )</tt> i wywołania funkcji, np. <tt>sin(x)</tt>;</li>
+<li>potęgowanie <tt>^</tt>, liczone od lewej: <tt>2^3^2</tt> = (2^3)^2 = 64;
+po <tt>^</tt> może stać znak: <tt>x^-2</tt> = x^(−2), <tt>2^-1</tt> = 0,5;</li>
+<li>mnożenie <tt>*</tt> i dzielenie <tt>/</tt>, od lewej, oraz iloczyny bez znaku mnożenia
+(niżej); po <tt>*</tt> i <tt>/</tt> może stać znak: <tt>2*-x</tt>, <tt>x/-2</tt>;</li>
+<li>znak na początku wyrażenia lub w nawiasie: <tt>-x^2</tt> = −(x^2);</li>
+<li>dodawanie <tt>+</tt> i odejmowanie <tt>-</tt>, od lewej.</li>
+</ol>
+<p>Dwa znaki z rzędu są błędem (<tt>2^--1</tt>).</p>
+<p><b>Iloczyny bez znaku mnożenia</b> wiążą tak jak <tt>*</tt>, więc <tt>1/2x</tt> = (1/2)·x:</p>
+<ul>
+<li>po liczbie: <tt>2x</tt>, <tt>3 x</tt>, <tt>2sin(x)</tt>, <tt>4pi</tt>, <tt>2e</tt> (= 2·e);</li>
+<li>przed nawiasem, po liczbie, nawiasie, x lub stałej: <tt>2(x+1)</tt>, <tt>(x+1)(x-1)</tt>,
+<tt>x(x+1)</tt>, <tt>pi(x+1)</tt>, <tt>sin(x)(x+1)</tt>;</li>
+<li>przed nazwą (x, stałą lub funkcją), po nawiasie, x lub stałej: <tt>(x+1)x</tt>,
+<tt>x sin(x)</tt>, <tt>pi x</tt>, <tt>e x</tt>.</li>
+</ul>
+<p>Nazwa funkcji przed nawiasem to zawsze wywołanie. Liczba po nawiasie lub po nazwie jest
+błędem (<tt>(x+1)2</tt>), a nazwy czyta się w całości: <tt>xsin(x)</tt> to nieznany symbol
+„xsin” – trzeba napisać <tt>x sin(x)</tt> albo <tt>x*sin(x)</tt>.</p>
+<p><b>Kąty</b> są w radianach, a w stopniach, gdy na stronie „Obliczenia” ustawień wykresu
+wybrano stopnie; dotyczy to funkcji trygonometrycznych i odwrotnych do nich.</p>
+<p><b>Pochodne.</b> W oknie „Funkcja” można wybrać, czy rysować samą funkcję, czy jej
+pierwszą lub drugą pochodną. Pochodna jest liczona numerycznie (różnicą centralną z krokiem
+0,00001); legenda i tabela pokazują ją jako wzór w nawiasie z apostrofami:
+<tt>(x^3)'</tt>, <tt>(x^3)''</tt>.</p>
+<p><b>Pola liczbowe</b> ustawień (zakres, odstępy siatki i podziałki, krok tabeli) też są
+wzorami, liczonymi dla x = 0: można wpisać np. <tt>2pi</tt> albo <tt>pi/4</tt>.</p>
+<p><b>Błędy obliczeń</b> (dzielenie przez zero, argument spoza dziedziny) nie przerywają
+rysowania: w tych miejscach wykres ma przerwę, a tabela pustą komórkę.</p>
+
+<h2><a name="funkcje"></a>Funkcje i stałe</h2>
+)");
+    html += NameTables();
+    html += Utf8(R"(
+<h2><a name="mysz"></a>Mysz i klawisze</h2>
+<p>Tryb myszy wybiera się w menu <i>Wykres</i> lub na pasku narzędzi:</p>
+<ul>
+<li><b>Wskazywanie</b> – pasek stanu pokazuje współrzędne x i y punktu pod wskaźnikiem;</li>
+<li><b>Przesuwanie</b> – przeciąganie lewym przyciskiem przesuwa wykres;</li>
+<li><b>Powiększanie</b> – prostokąt przeciągnięty w prawo i w dół staje się widocznym obszarem;
+kliknięcie albo prostokąt w innym kierunku cofa ostatnie powiększenie.</li>
+</ul>
+<p>W każdym trybie:</p>
+<ul>
+<li><b>kółko myszy</b> powiększa (od siebie) i pomniejsza (do siebie) wokół wskaźnika: punkt
+wykresu pod wskaźnikiem zostaje na miejscu; jeden ząbek to 2^(1/4), cztery ząbki – dwa razy.
+Ruchy kółka w odstępach krótszych niż pół sekundy tworzą jeden krok, który Ctrl+Z cofa
+w całości;</li>
+<li><b>touchpad</b>: przesuwanie dwoma palcami przesuwa wykres, rozsunięcie lub zsunięcie
+palców powiększa lub pomniejsza wokół ich środka (jeden krok na gest);</li>
+<li><b>środkowy przycisk</b> przeciągany przesuwa wykres;</li>
+<li><b>prawy przycisk</b> otwiera menu wykresu (także klawisz menu i Shift+F10).</li>
+</ul>
+<table border="1" cellpadding="3" cellspacing="0">
+<tr><th>klawisz</th><th>działanie</th></tr>
+<tr><td>strzałki</td><td>przesuwają wykres o jedną dziesiątą widocznego zakresu
+(bez kroku do cofania); działają, gdy wykres ma fokus (kliknij go)</td></tr>
+<tr><td>+ , = , + na klawiaturze numerycznej, Ctrl+I</td><td>Powiększ (dwukrotnie)</td></tr>
+<tr><td>− , − na klawiaturze numerycznej, Ctrl+U</td><td>Pomniejsz (dwukrotnie)</td></tr>
+<tr><td>Ctrl+Z</td><td>Cofnij ostatnie powiększenie lub pomniejszenie (do 10 kroków)</td></tr>
+<tr><td>Ctrl+C, Ctrl+Insert</td><td>Kopiuj: wykres jako obraz albo zaznaczone wiersze tabeli</td></tr>
+<tr><td>Ctrl+D</td><td>Dodaj funkcję</td></tr>
+<tr><td>Ctrl+W</td><td>Właściwości wykresu</td></tr>
+<tr><td>Ctrl+N, Ctrl+O, Ctrl+S</td><td>Nowy, Otwórz, Zapisz</td></tr>
+<tr><td>Ctrl+P</td><td>Drukuj</td></tr>
+<tr><td>F6, Shift+F6</td><td>przejście między tabelą a wykresem</td></tr>
+<tr><td>Ctrl+F4</td><td>zamknięcie okna wykresu</td></tr>
+<tr><td>F1</td><td>ta pomoc</td></tr>
+</table>
+<p><b>Prowadnice</b> (<i>Widok &gt; Prowadnice</i>) to kropkowane linie przez wskaźnik.</p>
+
+<h2><a name="tabela"></a>Tabela wartości</h2>
+<p><i>Widok &gt; Tabela wartości</i> pokazuje lub ukrywa tabelę po lewej stronie okna. Pierwsza
+kolumna to x, dalej po jednej kolumnie na każdą widoczną funkcję. Zakres i krok tabeli ustawia
+strona „Tabela wartości” ustawień wykresu: własne albo zgodne z zakresem wykresu.
+Komórka jest pusta tam, gdzie funkcja nie ma wartości.</p>
+<p>Wiersze zaznacza się kliknięciem, z Shift (zakres) i Ctrl (pojedyncze wiersze), Ctrl+A
+zaznacza wszystkie. Ctrl+C (lub <i>Kopiuj</i> z menu tabeli) kopiuje zaznaczone wiersze,
+a gdy żaden nie jest zaznaczony – całą tabelę, z wierszem nagłówka, jako tekst rozdzielany
+tabulatorami i jako CSV; można go wkleić do arkusza kalkulacyjnego.</p>
+
+<h2><a name="pliki"></a>Pliki</h2>
+<p>Wykres (funkcje, wszystkie ustawienia, historia powiększeń, układ tabeli) zapisuje się
+w pliku „.osw”: <i>Plik &gt; Zapisz</i> (Ctrl+S) i <i>Zapisz jako...</i>; nazwa bez „.osw”
+dostaje to rozszerzenie. <i>Plik &gt; Otwórz...</i> (Ctrl+O) otwiera wykres; menu
+<i>Plik</i> pamięta cztery ostatnie pliki. Plik można też upuścić na okno programu albo
+podać w wierszu poleceń: <tt>osiowiec wykres.osw</tt>. Pliki zapisują się w całości albo
+wcale: nieudany zapis zostawia stary plik nietknięty.</p>
+
+<h2><a name="eksport"></a>Drukowanie i eksport</h2>
+<p><i>Plik &gt; Drukuj...</i> (Ctrl+P) drukuje wykres na jednej stronie, <i>Podgląd wydruku</i>
+pokazuje stronę przed drukiem, a <i>Ustawienia wydruku...</i> wybierają papier, orientację
+i marginesy.</p>
+<p><i>Plik &gt; Eksportuj wykres...</i> zapisuje wykres jako obraz PNG, rysunek SVG albo
+dokument PDF – według rozszerzenia nazwy lub typu wybranego w oknie (brakujące rozszerzenie
+zostanie dodane). PNG i SVG mają rozmiar okna wykresu albo rozmiar wpisany w oknie
+„Rozmiar obrazu”, z tłem wykresu; PDF wygląda jak wydruk.
+<i>Plik &gt; Eksportuj tabelę...</i> zapisuje tabelę wartości jako plik CSV.</p>
+<p>Ctrl+C na wykresie kopiuje go do schowka jako obraz (PNG i SVG) taki, jak na ekranie.</p>
+
+<h2><a name="komunikacja"></a>Komunikacja</h2>
+<p>Wykres można pokazywać na innych komputerach. W jednej kopii programu:
+<i>Komunikacja &gt; Serwer</i> i „Uruchom” (domyślnie port 2001, najwyżej 5 klientów).
+W innej: <i>Komunikacja &gt; Klient</i>, adres serwera i „Połącz”. Klient pokazuje to, co
+aktywny wykres serwera, po każdej zmianie; wykres klienta z niezapisanymi zmianami lub
+z własnym plikiem nie jest zastępowany – otrzymany otwiera się w nowym oknie. Zamknięcie
+wykresu klienta kończy połączenie.</p>
+
+<h2><a name="cli"></a>Wiersz poleceń</h2>
+<p>Program <tt>osiowiec-cli</tt> działa na tych samych plikach bez okien:</p>
+<table border="1" cellpadding="3" cellspacing="0">
+<tr><th>polecenie</th><th>działanie</th></tr>
+<tr><td><tt>eval [--degrees] [--order N] WZÓR [X ...]</tt></td><td>wartość wzoru dla każdego X</td></tr>
+<tr><td><tt>new [opcje] -o PLIK</tt></td><td>tworzy wykres: <tt>-f "WZÓR[;RZĄD[;#RRGGBB[;hidden]]]"</tt>,
+<tt>--x MIN:MAX</tt>, <tt>--y MIN:MAX</tt>, <tt>--points N</tt>, <tt>--degrees</tt>, <tt>--dots</tt>,
+<tt>--grid X:Y</tt>, <tt>--scale X:Y</tt>, <tt>--table MIN:MAX:KROK</tt>, <tt>--header TEKST</tt>,
+<tt>--caption TEKST</tt></td></tr>
+<tr><td><tt>dump [--computed] PLIK</tt></td><td>cały wykres jako JSON</td></tr>
+<tr><td><tt>table PLIK</tt></td><td>tabela wartości jako CSV</td></tr>
+<tr><td><tt>render PLIK -o WYJŚCIE [--size SxW]</tt></td><td>wykres jako PNG, SVG lub PDF</td></tr>
+<tr><td><tt>serve PLIK [--port P] [--max N]</tt></td><td>serwer udostępniający plik</td></tr>
+<tr><td><tt>receive HOST [--port P] [--count N] -o WZORZEC</tt></td><td>klient zapisujący
+otrzymane wykresy</td></tr>
+</table>
+</body></html>
+)");
+    return html;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+#include <QSize>
+
+class QRadioButton;
+class QSpinBox;
+
+/// "Rozmiar obrazu": the size of an exported picture, the window's size or
+/// one typed in pixels (1 to kMaxSide on each side).
+class CImageSizeDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxSide = 8192;
+
+    /// `windowSize` is offered first and starts the typed fields.
+    CImageSizeDlg(QSize windowSize, QWidget* parent = nullptr);
+
+    /// The size chosen, valid after the dialog was accepted.
+    QSize GetSize() const;
+
+private:
+    QSize m_windowSize;
+    QRadioButton* m_pWindow;
+    QRadioButton* m_pTyped;
+    QSpinBox* m_pWidth;
+    QSpinBox* m_pHeight;
+};
