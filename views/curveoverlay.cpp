@@ -131,6 +131,7 @@ void CCurveOverlay::TraceCurves(const FunctionContainer& chart)
 void CCurveOverlay::FindPoints(const FunctionContainer& chart)
 {
     m_points.clear();
+    m_ringPixels.clear();
     const ChartSettings& s = chart.GetSettings();
     if (!m_bPointsShown || m_curves.empty() || !std::isfinite(s.m_xMin) ||
         !std::isfinite(s.m_xMax) || !(s.m_xMin < s.m_xMax))
@@ -165,21 +166,16 @@ void CCurveOverlay::FindPoints(const FunctionContainer& chart)
     }
 }
 
-const CCurveOverlay::PointOfInterest* CCurveOverlay::PointNear(const FunctionContainer& chart,
-                                                               QPoint p) const
+const CCurveOverlay::PointOfInterest* CCurveOverlay::PointNear(QPoint p) const
 {
     const PointOfInterest* nearest = nullptr;
-    double best = kReach * kReach;
-    const QRect plot = PlotOf(chart);
-    for (const PointOfInterest& point : m_points) {
-        QPointF at;
-        if (!ToPixel(chart, point.x, point.y, at) || !plot.contains(at.toPoint()))
-            continue;
-        const QPointF d = at - QPointF(p);
-        const double distance = d.x() * d.x() + d.y() * d.y();
+    int best = kReach * kReach;
+    for (const auto& [at, index] : m_ringPixels) {
+        const QPoint d = at - p;
+        const int distance = d.x() * d.x() + d.y() * d.y();
         if (distance <= best) {
             best = distance;
-            nearest = &point;
+            nearest = &m_points[index];
         }
     }
     return nearest;
@@ -195,7 +191,7 @@ void CCurveOverlay::PointerAt(const FunctionContainer& chart, QPoint p, bool gui
         Show(std::move(readout));
         return;
     }
-    if (const PointOfInterest* point = PointNear(chart, p)) {
+    if (const PointOfInterest* point = PointNear(p)) {
         QPointF at;
         ToPixel(chart, point->x, point->y, at);
         readout.markers.push_back({at.toPoint(), point->color});
@@ -238,7 +234,10 @@ void CCurveOverlay::LayOut(Readout& readout, QPoint p, const QRect& plot)
 {
     if (m_pStamp == nullptr)
         m_pStamp = std::make_unique<CTextStamp>(m_view.font());
-    readout.image = m_pStamp->Draw(readout.lines, readout.colors);
+    // The readout shown now is erased from its rectangle, not its image:
+    // the new one is drawn in its pixels.
+    readout.image = std::move(m_readout.image);
+    m_pStamp->Draw(readout.lines, readout.colors, readout.image);
     // Up and to the right of the pointer, turned back inside the plot.
     QRect box(QPoint(p.x() + 12, p.y() - 12 - readout.image.height()), readout.image.size());
     if (box.right() > plot.right())
@@ -294,9 +293,9 @@ QStringList CCurveOverlay::ReadoutLines() const
     return m_readout.lines;
 }
 
-bool CCurveOverlay::CopyPointAt(const FunctionContainer& chart, QPoint p)
+bool CCurveOverlay::CopyPointAt(QPoint p)
 {
-    const PointOfInterest* point = PointNear(chart, p);
+    const PointOfInterest* point = PointNear(p);
     if (point == nullptr)
         return false;
     QApplication::clipboard()->setText(ValueText(point->x) + QStringLiteral("; ") +
@@ -377,7 +376,7 @@ void CCurveOverlay::DrawInto(QPainter& painter, const FunctionContainer& chart)
     DrawRings(painter, chart);
 }
 
-void CCurveOverlay::DrawRings(QPainter& painter, const FunctionContainer& chart) const
+void CCurveOverlay::DrawRings(QPainter& painter, const FunctionContainer& chart)
 {
     // One antialiased ring per colour, copied to every point; points that
     // fall on a pixel already ringed in their colour (a crowd of them where
@@ -400,7 +399,9 @@ void CCurveOverlay::DrawRings(QPainter& painter, const FunctionContainer& chart)
     };
     const QRect plot = PlotOf(chart);
     std::set<std::tuple<int, int, QRgb>> drawn;
-    for (const PointOfInterest& point : m_points) {
+    m_ringPixels.clear();
+    for (std::size_t i = 0; i < m_points.size(); ++i) {
+        const PointOfInterest& point = m_points[i];
         QPointF at;
         if (!ToPixel(chart, point.x, point.y, at))
             continue;
@@ -408,6 +409,7 @@ void CCurveOverlay::DrawRings(QPainter& painter, const FunctionContainer& chart)
         if (!plot.contains(pixel) || !drawn.emplace(pixel.x(), pixel.y(), point.color.rgb()).second)
             continue;
         painter.drawImage(pixel - QPoint(6, 6), sprite(point.color));
+        m_ringPixels.emplace_back(pixel, i);
     }
 }
 

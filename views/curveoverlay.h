@@ -73,7 +73,7 @@ public:
     QStringList ReadoutLines() const;
 
     /// Copies "x; y" of the ring at p to the clipboard; false when none is there.
-    bool CopyPointAt(const FunctionContainer& chart, QPoint p);
+    bool CopyPointAt(QPoint p);
 
     /// Shades the area between the function at `index` and the x axis over
     /// a ... b when the image is next drawn.
@@ -117,10 +117,11 @@ private:
 
     void TraceCurves(const FunctionContainer& chart);
     void FindPoints(const FunctionContainer& chart);
-    const PointOfInterest* PointNear(const FunctionContainer& chart, QPoint p) const;
+    /// The ring within kReach of p, nearest first, as the image last drew them.
+    const PointOfInterest* PointNear(QPoint p) const;
     void LayOut(Readout& readout, QPoint p, const QRect& plot);
     void DrawShade(QPainter& painter, const FunctionContainer& chart);
-    void DrawRings(QPainter& painter, const FunctionContainer& chart) const;
+    void DrawRings(QPainter& painter, const FunctionContainer& chart);
     void Show(Readout readout);
 
     QWidget& m_view;
@@ -131,6 +132,9 @@ private:
     std::vector<Traced> m_curves;
     bool m_bPointsShown = false;
     std::vector<PointOfInterest> m_points;
+    /// Where the image shows the rings: one per pixel and colour, with the
+    /// index of its point. Hovering and clicking look here.
+    std::vector<std::pair<QPoint, std::size_t>> m_ringPixels;
     Readout m_readout;
     Shade m_shade;
     std::unique_ptr<CTextStamp> m_pStamp;

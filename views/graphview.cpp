@@ -276,9 +276,11 @@ void CZeltra20View::mousePressEvent(QMouseEvent* event)
     }
     if (event->button() != Qt::LeftButton)
         return;
-    if (m_host.GetMouseMode() == Cmd::kModePoint &&
-        m_overlay.CopyPointAt(MouseChart(), event->position().toPoint()))
-        return;
+    if (m_host.GetMouseMode() == Cmd::kModePoint) {
+        EnsureImage(); // the rings where the image shows them
+        if (m_overlay.CopyPointAt(event->position().toPoint()))
+            return;
+    }
     // A drag whose release this view never saw ends before the next begins.
     if (m_drag == Drag::kActive)
         EndDragLetGoElsewhere();

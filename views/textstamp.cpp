@@ -58,10 +58,11 @@ QSize CTextStamp::Measure(const QStringList& lines)
     return QSize(width + 2 * kMargin, m_nHeight * static_cast<int>(lines.size()) + 2 * 2);
 }
 
-QImage CTextStamp::Draw(const QStringList& lines, const std::vector<QColor>& colors)
+void CTextStamp::Draw(const QStringList& lines, const std::vector<QColor>& colors, QImage& box)
 {
     const QSize size = Measure(lines);
-    QImage box(size, QImage::Format_RGB32);
+    if (box.size() != size || box.format() != QImage::Format_RGB32)
+        box = QImage(size, QImage::Format_RGB32);
     box.fill(kBackground);
     uchar* bits = box.bits();
     const qsizetype stride = box.bytesPerLine();
@@ -99,5 +100,4 @@ QImage CTextStamp::Draw(const QStringList& lines, const std::vector<QColor>& col
         row[0] = border;
         row[box.width() - 1] = border;
     }
-    return box;
 }

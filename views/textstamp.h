@@ -22,8 +22,9 @@ public:
 
     /// The box of the lines: a border, a margin and one line per row.
     QSize Measure(const QStringList& lines);
-    /// The box drawn with each line in its colour (colors: one per line).
-    QImage Draw(const QStringList& lines, const std::vector<QColor>& colors);
+    /// Draws the box with each line in its colour (colors: one per line) into
+    /// `box`, whose pixels are reused when it has the box's size.
+    void Draw(const QStringList& lines, const std::vector<QColor>& colors, QImage& box);
 
 private:
     const QImage& Glyph(QChar c, const QColor& color);
