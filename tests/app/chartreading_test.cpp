@@ -18,6 +18,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <memory>
@@ -297,8 +298,16 @@ private slots:
         QCOMPARE(dialog.isVisible(), !known);
     }
 
+    void areaIsShadedUntilTheChartChanges_data()
+    {
+        QTest::addColumn<bool>("byWheel");
+        QTest::newRow("zoom command") << false;
+        QTest::newRow("wheel over the view") << true;
+    }
+
     void areaIsShadedUntilTheChartChanges()
     {
+        QFETCH(bool, byWheel);
         NewChart({"sin(x)"});
         const QPoint inside = Pixel(std::numbers::pi / 2, 0.5);
         const QPoint outside = Pixel(-std::numbers::pi / 2, -0.5);
@@ -314,7 +323,13 @@ private slots:
         const QImage shaded = View()->grab().toImage();
         QVERIFY(shaded.pixel(inside) != bare.pixel(inside));
         QCOMPARE(shaded.pixel(outside), bare.pixel(outside));
-        Frame().GetAction(Cmd::kZoomIn)->trigger();
+        if (byWheel) {
+            QWheelEvent wheel(QPointF(inside), QPointF(View()->mapToGlobal(inside)), QPoint(),
+                              QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(View(), &wheel);
+        } else {
+            Frame().GetAction(Cmd::kZoomIn)->trigger();
+        }
         QVERIFY(!View()->GetOverlay().HasShade());
     }
 };
