@@ -34,6 +34,9 @@ inline constexpr CommandText kCommandTable[] = {
     {Cmd::kZoomIn, "&Powiększ", "Ctrl+I", "Powiększ wykres\nPowiększ", false},
     {Cmd::kZoomOut, "P&omniejsz", "Ctrl+U", "Pomniejsz wykres\nPomniejsz", false},
     {Cmd::kUndoZoom, "&Cofnij", "Ctrl+Z", "Cofnij ostatnie powiększenie lub pomniejszenie\nCofnij", false},
+    {Cmd::kPointsOfInterest, "P&unkty charakterystyczne", "", "Pokaż lub ukryj miejsca zerowe, ekstrema i punkty przecięcia\nPunkty charakterystyczne", true},
+    {Cmd::kAnalysis, "&Analiza wykresu...", "", "Wypisz miejsca zerowe, ekstrema i punkty przecięcia w widocznym zakresie\nAnaliza wykresu", false},
+    {Cmd::kArea, "Po&le pod wykresem...", "", "Oblicz i zaznacz pole między wykresem funkcji a osią X\nPole pod wykresem", false},
     {Cmd::kModePoint, "Ws&kazywanie", "", "Ustaw tryb wskazywania\nWskazywanie", true},
     {Cmd::kModePan, "&Przesuwanie", "", "Ustaw tryb przesuwania\nPrzesuwanie", true},
     {Cmd::kModeZoom, "P&owiększanie", "", "Ustaw tryb powiększania\nPowiększanie", true},
@@ -73,7 +76,7 @@ inline constexpr int kToolBarButtons[] = {
     Cmd::kAddFunction, Cmd::kProperties,                  0,
     Cmd::kZoomIn,    Cmd::kZoomOut,     Cmd::kUndoZoom,   0,
     Cmd::kModePoint, Cmd::kModePan,     Cmd::kModeZoom,   0,
-    Cmd::kToggleTable, Cmd::kGuides,                      0,
+    Cmd::kToggleTable, Cmd::kGuides, Cmd::kPointsOfInterest, 0,
     Cmd::kServer,    Cmd::kClient,                        0,
     Cmd::kAppAbout,  Cmd::kContextHelp,
 };

@@ -119,6 +119,7 @@ QString HelpHtml()
 <a href="#wzory">Wzory</a> ·
 <a href="#funkcje">Funkcje i stałe</a> ·
 <a href="#mysz">Mysz i klawisze</a> ·
+<a href="#odczyt">Odczyt wykresu</a> ·
 <a href="#tabela">Tabela wartości</a> ·
 <a href="#pliki">Pliki</a> ·
 <a href="#eksport">Drukowanie i eksport</a> ·
@@ -205,6 +206,21 @@ palców powiększa lub pomniejsza wokół ich środka (jeden krok na gest);</li>
 <tr><td>F1</td><td>ta pomoc</td></tr>
 </table>
 <p><b>Prowadnice</b> (<i>Widok &gt; Prowadnice</i>) to kropkowane linie przez wskaźnik.</p>
+
+<h2><a name="odczyt"></a>Odczyt wykresu</h2>
+<p>Gdy wskaźnik znajdzie się kilka punktów od krzywej, na krzywej pojawia się znacznik, a obok
+wartość funkcji obliczona dokładnie w tym x, np. <code>sin(x) = 0.841470984807897</code>. Przy
+włączonych prowadnicach widać wartości wszystkich widocznych funkcji w x prowadnicy.</p>
+<p><i>Wykres &gt; Punkty charakterystyczne</i> zaznacza kółkami miejsca zerowe, minima, maksima
+i punkty przecięcia widocznych funkcji w widocznym zakresie. Wskazanie kółka pokazuje rodzaj
+punktu i jego współrzędne, kliknięcie (w trybie wskazywania) kopiuje „x; y” do schowka.
+Ustawienie jest zapamiętywane w programie, nie w pliku wykresu.</p>
+<p><i>Wykres &gt; Analiza wykresu...</i> wypisuje te punkty z pełną dokładnością; Ctrl+C kopiuje
+zaznaczone wiersze, <i>Zapisz CSV...</i> zapisuje całą listę.</p>
+<p><i>Wykres &gt; Pole pod wykresem...</i> oblicza pole ze znakiem między wykresem wybranej funkcji
+a osią X w podanym przedziale (granice można podać wzorami, np. <code>pi</code>) wraz z jego
+błędem, a po <i>OK</i> zaznacza je na wykresie do najbliższej zmiany wykresu. Całki rozbieżnej
+ani funkcji nieokreślonej w części przedziału program nie liczy.</p>
 
 <h2><a name="tabela"></a>Tabela wartości</h2>
 <p><i>Widok &gt; Tabela wartości</i> pokazuje lub ukrywa tabelę po lewej stronie okna. Pierwsza

@@ -6,6 +6,8 @@
 #include "app/commandtable.h"
 #include "app/helpwindow.h"
 #include "app/icons/commandicons.h"
+#include "dialogs/analysisdlg.h"
+#include "dialogs/areadlg.h"
 #include "dialogs/chartdialogs.h"
 #include "document/zeltra20doc.h"
 #include "framework/docmanager.h"
@@ -28,6 +30,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -36,6 +39,7 @@
 namespace {
 
 constexpr char kIdleText[] = "Aby uzyskać pomoc, wciśnij F1";
+const QString kPointsOfInterestKey = QStringLiteral("Settings/PointsOfInterest");
 
 Qt::CursorShape CursorOf(int mode)
 {
@@ -110,6 +114,7 @@ CMainFrame::CMainFrame()
         [this](CDocument& document) { ActivateChart(static_cast<CZeltra20Doc&>(document)); });
     connect(m_pDocManager.get(), &CDocManager::documentsChanged, this, &CMainFrame::UpdateActions);
 
+    m_bPointsOfInterest = QSettings().value(kPointsOfInterestKey, true).toBool();
     CreateActions();
     CreateMenus();
     CreateToolBar();
@@ -223,7 +228,8 @@ void CMainFrame::CreateMenus()
     FillFileMenu(file, true);
     add(menu("W&ykres", m_menusChart),
         {Cmd::kAddFunction, Cmd::kProperties, 0, Cmd::kZoomIn, Cmd::kZoomOut, Cmd::kUndoZoom, 0,
-         Cmd::kModePoint, Cmd::kModePan, Cmd::kModeZoom});
+         Cmd::kModePoint, Cmd::kModePan, Cmd::kModeZoom, 0, Cmd::kPointsOfInterest,
+         Cmd::kAnalysis, Cmd::kArea});
     add(menu("&Widok", m_menusChart),
         {Cmd::kToolBar, Cmd::kStatusBar, Cmd::kToggleTable, Cmd::kGuides});
     add(menu("&Komunikacja", m_menusChart), {Cmd::kServer, Cmd::kClient});
@@ -242,6 +248,9 @@ void CMainFrame::CreateMenus()
     m_pContextMenu->addSeparator();
     for (int command : {Cmd::kFunctions, Cmd::kRange, Cmd::kGridAxes, Cmd::kScale,
                         Cmd::kDescriptions, Cmd::kComputation, Cmd::kTableSettings})
+        m_pContextMenu->addAction(GetAction(command));
+    m_pContextMenu->addSeparator();
+    for (int command : {Cmd::kPointsOfInterest, Cmd::kArea})
         m_pContextMenu->addAction(GetAction(command));
     m_pContextMenu->addSeparator();
     m_pContextMenu->addAction(Alias(Cmd::kZoomIn, Utf8("Po&większ")));
@@ -388,7 +397,8 @@ void CMainFrame::UpdateActions()
                         Cmd::kCascade, Cmd::kTile, Cmd::kArrangeIcons, Cmd::kCloseAll,
                         Cmd::kClient, Cmd::kNextPane, Cmd::kPrevPane, Cmd::kModePoint,
                         Cmd::kModePan, Cmd::kModeZoom, Cmd::kGuides, Cmd::kToggleTable,
-                        Cmd::kEditCopy, Cmd::kExportChart, Cmd::kExportTable})
+                        Cmd::kEditCopy, Cmd::kExportChart, Cmd::kExportTable,
+                        Cmd::kPointsOfInterest, Cmd::kAnalysis, Cmd::kArea})
         set(command, chart);
     set(Cmd::kFileSave, chart && document->IsModified());
     set(Cmd::kUndoZoom, chart && document->GetChart().CanUndoZoom());
@@ -399,6 +409,7 @@ void CMainFrame::UpdateActions()
     for (int mode : {Cmd::kModePoint, Cmd::kModePan, Cmd::kModeZoom})
         GetAction(mode)->setChecked(chart && m_nMouseMode == mode);
     GetAction(Cmd::kGuides)->setChecked(chart && m_bGuides);
+    GetAction(Cmd::kPointsOfInterest)->setChecked(chart && m_bPointsOfInterest);
     GetAction(Cmd::kToggleTable)->setChecked(chart && document->GetChart().IsTableVisible());
     GetAction(Cmd::kToolBar)->setChecked(m_wndToolBar == nullptr || !m_wndToolBar->isHidden());
     GetAction(Cmd::kStatusBar)->setChecked(!statusBar()->isHidden());
@@ -490,6 +501,9 @@ void CMainFrame::OnCommand(int command)
     case Cmd::kGuides:
         m_bGuides = !m_bGuides;
         break;
+    case Cmd::kPointsOfInterest:
+        OnPointsOfInterest();
+        break;
     case Cmd::kServer:
         OnServer();
         break;
@@ -566,6 +580,12 @@ void CMainFrame::OnCommand(int command)
         case Cmd::kToggleTable:
             document->OnToggleTable();
             break;
+        case Cmd::kAnalysis:
+            RunAnalysisDialog(document->GetChart(), this);
+            break;
+        case Cmd::kArea:
+            OnArea(*frame);
+            break;
         case Cmd::kNewWindow:
             OnNewWindow();
             break;
@@ -593,6 +613,23 @@ void CMainFrame::OnSetMouseMode(int command)
     m_viewCursor = CursorOf(command);
     for (CChildFrame* frame : GetFrames())
         frame->GetGraphView()->setCursor(m_viewCursor);
+}
+
+void CMainFrame::OnPointsOfInterest()
+{
+    m_bPointsOfInterest = !m_bPointsOfInterest;
+    QSettings().setValue(kPointsOfInterestKey, m_bPointsOfInterest);
+    for (CChildFrame* frame : GetFrames())
+        frame->GetGraphView()->ShowPointsOfInterest();
+}
+
+void CMainFrame::OnArea(CChildFrame& frame)
+{
+    int32_t index = 0;
+    double a = 0;
+    double b = 0;
+    if (RunAreaDialog(frame.GetDocument().GetChart(), this, index, a, b))
+        frame.GetGraphView()->ShadeArea(index, a, b);
 }
 
 void CMainFrame::OnAbout()

@@ -59,6 +59,7 @@ public:
     // CGraphViewHost
     int GetMouseMode() const override { return m_nMouseMode; }
     bool GetGuides() const override { return m_bGuides; }
+    bool GetPointsOfInterest() const override { return m_bPointsOfInterest; }
     void ShowCoordinates(const QString& x, const QString& y) override;
     void ShowContextMenu(const QPoint& globalPos) override;
     void SendChartToClients() override;
@@ -119,11 +120,15 @@ private:
     /// Asks about every unsaved chart, then closes every chart window; false,
     /// with nothing closed, when the user cancels.
     bool CloseAllCharts();
+    void OnPointsOfInterest();
+    void OnArea(CChildFrame& frame);
     void OnServer();
     void OnClient();
 
     int m_nMouseMode = Cmd::kModePoint;
     bool m_bGuides = false;
+    /// Remembered in the program's settings, not in the charts.
+    bool m_bPointsOfInterest = true;
     /// The cursor of every graph view: it follows the mouse mode chosen while
     /// a chart window is active.
     Qt::CursorShape m_viewCursor = Qt::ArrowCursor;

@@ -3,6 +3,7 @@
 #include "bench/standardchart.h"
 
 #include "chart/chartfile.h"
+#include "chart/curve.h"
 #include "document/zeltra20doc.h"
 #include "framework/commandids.h"
 #include "framework/qtdevicecontext.h"
@@ -34,12 +35,14 @@ class BenchHost : public CGraphViewHost
 public:
     int GetMouseMode() const override { return m_nMode; }
     bool GetGuides() const override { return m_bGuides; }
+    bool GetPointsOfInterest() const override { return m_bPoints; }
     void ShowCoordinates(const QString&, const QString&) override {}
     void ShowContextMenu(const QPoint&) override {}
     void SendChartToClients() override {}
 
     int m_nMode = Cmd::kModePoint;
     bool m_bGuides = false;
+    bool m_bPoints = true;
 };
 
 void SendMouse(QWidget* widget, QEvent::Type type, QPoint p, Qt::MouseButtons buttons)
@@ -184,7 +187,18 @@ void RegisterGraphViewBenchmarks(const std::vector<std::string>& formulas)
         }
     })->Unit(benchmark::kMillisecond)->Repetitions(15);
 
+    // The wheel leaves the chart zoomed about the pointer: the benchmarks from
+    // here on read the standard chart as first drawn.
+    static const ChartSettings& standard = *new ChartSettings(document.GetChart().GetSettings());
+    static auto restoreStandard = [] {
+        document.GetChart().ReplaceSettings(standard);
+        document.GetChart().Recalculate(true);
+        document.UpdateAllViews(nullptr, 0);
+        Flush();
+    };
+
     benchmark::RegisterBenchmark("guides move", [centre](benchmark::State& state) {
+        restoreStandard();
         host.m_nMode = Cmd::kModePoint;
         host.m_bGuides = true;
         int step = 0;
@@ -193,8 +207,70 @@ void RegisterGraphViewBenchmarks(const std::vector<std::string>& formulas)
             step = (step + 7) % 200;
             Flush();
         }
+        state.counters["lines"] = view.GetOverlay().ReadoutLines().size();
         host.m_bGuides = false;
     })->Unit(benchmark::kMicrosecond)->Repetitions(5);
+
+    // Points on the first visible curve near the middle: the pointer moves
+    // from one to the next with the curve's value shown.
+    static auto pointsOnCurve = [centre] {
+        std::vector<QPoint> points;
+        const FunctionContainer& chart = document.GetChart();
+        const FunctionEntry& first = chart.GetFunctions().front();
+        EvaluationBudget budget(1000000);
+        Curve curve(first.m_strFormula, first.m_nDerivative, chart.GetSettings().m_bDegrees != 0,
+                    budget);
+        const ChartSettings& s = chart.GetSettings();
+        const RECT& plot = chart.GetPlotRect();
+        for (int px = centre.x() - 300; px < centre.x() + 300 && points.size() < 40; px += 7) {
+            double y = 0;
+            const double x = chart.PixelToWorld(px, centre.y()).x;
+            if (!curve.At(x, y) || !std::isfinite(y))
+                continue;
+            const double py = plot.top + (s.m_yMax - y) / (s.m_yMax - s.m_yMin) * (plot.bottom - plot.top);
+            if (py > plot.top + 40 && py < plot.bottom - 40)
+                points.emplace_back(px, static_cast<int>(std::lround(py)));
+        }
+        return points;
+    };
+    benchmark::RegisterBenchmark("values move", [](benchmark::State& state) {
+        restoreStandard();
+        const std::vector<QPoint> onCurve = pointsOnCurve();
+        if (onCurve.empty()) {
+            state.SkipWithError("no curve near the middle of the plot");
+            return;
+        }
+        host.m_nMode = Cmd::kModePoint;
+        host.m_bGuides = false;
+        std::size_t i = 0;
+        std::size_t shown = 0;
+        for (auto _ : state) {
+            SendMouse(&view, QEvent::MouseMove, onCurve[i], Qt::NoButton);
+            i = (i + 1) % onCurve.size();
+            Flush();
+            shown += view.GetOverlay().ReadoutLines().isEmpty() ? 0 : 1;
+        }
+        state.counters["shown"] = static_cast<double>(shown) / static_cast<double>(state.iterations());
+    })->Unit(benchmark::kMicrosecond)->Repetitions(5);
+
+    // A recalculation, and what the rings add to one: the analysis of the
+    // visible range that follows it while they are on.
+    benchmark::RegisterBenchmark("recalculation", [](benchmark::State& state) {
+        for (auto _ : state)
+            document.GetChart().Recalculate(true);
+    })->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+    benchmark::RegisterBenchmark("points of interest", [](benchmark::State& state) {
+        for (auto _ : state) {
+            state.PauseTiming();
+            host.m_bPoints = false;
+            view.ShowPointsOfInterest();
+            host.m_bPoints = true;
+            state.ResumeTiming();
+            view.ShowPointsOfInterest();
+        }
+        Flush();
+    })->Unit(benchmark::kMillisecond)->Repetitions(5);
 
     benchmark::RegisterBenchmark("full repaint", [](benchmark::State& state) {
         for (auto _ : state) {
@@ -244,6 +320,9 @@ void PrintGraphViewSummary(const std::map<std::string, double>& times, const Sta
     std::printf("view wheel zoom frame median ms: %.2f\n", wheelFrame / 1e6);
     std::printf("wheel zoom frame vs model: %.2f\n", modelZoom / wheelFrame);
     std::printf("guides move vs repaint: %.1f\n", time("full repaint") / time("guides move"));
+    std::printf("values move vs repaint: %.1f\n", time("full repaint") / time("values move"));
+    std::printf("points of interest vs recalculation: %.2f\n",
+                time("recalculation") / time("points of interest"));
     const double pan = time("pan 100 functions");
     const double panTable = time("pan 100 functions with own table");
     std::printf("pan 100 functions median ms: %.2f (with own table %.2f)\n", pan / 1e6,

@@ -11,6 +11,9 @@
 ///   model zoom+draw  a ZoomAtPoint step of a wheel gesture and Draw (the model)
 ///   view wheel zoom frame  a wheel notch over the view, through its repaint
 ///   guides move      a mouse move that only moves the guides, and its repaint
+///   values move      a mouse move along a curve that shows its value
+///   recalculation    a recalculation of the chart (the model alone)
+///   points of interest  the analysis that the rings add to a recalculation
 ///   full repaint     an update of the chart and the repaint of the view
 /// The objects live until the program ends; call before running benchmarks.
 void RegisterGraphViewBenchmarks(const std::vector<std::string>& formulas);

@@ -41,6 +41,9 @@ inline constexpr int kTableSettings = 32795;
 inline constexpr int kZoomIn = 32779;
 inline constexpr int kZoomOut = 32780;
 inline constexpr int kUndoZoom = 40032;
+inline constexpr int kPointsOfInterest = 40050;
+inline constexpr int kAnalysis = 40051;
+inline constexpr int kArea = 40052;
 
 // Mouse modes, held as the command that selected them.
 inline constexpr int kModePoint = 32798;

@@ -106,6 +106,10 @@ void CZeltra20View::GestureZoom(double factor, QPointF p, bool newGesture)
     chart.ZoomAtPoint(factor, p.x(), p.y(), newLevel, &layout, {0, 0, width(), height()});
     painter.end();
 
+    // This view is drawn here rather than told of the change: the readout
+    // and a shaded area go as in the other views.
+    m_overlay.ChartChanged(chart, UpdateHint::kKeepTable | UpdateHint::kNoSend,
+                           m_host.GetPointsOfInterest());
     // Should the drawing lay the plot out otherwise all the same, the point
     // is put back under the pointer on the plot as drawn.
     RenderChart();

@@ -90,6 +90,19 @@ void CZeltra20View::OnUpdate(CView*, int hint)
 {
     if ((hint & UpdateHint::kNoSend) == 0)
         m_host.SendChartToClients();
+    m_overlay.ChartChanged(GetChartDocument().GetChart(), hint, m_host.GetPointsOfInterest());
+    InvalidateImage();
+}
+
+void CZeltra20View::ShowPointsOfInterest()
+{
+    m_overlay.SetPointsShown(GetChartDocument().GetChart(), m_host.GetPointsOfInterest());
+    InvalidateImage();
+}
+
+void CZeltra20View::ShadeArea(int32_t index, double a, double b)
+{
+    m_overlay.SetShade(index, a, b);
     InvalidateImage();
 }
 
@@ -123,6 +136,7 @@ void CZeltra20View::RenderChart()
     QtDeviceContext dc(painter);
     chart.Draw(dc, {0, 0, size.width(), size.height()});
     m_rcPlot = chart.GetPlotRect();
+    m_overlay.DrawInto(painter, chart);
 }
 
 FunctionContainer& CZeltra20View::MouseChart()
@@ -165,6 +179,7 @@ void CZeltra20View::paintEvent(QPaintEvent* event)
         for (const QRect& edge : Edges(DragRect()))
             DrawInvertedDots(painter, m_image, edge);
     }
+    m_overlay.Paint(painter);
 }
 
 QRect CZeltra20View::Plot()
@@ -261,6 +276,11 @@ void CZeltra20View::mousePressEvent(QMouseEvent* event)
     }
     if (event->button() != Qt::LeftButton)
         return;
+    if (m_host.GetMouseMode() == Cmd::kModePoint) {
+        EnsureImage(); // the rings where the image shows them
+        if (m_overlay.CopyPointAt(event->position().toPoint()))
+            return;
+    }
     // A drag whose release this view never saw ends before the next begins.
     if (m_drag == Drag::kActive)
         EndDragLetGoElsewhere();
@@ -307,6 +327,12 @@ void CZeltra20View::mouseMoveEvent(QMouseEvent* event)
         }
     }
     ShowReadout(p);
+    // Nothing to read while the chart moves or a rectangle is drawn.
+    if (m_drag == Drag::kMiddlePan ||
+        (m_drag == Drag::kActive && m_host.GetMouseMode() != Cmd::kModePoint))
+        m_overlay.PointerGone();
+    else
+        m_overlay.PointerAt(MouseChart(), p, m_bGuidesShown);
 }
 
 void CZeltra20View::DragPan(QPoint p)
@@ -384,6 +410,7 @@ void CZeltra20View::BroadcastAfterDrag()
 void CZeltra20View::leaveEvent(QEvent*)
 {
     m_host.ShowCoordinates(QString(), QString());
+    m_overlay.PointerGone();
     UpdateGuides(QPoint(), true);
     m_bGuidesShown = false;
     m_bSkipGuidesOnce = true;

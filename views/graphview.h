@@ -2,6 +2,7 @@
 
 #include "framework/view.h"
 #include "platform/wintypes.h"
+#include "views/curveoverlay.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -24,6 +25,8 @@ public:
     /// The command that selected the mode: Cmd::kModePoint, kModePan or kModeZoom.
     virtual int GetMouseMode() const = 0;
     virtual bool GetGuides() const = 0;
+    /// Whether the zeros, extrema and intersections show as rings.
+    virtual bool GetPointsOfInterest() const = 0;
     /// Status-bar panes 1 and 2; empty texts clear them.
     virtual void ShowCoordinates(const QString& x, const QString& y) = 0;
     virtual void ShowContextMenu(const QPoint& globalPos) = 0;
@@ -58,6 +61,14 @@ public:
 
     /// Wheel steps closer than this (ms) form one gesture: one zoom level.
     static constexpr int kGestureGapMs = 500;
+
+    /// The values under the pointer, the rings and the shaded area.
+    const CCurveOverlay& GetOverlay() const { return m_overlay; }
+    /// Follows the host's switch of the rings.
+    void ShowPointsOfInterest();
+    /// Shades the area under the function at `index` over a ... b until the
+    /// chart next changes.
+    void ShadeArea(int32_t index, double a, double b);
 
 protected:
     bool event(QEvent* event) override;
@@ -141,6 +152,7 @@ private:
     bool m_bResultPending = false; ///< a step went to no one else yet
     Ranges m_gestureRanges{};
     QTimer m_gestureEnd;
+    CCurveOverlay m_overlay{*this};
 };
 
 /// Prints the chart on the printer's page within its printable area, without

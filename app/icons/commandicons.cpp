@@ -50,6 +50,7 @@ constexpr CommandImage kCommandImages[] = {
     {Cmd::kModeZoom, "modezoom"},
     {Cmd::kToggleTable, "valuetable"},
     {Cmd::kGuides, "guides"},
+    {Cmd::kPointsOfInterest, "points"},
     {Cmd::kServer, "server"},
     {Cmd::kClient, "client"},
     {Cmd::kAppAbout, "about"},

@@ -18,6 +18,7 @@ class TestHost : public CGraphViewHost
 public:
     int GetMouseMode() const override { return m_nMode; }
     bool GetGuides() const override { return false; }
+    bool GetPointsOfInterest() const override { return false; }
     void ShowCoordinates(const QString&, const QString&) override {}
     void ShowContextMenu(const QPoint&) override {}
     void SendChartToClients() override { ++m_nSends; }

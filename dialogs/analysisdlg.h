@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+class FunctionContainer;
+class QTableWidget;
+
+/// The dialog "Analiza wykresu": the zeros, minima and maxima of every
+/// visible function and the intersections of every pair of them over the
+/// visible x range, one row each (kind, function, x, y at full precision).
+/// Ctrl+C copies the selected rows as tab-separated lines; "Zapisz CSV..."
+/// writes the whole list as a CSV file through the program's safe write.
+class CAnalysisDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CAnalysisDlg(const FunctionContainer& chart, QWidget* parent = nullptr);
+
+    /// The selected rows, each ending in a line break, cells split by tabs.
+    QString SelectedText() const;
+    /// Every row, headed by the column names: ';' between cells, quotes
+    /// around a cell that holds one, code page 1250, CRLF line ends.
+    std::string CsvText() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Row
+    {
+        QString kind;
+        QString function;
+        double x;
+        double y;
+    };
+
+    void Analyze(const FunctionContainer& chart);
+    void CopySelection();
+    void SaveCsv();
+
+    std::vector<Row> m_rows;
+    bool m_bTruncated = false;
+    QTableWidget* m_wndTable = nullptr;
+};
+
+/// Shows the analysis of the chart's visible range until the user closes it.
+void RunAnalysisDialog(const FunctionContainer& chart, QWidget* parent);

@@ -1,0 +1,338 @@
+#include "app/childframe.h"
+#include "app/mainframe.h"
+#include "document/zeltra20doc.h"
+#include "dialogs/analysisdlg.h"
+#include "dialogs/areadlg.h"
+#include "framework/docmanager.h"
+#include "framework/valuetext.h"
+#include "tests/app/modalhelper.h"
+#include "tests/app/testprofile.h"
+#include "views/graphview.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+using Kind = CCurveOverlay::PointKind;
+
+class ChartReadingTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CMainFrame> m_frame;
+    QTemporaryDir m_dir;
+
+    CMainFrame& Frame() { return *m_frame; }
+    CZeltra20Doc& Doc() { return *Frame().GetActiveDocument(); }
+    FunctionContainer& Chart() { return Doc().GetChart(); }
+    CZeltra20View* View() { return Frame().GetActiveFrame()->GetGraphView(); }
+    const CCurveOverlay& Overlay() { return View()->GetOverlay(); }
+
+    void OpenFrame()
+    {
+        m_frame = std::make_unique<CMainFrame>();
+        m_frame->resize(1000, 750);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        QTest::mouseMove(m_frame.get(), QPoint(1, 1));
+    }
+
+    void NewChart(std::initializer_list<const char*> formulas)
+    {
+        Frame().GetDocManager().OnFileNew();
+        Chart().BeginEdit();
+        for (const char* formula : formulas) {
+            Chart().SetCurrent(-1);
+            Chart().SetFunction(formula, 0, true, 0);
+        }
+        Chart().CommitEdit();
+        Doc().UpdateAllViews(nullptr, 0);
+        Doc().SetModifiedFlag(false);
+        QCoreApplication::processEvents();
+    }
+
+    // The view pixel of a chart point, as the view last drew the chart.
+    QPoint Pixel(double x, double y)
+    {
+        QCoreApplication::processEvents();
+        const ChartSettings& s = Chart().GetSettings();
+        const RECT& r = Chart().GetPlotRect();
+        return QPoint(static_cast<int>(std::lround(r.left + (x - s.m_xMin) / (s.m_xMax - s.m_xMin) *
+                                                               (r.right - r.left))),
+                      static_cast<int>(std::lround(r.top + (s.m_yMax - y) / (s.m_yMax - s.m_yMin) *
+                                                              (r.bottom - r.top))));
+    }
+
+    std::vector<double> Zeros()
+    {
+        std::vector<double> zeros;
+        for (const CCurveOverlay::PointOfInterest& p : Overlay().Points()) {
+            if (p.kind == Kind::kZero)
+                zeros.push_back(p.x);
+        }
+        return zeros;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        UseTestProfile(m_dir.filePath("config"));
+    }
+
+    void init()
+    {
+        QSettings().clear();
+        OpenFrame();
+    }
+
+    void cleanup()
+    {
+        for (const auto& document : m_frame->GetDocManager().GetDocuments())
+            document->SetModifiedFlag(false);
+        m_frame.reset();
+    }
+
+    void valuesUnderThePointer_data()
+    {
+        QTest::addColumn<double>("pointerY"); ///< chart units at x = 1
+        QTest::addColumn<bool>("guides");
+        QTest::addColumn<QStringList>("lines");
+        const double x = 1;
+        const QString sine = "sin(x) = " + ValueText(std::sin(x), 15);
+        const QString cosine = "cos(x) = " + ValueText(std::cos(x), 15);
+        QTest::newRow("on sin") << std::sin(x) << false << QStringList{sine};
+        QTest::newRow("on cos") << std::cos(x) << false << QStringList{cosine};
+        QTest::newRow("away from both") << -0.5 << false << QStringList{};
+        QTest::newRow("guides show both") << -0.5 << true << QStringList{sine, cosine};
+    }
+
+    void valuesUnderThePointer()
+    {
+        QFETCH(double, pointerY);
+        QFETCH(bool, guides);
+        QFETCH(QStringList, lines);
+        NewChart({"sin(x)", "cos(x)"});
+        if (guides)
+            Frame().GetAction(Cmd::kGuides)->trigger();
+        // The pointer's own column: the values are those at the x the status
+        // bar reads there, evaluated, not read off the drawn line.
+        const QPoint p = Pixel(1, pointerY);
+        const double x = Chart().PixelToWorld(p.x(), p.y()).x;
+        for (QString& line : lines) {
+            const bool sine = line.startsWith("sin");
+            line = line.section('=', 0, 0) + "= " + ValueText(sine ? std::sin(x) : std::cos(x), 15);
+        }
+        QTest::mouseMove(View(), p + QPoint(0, 3));
+        QTest::mouseMove(View(), p);
+        QCOMPARE(Overlay().ReadoutLines(), lines);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(View(), &leave);
+        QVERIFY(Overlay().ReadoutLines().isEmpty());
+    }
+
+    void theReadoutGoesWithoutATrace()
+    {
+        NewChart({"sin(x)"});
+        const QImage bare = View()->grab().toImage();
+        const QPoint on = Pixel(1, std::sin(1.0));
+        QTest::mouseMove(View(), on);
+        QVERIFY(View()->grab().toImage() != bare);
+        QTest::mouseMove(View(), Pixel(1, -0.9));
+        QVERIFY(Overlay().ReadoutLines().isEmpty());
+        QVERIFY(View()->grab().toImage() == bare);
+    }
+
+    void ringsAtTheZerosOfSine_data()
+    {
+        QTest::addColumn<int>("k");
+        QTest::newRow("-pi") << -1;
+        QTest::newRow("0") << 0;
+        QTest::newRow("pi") << 1;
+    }
+
+    void ringsAtTheZerosOfSine()
+    {
+        QFETCH(int, k);
+        NewChart({"sin(x)"});
+        QVERIFY(Frame().GetAction(Cmd::kPointsOfInterest)->isChecked());
+        const std::vector<double> zeros = Zeros();
+        QCOMPARE(zeros.size(), std::size_t{3});
+        const double zero = zeros[static_cast<std::size_t>(k + 1)];
+        QVERIFY(std::abs(zero - k * std::numbers::pi) <= 4e-16 * std::max(1.0, std::abs(zero)));
+        // Pointing at the ring tells what it is and where; a click copies it.
+        const QPoint ring = Pixel(zero, 0);
+        QTest::mouseMove(View(), ring + QPoint(2, -1));
+        QCOMPARE(Overlay().ReadoutLines(),
+                 QStringList({"Miejsce zerowe sin(x)", "x = " + ValueText(zero, 15) + "; y = 0"}));
+        QApplication::clipboard()->clear();
+        QTest::mouseClick(View(), Qt::LeftButton, Qt::NoModifier, ring);
+        QCOMPARE(QApplication::clipboard()->text(), ValueText(zero) + "; 0");
+        QVERIFY(!Doc().IsModified());
+    }
+
+    void ringsOfIntersectionsAndTheSwitch()
+    {
+        NewChart({"sin(x)", "x^2-2"});
+        int meetings = 0;
+        for (const CCurveOverlay::PointOfInterest& p : Overlay().Points())
+            meetings += p.kind == Kind::kIntersection;
+        QCOMPARE(meetings, 2);
+        QVERIFY(!Zeros().empty());
+        Frame().GetAction(Cmd::kPointsOfInterest)->trigger();
+        QVERIFY(Overlay().Points().empty());
+        // A click where a ring was is a plain click again.
+        QApplication::clipboard()->setText("kept");
+        QTest::mouseClick(View(), Qt::LeftButton, Qt::NoModifier, Pixel(std::sqrt(2.0), 0));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("kept"));
+    }
+
+    void theSwitchIsRememberedAcrossARestart()
+    {
+        NewChart({"sin(x)"});
+        Frame().GetAction(Cmd::kPointsOfInterest)->trigger();
+        QVERIFY(!Frame().GetAction(Cmd::kPointsOfInterest)->isChecked());
+        cleanup();
+        OpenFrame();
+        // Without a chart the commands are disabled and show no state.
+        for (int command : {Cmd::kPointsOfInterest, Cmd::kAnalysis, Cmd::kArea})
+            QVERIFY(!Frame().GetAction(command)->isEnabled());
+        NewChart({"sin(x)"});
+        QVERIFY(!Frame().GetAction(Cmd::kPointsOfInterest)->isChecked());
+        QVERIFY(Overlay().Points().empty());
+        // Not part of the chart: a saved chart has no say in it.
+        QVERIFY(!Doc().IsModified());
+        Frame().GetAction(Cmd::kPointsOfInterest)->trigger();
+        QCOMPARE(Zeros().size(), std::size_t{3});
+        QCOMPARE(QSettings().value("Settings/PointsOfInterest").toBool(), true);
+    }
+
+    void analysisTableAndItsCopy()
+    {
+        NewChart({"sin(x)", "x^2-2"});
+        CAnalysisDlg dialog(Chart(), &Frame());
+        dialog.show();
+        auto* table = dialog.findChild<QTableWidget*>();
+        QVERIFY(table != nullptr);
+        // sin: 3 zeros, 2 minima, 2 maxima; x^2-2: 2 zeros, 1 minimum; 2 meetings.
+        QCOMPARE(table->rowCount(), 12);
+        // Each function's points by x, then the intersections.
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("Maksimum"));
+        QCOMPARE(table->item(1, 0)->text(), QString::fromUtf8("Miejsce zerowe"));
+        QCOMPARE(table->item(1, 1)->text(), QStringLiteral("sin(x)"));
+        QCOMPARE(table->item(1, 2)->text(), QStringLiteral("-3.1415926535897931"));
+        QCOMPARE(table->item(7, 1)->text(), QStringLiteral("x^2-2"));
+        QCOMPARE(table->item(11, 0)->text(), QString::fromUtf8("Punkt przecięcia"));
+        QCOMPARE(table->item(11, 1)->text(), QString::fromUtf8("sin(x) i x^2-2"));
+        table->setFocus();
+        table->selectRow(1);
+        QTest::keyClick(table, Qt::Key_Down, Qt::ShiftModifier);
+        QApplication::clipboard()->clear();
+        QTest::keySequence(table, QKeySequence::Copy);
+        const QStringList copied = QApplication::clipboard()->text().split('\n');
+        QCOMPARE(copied.size(), 3);
+        QCOMPARE(copied[0], QString::fromUtf8("Miejsce zerowe\tsin(x)\t-3.1415926535897931\t0"));
+        QCOMPARE(copied[1].section('\t', 0, 1), QStringLiteral("Minimum\tsin(x)"));
+        QCOMPARE(copied[2], QString());
+        const std::string csv = dialog.CsvText();
+        QVERIFY(csv.starts_with("Rodzaj;Funkcja;x;y\r\n"));
+        QCOMPARE(static_cast<int>(std::count(csv.begin(), csv.end(), '\n')), 13);
+    }
+
+    void areaDialog_data()
+    {
+        QTest::addColumn<QString>("formula");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("shown"); ///< the result's start
+        QTest::newRow("sin over 0..pi") << "sin(x)" << "0" << "pi" << "Pole = 2.000000000000000";
+        QTest::newRow("1/x over -1..1") << "1/x" << "-1" << "1" << QString::fromUtf8("Całka jest rozbieżna");
+        QTest::newRow("sqrt(x) over -1..1")
+            << "sqrt(x)" << "-1" << "1" << QString::fromUtf8("Funkcja nie jest określona");
+        QTest::newRow("bad formula") << "sin(x)" << "2*" << "1" << QString::fromUtf8("Błąd w początku przedziału");
+        QTest::newRow("empty interval")
+            << "sin(x)" << "1" << "1" << QString::fromUtf8("Maksymalna wartość dla X");
+    }
+
+    void areaDialog()
+    {
+        QFETCH(QString, formula);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, shown);
+        NewChart({formula.toLatin1().constData()});
+        CAreaDlg dialog(Chart());
+        dialog.show();
+        const QList<QLineEdit*> fields = dialog.findChildren<QLineEdit*>();
+        QCOMPARE(fields.size(), 2);
+        // Filled in with the visible range.
+        QCOMPARE(fields[0]->text(), QStringLiteral("-5"));
+        QCOMPARE(fields[1]->text(), QStringLiteral("5"));
+        fields[0]->setText(from);
+        fields[1]->setText(to);
+        for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+            if (button->text() == "OK")
+                QTest::mouseClick(button, Qt::LeftButton);
+        }
+        QLabel* result = nullptr;
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            if (label->textInteractionFlags() & Qt::TextSelectableByMouse)
+                result = label;
+        }
+        QVERIFY(result != nullptr);
+        QVERIFY2(result->text().startsWith(shown), qPrintable(result->text()));
+        const bool known = shown.startsWith("Pole");
+        QCOMPARE(dialog.result() == QDialog::Accepted, known);
+        QCOMPARE(dialog.isVisible(), !known);
+    }
+
+    void areaIsShadedUntilTheChartChanges_data()
+    {
+        QTest::addColumn<bool>("byWheel");
+        QTest::newRow("zoom command") << false;
+        QTest::newRow("wheel over the view") << true;
+    }
+
+    void areaIsShadedUntilTheChartChanges()
+    {
+        QFETCH(bool, byWheel);
+        NewChart({"sin(x)"});
+        const QPoint inside = Pixel(std::numbers::pi / 2, 0.5);
+        const QPoint outside = Pixel(-std::numbers::pi / 2, -0.5);
+        const QImage bare = View()->grab().toImage();
+        WhenModal([](QWidget* modal) {
+            const QList<QLineEdit*> fields = modal->findChildren<QLineEdit*>();
+            fields[0]->setText("0");
+            fields[1]->setText("pi");
+            static_cast<QDialog*>(modal)->accept();
+        });
+        Frame().GetAction(Cmd::kArea)->trigger();
+        QVERIFY(View()->GetOverlay().HasShade());
+        const QImage shaded = View()->grab().toImage();
+        QVERIFY(shaded.pixel(inside) != bare.pixel(inside));
+        QCOMPARE(shaded.pixel(outside), bare.pixel(outside));
+        if (byWheel) {
+            QWheelEvent wheel(QPointF(inside), QPointF(View()->mapToGlobal(inside)), QPoint(),
+                              QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(View(), &wheel);
+        } else {
+            Frame().GetAction(Cmd::kZoomIn)->trigger();
+        }
+        QVERIFY(!View()->GetOverlay().HasShade());
+    }
+};
+
+QTEST_MAIN(ChartReadingTest)
+#include "chartreading_test.moc"
