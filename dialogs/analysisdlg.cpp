@@ -3,6 +3,7 @@
 #include "chart/chartmessages.h"
 #include "chart/curveanalysis.h"
 #include "chart/functioncontainer.h"
+#include "chart/tablecsv.h"
 #include "framework/filedialog.h"
 #include "framework/messagebox.h"
 #include "framework/qtstring.h"
@@ -26,17 +27,6 @@
 namespace {
 
 const char* const kColumns[] = {"Rodzaj", "Funkcja", "x", "y"};
-
-// A CSV cell: quoted, with its quotes doubled, when it holds the separator,
-// a quote or a line break.
-QString CsvCell(const QString& text)
-{
-    if (!text.contains(';') && !text.contains('"') && !text.contains('\n') && !text.contains('\r'))
-        return text;
-    QString quoted = text;
-    quoted.replace('"', QStringLiteral("\"\""));
-    return '"' + quoted + '"';
-}
 
 } // namespace
 
@@ -168,15 +158,18 @@ void CAnalysisDlg::CopySelection()
 
 std::string CAnalysisDlg::CsvText() const
 {
-    QStringList headers;
+    // The same CSV as the value table's export: UTF-8, commas, "\n".
+    std::string text;
     for (const char* column : kColumns)
-        headers << QString::fromUtf8(column);
-    QString text = headers.join(';') + QStringLiteral("\r\n");
+        text.append(text.empty() ? "" : ",").append(column);
+    text += '\n';
     for (const Row& row : m_rows) {
-        text += CsvCell(row.kind) + ';' + CsvCell(row.function) + ';' + ValueText(row.x) + ';' +
-                ValueText(row.y) + QStringLiteral("\r\n");
+        text.append(CsvField(row.kind.toStdString())).append(",");
+        text.append(CsvField(row.function.toStdString())).append(",");
+        text.append(ValueText(row.x).toStdString()).append(",");
+        text.append(ValueText(row.y).toStdString()).append("\n");
     }
-    return ToCp1250(text);
+    return text;
 }
 
 void CAnalysisDlg::SaveCsv()

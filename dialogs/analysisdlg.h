@@ -23,8 +23,9 @@ public:
 
     /// The selected rows, each ending in a line break, cells split by tabs.
     QString SelectedText() const;
-    /// Every row, headed by the column names: ';' between cells, quotes
-    /// around a cell that holds one, code page 1250, CRLF line ends.
+    /// Every row, headed by the column names, as the value table's CSV:
+    /// UTF-8, commas, a cell quoted when it holds a comma, a quote or a
+    /// line break.
     std::string CsvText() const;
 
 protected:

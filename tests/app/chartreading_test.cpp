@@ -247,7 +247,8 @@ private slots:
         QCOMPARE(copied[1].section('\t', 0, 1), QStringLiteral("Minimum\tsin(x)"));
         QCOMPARE(copied[2], QString());
         const std::string csv = dialog.CsvText();
-        QVERIFY(csv.starts_with("Rodzaj;Funkcja;x;y\r\n"));
+        QVERIFY(csv.starts_with("Rodzaj,Funkcja,x,y\n"));
+        QVERIFY(csv.find("\nMiejsce zerowe,sin(x),-3.1415926535897931,0\n") != std::string::npos);
         QCOMPARE(static_cast<int>(std::count(csv.begin(), csv.end(), '\n')), 13);
     }
 
