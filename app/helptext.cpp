@@ -158,8 +158,10 @@ błędem (<tt>(x+1)2</tt>), a nazwy czyta się w całości: <tt>xsin(x)</tt> to 
 <p><b>Kąty</b> są w radianach, a w stopniach, gdy na stronie „Obliczenia” ustawień wykresu
 wybrano stopnie; dotyczy to funkcji trygonometrycznych i odwrotnych do nich.</p>
 <p><b>Pochodne.</b> W oknie „Funkcja” można wybrać, czy rysować samą funkcję, czy jej
-pierwszą lub drugą pochodną. Pochodna jest liczona numerycznie (różnicą centralną z krokiem
-0,00001, większym daleko na osi x i dla dużych wartości drugiej pochodnej); legenda i tabela pokazują ją jako wzór w nawiasie z apostrofami:
+pierwszą lub drugą pochodną. Pochodna jest liczona dokładnie (różniczkowaniem automatycznym
+w arytmetyce szeregów Taylora, bez przybliżania ilorazem różnicowym); tam, gdzie pochodna nie
+istnieje (np. <tt>abs(x)</tt> lub <tt>sqrt(x)</tt> w zerze), wykres ma przerwę, a tabela pustą
+komórkę. Legenda i tabela pokazują pochodną jako wzór w nawiasie z apostrofami:
 <tt>(x^3)'</tt>, <tt>(x^3)''</tt>.</p>
 <p><b>Pola liczbowe</b> ustawień (zakres, odstępy siatki i podziałki, krok tabeli) też są
 wzorami, liczonymi dla x = 0: można wpisać np. <tt>2pi</tt> albo <tt>pi/4</tt>.</p>

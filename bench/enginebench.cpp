@@ -4,6 +4,10 @@
 //   muparser-noopt/N muparser with its optimiser off
 //   evaluate/N       Function::Evaluate point by point
 //   sampling/N       the sampling path of the chart (Function::EvaluateSeries)
+//   derivative/N/K   derivatives of order K = 1, 2 by Taylor arithmetic
+//   differences/N/K  the same by central differences on the sampling path,
+//                    as the engine computed them before (its step rule)
+//   enclosure/N      enclosures over the 10000 cells between the arguments
 // then the geometric means of the peers' times over ours.
 #include "bench/benchsupport.h"
 #include "bench/muparserformula.h"
@@ -13,6 +17,8 @@
 
 #include <muParser.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -113,6 +119,80 @@ void RegisterFormula(std::size_t index, const std::string& formula, bool& allNat
     });
 }
 
+// Derivatives of order 1 or 2 as central differences of sampled values, with
+// the step rule the engine had: h = max(0.00001 (times the fourth root of
+// |f(x)| above 1 for order 2), |x| 2^-33); for order 2 the value at x chooses
+// the step and the middle point (x - h) + h is taken for (x + h) - h.
+void Differences(Function& f, const std::vector<double>& xs, int order, std::vector<double>& out)
+{
+    const std::size_t n = xs.size();
+    std::vector<double> steps(n), shifted(n), centre(n), left(n), right(n), middle(n);
+    std::vector<uint8_t> failed(n), bad(n);
+    if (order == 2)
+        f.EvaluateSeries(xs.data(), n, 0, centre.data(), bad.data());
+    for (std::size_t i = 0; i < n; ++i) {
+        double h0 = 0.00001;
+        if (order == 2 && !bad[i])
+            h0 *= std::sqrt(std::sqrt(std::max(1.0, std::fabs(centre[i]))));
+        steps[i] = std::max(h0, std::fabs(xs[i]) * 0x1p-33);
+    }
+    const double reach = order == 1 ? 1 : 2;
+    for (std::size_t i = 0; i < n; ++i)
+        shifted[i] = xs[i] - reach * steps[i];
+    f.EvaluateSeries(shifted.data(), n, 0, left.data(), failed.data());
+    for (std::size_t i = 0; i < n; ++i)
+        shifted[i] = xs[i] + reach * steps[i];
+    f.EvaluateSeries(shifted.data(), n, 0, right.data(), failed.data());
+    if (order == 2)
+        f.EvaluateSeries(xs.data(), n, 0, middle.data(), failed.data());
+    out.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double k = 1 / (2 * steps[i]);
+        out[i] = order == 1 ? (right[i] - left[i]) * k
+                            : ((right[i] - middle[i]) * k - (middle[i] - left[i]) * k) * k;
+    }
+}
+
+void RegisterDerivatives(std::size_t index, const std::string& formula)
+{
+    auto function = std::make_shared<Function>();
+    function->m_bThrowSyntaxErrors = false;
+    function->SetFormula(formula);
+    for (int order = 1; order <= 2; ++order) {
+        const std::string suffix = "/" + std::to_string(order);
+        benchmark::RegisterBenchmark((Name("derivative", index) + suffix).c_str(),
+                                     [function, order](benchmark::State& state) {
+                                         std::vector<double> out(g_arguments.size());
+                                         std::vector<uint8_t> failed(g_arguments.size());
+                                         for (auto _ : state) {
+                                             function->EvaluateSeries(g_arguments.data(),
+                                                                      g_arguments.size(), order,
+                                                                      out.data(), failed.data());
+                                             benchmark::DoNotOptimize(out.data());
+                                         }
+                                     });
+        benchmark::RegisterBenchmark((Name("differences", index) + suffix).c_str(),
+                                     [function, order](benchmark::State& state) {
+                                         std::vector<double> out;
+                                         for (auto _ : state) {
+                                             Differences(*function, g_arguments, order, out);
+                                             benchmark::DoNotOptimize(out.data());
+                                         }
+                                     });
+    }
+    benchmark::RegisterBenchmark(Name("enclosure", index).c_str(), [function](benchmark::State& state) {
+        std::vector<Interval> cells(g_arguments.size() - 1);
+        for (std::size_t i = 0; i + 1 < g_arguments.size(); ++i)
+            cells[i] = {g_arguments[i], g_arguments[i + 1]};
+        std::vector<Interval> out(cells.size());
+        std::vector<uint8_t> flags(cells.size());
+        for (auto _ : state) {
+            function->Enclose(cells.data(), cells.size(), 0, out.data(), flags.data());
+            benchmark::DoNotOptimize(out.data());
+        }
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -123,6 +203,7 @@ int main(int argc, char** argv)
     for (std::size_t i = 0; i < formulas.size(); ++i) {
         std::printf("formula %zu: %s\n", i, formulas[i].c_str());
         RegisterFormula(i, formulas[i], allNative);
+        RegisterDerivatives(i, formulas[i]);
     }
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
@@ -146,5 +227,16 @@ int main(int argc, char** argv)
     else
         std::printf("speedup sampling vs native: n/a (a formula of the set has no native lambda)\n");
     std::printf("speedup evaluate vs muparser: %.2f\n", GeometricMeanRatio(muparser, evaluate));
+    std::vector<double> derivatives, differences;
+    for (const char* order : {"/1", "/2"}) {
+        for (std::size_t i = 0; i < formulas.size(); ++i) {
+            derivatives.push_back(reporter.m_times[Name("derivative", i) + order]);
+            differences.push_back(reporter.m_times[Name("differences", i) + order]);
+        }
+    }
+    std::printf("derivative sampling vs differences: %.2f\n",
+                GeometricMeanRatio(differences, derivatives));
+    std::printf("interval evaluation vs plain: %.2f\n",
+                GeometricMeanRatio(sampling, times("enclosure")));
     return 0;
 }

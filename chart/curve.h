@@ -43,22 +43,13 @@ public:
     /// the budget: the caller bounds the arguments as recalculation does.
     void Sample(const std::vector<double>& xs, std::vector<double>& values,
                 std::vector<uint8_t>& failed);
-    /// How far the value at x may lie from the exact derivative: the central
-    /// difference's own error, estimated from the same difference with twice
-    /// the step (Richardson), and the rounding of the values it divides by
-    /// the step. 0 for order 0, and 0 where it cannot be told.
+    /// 0: derivatives are exact to rounding, as values are.
     double ValueError(double x) override;
-
-    /// The rounding part of ValueError alone, from one evaluation of the
-    /// formula at x: how much a numerical derivative's values wobble between
-    /// neighbouring arguments. 0 for order 0.
     double Wobble(double x) override;
 
     int32_t order() const { return m_nOrder; }
 
 private:
-    double StepDifference(double x, double step, bool& ok, double& rounding);
-
     Function m_function;
     int32_t m_nOrder;
     EvaluationBudget& m_budget;

@@ -24,8 +24,8 @@ bool ParseInt(std::string_view text, int& value)
     return error == std::errc() && end == text.data() + text.size();
 }
 
-// Orders above this would cost more than a million evaluations per point.
-constexpr int kMaxOrder = 20;
+// The highest order the engine's Taylor arithmetic carries.
+constexpr int kMaxOrder = Function::kMaxOrder;
 
 } // namespace
 

@@ -11,10 +11,9 @@
 
 namespace {
 
-
-// The one evaluation stack of the process. Each evaluation empties it but its
+// The evaluation stack of the thread. Each evaluation empties it but its
 // storage stays, so evaluation allocates nothing once it has grown.
-std::vector<double> g_evaluationStack;
+thread_local std::vector<double> g_evaluationStack;
 
 } // namespace
 
@@ -172,47 +171,4 @@ double Function::Evaluate(double x)
             return Fail(EngineMessage::kDomainError);
     }
     return top;
-}
-
-double Function::DerivativeStep(double x, int32_t order)
-{
-    double h0 = kStep;
-    if (order >= 2 && m_bCompiled) {
-        // The step grows with the fourth root of the value, so the second
-        // difference of a large value is not lost to its rounding. A value
-        // that fails only keeps the plain step: its error is forgotten, and
-        // the evaluations that follow report their own.
-        const bool throwing = m_bThrowEvalErrors;
-        m_bThrowEvalErrors = false;
-        const double v = Evaluate(x);
-        m_bThrowEvalErrors = throwing;
-        if (m_errors.empty() && std::isfinite(v))
-            h0 = kStep * std::sqrt(std::sqrt(std::max(1.0, std::fabs(v))));
-        m_errors.clear();
-    }
-    // Far out on the axis x - h and x + h must stay apart from x.
-    return std::max(h0, std::fabs(x) * kFarStep);
-}
-
-double Function::EvaluateDerivative(double x, int32_t order)
-{
-    if (order <= 0)
-        return Evaluate(x);
-    const double h = DerivativeStep(x, order);
-    return DerivativeWithStep(x, order, h, 1 / (2 * h));
-}
-
-double Function::DerivativeWithStep(double x, int32_t order, double h, double factor)
-{
-    if (order <= 0)
-        return Evaluate(x);
-    // Left before right: the first point that fails ends the computation and
-    // its error is the one reported.
-    const double left = DerivativeWithStep(x - h, order - 1, h, factor);
-    if (!m_errors.empty())
-        return 0;
-    const double right = DerivativeWithStep(x + h, order - 1, h, factor);
-    if (!m_errors.empty())
-        return 0;
-    return (right - left) * factor;
 }

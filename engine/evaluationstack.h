@@ -2,6 +2,6 @@
 
 #include <vector>
 
-/// The one evaluation stack of the process, shared by every Function. Its
-/// storage is kept between evaluations.
+/// The evaluation stack of the calling thread, shared by every Function the
+/// thread evaluates. Its storage is kept between evaluations.
 std::vector<double>& EvaluationStack();

@@ -2,6 +2,7 @@
 
 #include "engine/functionexception.h"
 #include "engine/messages.h"
+#include "engine/seriesblock.h"
 
 #include <algorithm>
 #include <charconv>
@@ -148,6 +149,8 @@ Function& Function::SetFormula(std::string_view text)
 void Function::Compile()
 {
     m_bCompiled = false;
+    m_pDerivatives.reset();
+    m_pEnclosures.reset();
     m_errors.clear();
     m_constants.clear();
     m_program.clear();

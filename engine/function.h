@@ -1,10 +1,12 @@
 #pragma once
 
 #include "engine/instruction.h"
+#include "engine/interval.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,9 +17,17 @@
 /// the errors of the last compile or evaluation.
 ///
 /// Errors are recorded in the error list and, as the owner chooses with the
-/// two throw switches, also thrown as FunctionException. All evaluations of
-/// the process share one evaluation stack, so they must never overlap: the
-/// engine is used from one thread, one evaluation at a time.
+/// two throw switches, also thrown as FunctionException. The evaluations of
+/// one thread share one evaluation stack, so they must never overlap: an
+/// object is used by one thread at a time, one evaluation at a time; other
+/// threads may use objects of their own.
+namespace Series {
+template <class E, std::size_t Lanes>
+class Block;
+constexpr std::size_t kDoubleLanes = 256;
+constexpr std::size_t kIntervalLanes = 64;
+} // namespace Series
+
 class Function
 {
 public:
@@ -61,13 +71,8 @@ public:
         kE = 35,        ///< the constant e; after kUnknown so that no other code moves
     };
 
-    /// The least step of the central differences and the factor that stands
-    /// for 1/(2h) with it. The step grows for second and higher derivatives
-    /// of values above 1 in magnitude, and with |x| times kFarStep (2^-33)
-    /// far out on the axis.
-    static constexpr double kStep = 0.00001;
-    static constexpr double kFactor = 49999.99999999999;
-    static constexpr double kFarStep = 0x1p-33;
+    /// The highest derivative order the engine computes.
+    static constexpr int32_t kMaxOrder = 8;
 
     /// Deepest nesting of parentheses and calls that a formula may have; a
     /// deeper one is a syntax error at the token that opens the extra level.
@@ -88,16 +93,14 @@ public:
     /// Runs the compiled program for x. Returns the value, or 0 after an error
     /// that was recorded and not thrown (test HasErrors: 0 is a valid value).
     double Evaluate(double x);
-    /// The derivative of the given order by central differences applied
-    /// recursively; order 0 or less is Evaluate(x). Order n costs 2^n
-    /// evaluations (and one more for n >= 2, which chooses the step), so
-    /// callers keep n small.
+    /// The derivative of the given order at x, exact to rounding: automatic
+    /// differentiation (Taylor arithmetic) through the compiled program.
+    /// Order 0 or less is Evaluate(x). Where the derivative does not exist
+    /// (sqrt at 0, abs at 0, a coefficient beyond the range of doubles) or
+    /// the order exceeds kMaxOrder, the evaluation fails with "Błąd
+    /// dziedziny", as an undefined value does; a failing value fails with its
+    /// own message.
     double EvaluateDerivative(double x, int32_t order);
-    /// The step h that EvaluateDerivative(x, order) takes at every level: at
-    /// least kStep, kStep times the fourth root of |f(x)| for order 2 and
-    /// more, and at least |x| * 2^-33. The evaluation of f(x) it makes for
-    /// order 2 and more leaves no error behind.
-    double DerivativeStep(double x, int32_t order);
 
     /// EvaluateDerivative at each of `count` arguments at once, for sampling:
     /// values[i] and failed[i] are what EvaluateDerivative(xs[i], order) would
@@ -106,6 +109,26 @@ public:
     /// or, for an object that did not compile, as it was.
     void EvaluateSeries(const double* xs, std::size_t count, int32_t order, double* values,
                         uint8_t* failed);
+
+    /// The derivatives of orders 0 ... order (at most kMaxOrder) at each
+    /// argument from one run: derivatives[k * count + i] is
+    /// EvaluateDerivative(xs[i], k) to the last bit where k < defined[i], the
+    /// number of leading orders that exist at xs[i] (0 where the value
+    /// fails); the rest are 0. Records and throws nothing.
+    void EvaluateDerivatives(const double* xs, std::size_t count, int32_t order,
+                             double* derivatives, uint8_t* defined);
+
+    /// Enclosures of the function and its derivatives of orders 0 ... order
+    /// (at most kMaxOrder) over each interval of arguments:
+    /// enclosures[k * count + i] holds f^(k)(x) for every x of xs[i] where
+    /// f^(k) is defined, and flags[k * count + i] the Enclosure bits of that
+    /// order (may fail, fails everywhere, may jump). The intervals are
+    /// finite, or [x, x] points. An object that did not compile fails
+    /// everywhere. Records and throws nothing.
+    void Enclose(const Interval* xs, std::size_t count, int32_t order, Interval* enclosures,
+                 uint8_t* flags);
+    /// The enclosure of the value over one interval of arguments.
+    Interval Enclose(Interval x, uint8_t& flags);
 
     /// The names the language knows (code page 1250, lower case) with the
     /// token each stands for: functions, constants and x. The help lists the
@@ -142,13 +165,9 @@ private:
     [[noreturn]] void SyntaxError(const char* message, int32_t position);
     void EvaluationError(const char* message);
     double Fail(const char* message);
-    double DerivativeWithStep(double x, int32_t order, double h, double factor);
     void RunBlock(const double* xs, std::size_t count, double* values, uint8_t* failed) const;
     void ValueSeries(const double* xs, std::size_t count, double* values, uint8_t* failed);
-    void DifferenceSeries(const double* xs, std::size_t count, int32_t order, const double* steps,
-                          const double* factors, double* values, uint8_t* failed);
-    void SecondDerivativeSeries(const double* xs, std::size_t count, const double* steps,
-                                const double* factors, double* values, uint8_t* failed);
+    Series::Block<double, Series::kDoubleLanes>& DerivativeBlock(int32_t order);
 
     std::map<std::string, int32_t> m_functionNames;
     std::map<char, int32_t> m_operators;
@@ -156,6 +175,10 @@ private:
     std::vector<double> m_constants;
     /// The program in the form it runs in, made from the two above.
     std::vector<Instruction> m_fast;
+    /// The Taylor arithmetic for derivatives, made for one order when first
+    /// needed after a compile.
+    std::unique_ptr<Series::Block<double, Series::kDoubleLanes>> m_pDerivatives;
+    std::unique_ptr<Series::Block<Interval, Series::kIntervalLanes>> m_pEnclosures;
     bool m_bUsesX = false;
     size_t m_pCursor = 0;
     std::string m_strText;

@@ -2,6 +2,7 @@
 
 #include "engine/angleunit.h"
 #include "engine/evaluationstack.h"
+#include "engine/seriesblock.h"
 #include "engine/wholepower.h"
 
 #include <algorithm>
@@ -19,7 +20,6 @@
 namespace {
 
 constexpr std::size_t kLanes = 256;
-constexpr std::size_t kDerivativePiece = 2048;
 
 namespace baseline {
 constexpr bool kFusedMultiplyAdd = false;
@@ -70,9 +70,9 @@ void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t
     if (stack.size() < levels * kLanes)
         stack.resize(levels * kLanes);
     // Where each level's values are read from: its column, or the arguments
-    // for a pushed x. Kept between calls, like the stack, as evaluations
-    // never overlap.
-    static std::vector<const double*> sources;
+    // for a pushed x. Kept between calls, like the stack, as the thread's
+    // evaluations never overlap.
+    thread_local std::vector<const double*> sources;
     if (sources.size() < levels)
         sources.resize(levels);
     run(m_fast, m_bUsesX, m_bDegrees, xs, n, stack.data(), sources.data(), values, failed);
@@ -83,97 +83,6 @@ void Function::ValueSeries(const double* xs, std::size_t count, double* values, 
     for (std::size_t start = 0; start < count; start += kLanes) {
         const std::size_t n = std::min(kLanes, count - start);
         RunBlock(xs + start, n, values + start, failed + start);
-    }
-}
-
-// Central differences of the given order with each argument's own step, the
-// same at every level, as EvaluateDerivative takes it. The two neighbours at
-// each level are computed in double as the recursion computes them; an
-// argument fails when either does.
-void Function::DifferenceSeries(const double* xs, std::size_t count, int32_t order,
-                                const double* steps, const double* factors, double* values,
-                                uint8_t* failed)
-{
-    if (order <= 0) {
-        ValueSeries(xs, count, values, failed);
-        return;
-    }
-    if (order == 2) {
-        SecondDerivativeSeries(xs, count, steps, factors, values, failed);
-        return;
-    }
-    std::vector<double> shifted(count);
-    std::vector<double> left(count);
-    std::vector<uint8_t> leftFailed(count);
-    for (std::size_t i = 0; i < count; ++i)
-        shifted[i] = xs[i] - steps[i];
-    DifferenceSeries(shifted.data(), count, order - 1, steps, factors, left.data(),
-                     leftFailed.data());
-    for (std::size_t i = 0; i < count; ++i)
-        shifted[i] = xs[i] + steps[i];
-    DifferenceSeries(shifted.data(), count, order - 1, steps, factors, values, failed);
-    for (std::size_t i = 0; i < count; ++i) {
-        failed[i] |= leftFailed[i];
-        values[i] = failed[i] ? 0 : (values[i] - left[i]) * factors[i];
-    }
-}
-
-// The second derivative evaluates the function at (x-h)-h, (x-h)+h, (x+h)-h
-// and (x+h)+h. The two middle arguments are almost always the same double,
-// and the same argument gives the same value, so the third evaluation is made
-// only where they differ. The differences are combined as EvaluateDerivative
-// combines them, and an argument fails when any of its four points does.
-void Function::SecondDerivativeSeries(const double* xs, std::size_t count, const double* steps,
-                                      const double* factors, double* values, uint8_t* failed)
-{
-    std::vector<double> points[4];
-    std::vector<double> f[4];
-    std::vector<uint8_t> bad[4];
-    for (int k = 0; k < 4; ++k) {
-        points[k].resize(count);
-        f[k].resize(count);
-        bad[k].resize(count);
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-        const double h = steps[i];
-        const double left = xs[i] - h;
-        const double right = xs[i] + h;
-        points[0][i] = left - h;
-        points[1][i] = left + h;
-        points[2][i] = right - h;
-        points[3][i] = right + h;
-    }
-    for (int k : {0, 1, 3})
-        ValueSeries(points[k].data(), count, f[k].data(), bad[k].data());
-
-    std::vector<double> differing;
-    std::vector<std::size_t> where;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (std::memcmp(&points[2][i], &points[1][i], sizeof(double)) == 0) {
-            f[2][i] = f[1][i];
-            bad[2][i] = bad[1][i];
-        } else {
-            differing.push_back(points[2][i]);
-            where.push_back(i);
-        }
-    }
-    if (!differing.empty()) {
-        std::vector<double> value(differing.size());
-        std::vector<uint8_t> fail(differing.size());
-        ValueSeries(differing.data(), differing.size(), value.data(), fail.data());
-        for (std::size_t j = 0; j < where.size(); ++j) {
-            f[2][where[j]] = value[j];
-            bad[2][where[j]] = fail[j];
-        }
-    }
-
-    for (std::size_t i = 0; i < count; ++i) {
-        const bool fails = bad[0][i] | bad[1][i] | bad[2][i] | bad[3][i];
-        const double k = factors[i];
-        const double left = (f[1][i] - f[0][i]) * k;
-        const double right = (f[3][i] - f[2][i]) * k;
-        failed[i] = fails;
-        values[i] = fails ? 0 : (right - left) * k;
     }
 }
 
@@ -190,28 +99,24 @@ void Function::EvaluateSeries(const double* xs, std::size_t count, int32_t order
         ValueSeries(xs, count, values, failed);
         return;
     }
-    // A piece at a time, so the scratch stays small and in the cache. Each
-    // argument's step is chosen as DerivativeStep chooses it: from the value
-    // at x for order 2 and more (a failed or infinite value keeps the plain
-    // step), and from |x| far out on the axis.
-    const std::size_t piece = std::min(count, kDerivativePiece);
-    std::vector<double> steps(piece);
-    std::vector<double> factors(piece);
-    std::vector<double> centre(order >= 2 ? piece : 0);
-    std::vector<uint8_t> centreFailed(order >= 2 ? piece : 0);
-    for (std::size_t start = 0; start < count; start += piece) {
-        const std::size_t n = std::min(piece, count - start);
-        const double* x = xs + start;
-        if (order >= 2)
-            ValueSeries(x, n, centre.data(), centreFailed.data());
+    if (order > kMaxOrder) {
+        std::fill(values, values + count, 0.0);
+        std::fill(failed, failed + count, 1);
+        return;
+    }
+    // Derivatives by Taylor arithmetic, a block at a time; only the
+    // coefficient of the order asked for is kept.
+    auto& block = DerivativeBlock(order);
+    const double factorial = Series::Factorial(order);
+    for (std::size_t start = 0; start < count; start += Series::kDoubleLanes) {
+        const std::size_t n = std::min(Series::kDoubleLanes, count - start);
+        block.Run(xs + start, n, m_bDegrees);
+        const double* c = block.Coefficient(order);
+        const Series::LaneState* state = block.State();
         for (std::size_t i = 0; i < n; ++i) {
-            double h0 = kStep;
-            if (order >= 2 && !centreFailed[i] && std::isfinite(centre[i]))
-                h0 = kStep * std::sqrt(std::sqrt(std::max(1.0, std::fabs(centre[i]))));
-            steps[i] = std::max(h0, std::fabs(x[i]) * kFarStep);
-            factors[i] = 1 / (2 * steps[i]);
+            const bool fails = state[i].m_nFail != Series::kNone;
+            failed[start + i] = fails;
+            values[start + i] = fails || c == nullptr ? 0.0 : c[i] * factorial;
         }
-        DifferenceSeries(x, n, order, steps.data(), factors.data(), values + start,
-                         failed + start);
     }
 }

@@ -37,7 +37,7 @@ contains "labels told apart" "$("$cli" dump --computed "$dir/narrow.osw")" '"sca
 contains "scales" "$computed" '"m_scaleX":5092.9581789406511'
 
 table=$("$cli" table "$dir/full.osw")
-expected=$'x,sin(x),"(log(x,2))\'\'"\n0,0,\n0.5,0.00872654,-5.77078\n1,0.0174524,-1.44269'
+expected=$'x,sin(x),"(log(x,2))\'\'"\n0,0,\n0.5,0.00872654,-5.77078\n1,0.0174524,-1.4427'
 [ "$table" = "$expected" ] || fail "table: $(printf '%q' "$table")"
 
 # Failed evaluations are empty fields, in a table of its own range and in one

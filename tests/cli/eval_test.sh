@@ -26,8 +26,10 @@ expect "negative arguments" 0 $'-3' -- 'x' -3
 expect "errors per argument" 0 $'error: Dzielenie przez zero\n1' -- '1/x' 0 1
 expect "domain error" 0 'error: Błąd dziedziny' -- 'sqrt(x)' -1
 expect "degrees" 0 '90' -- --degrees 'asin(x)' 1
-# f(3) = 9: the step is 0.00001 * 9^(1/4).
-expect "second derivative" 0 '2.0000001654635131' -- --order 2 'x^2' 3
+# Derivatives are exact: Taylor arithmetic, no difference step.
+expect "second derivative" 0 '2' -- --order 2 'x^2' 3
+expect "second derivative far out (was 3.82e22)" 0 '5.184705528587072e+21' -- --order 2 'exp(x)' 50
+expect "fourth derivative" 0 '24' -- --order 4 'x^4' 1000
 expect "syntax error" 2 'syntax error: Brak nawiasu otwierającego at 4' -- --program 'sin x' 1
 expect "unicode outside the code page" 2 'syntax error: Nieznany symbol at 0' -- '√x'
 expect "polish name" 0 '1024' -- 'potęga(2,10)' 0

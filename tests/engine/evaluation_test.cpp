@@ -110,8 +110,8 @@ TEST(Evaluation, ErrorsAreRecordedWithoutPosition)
         {"1e400", 0, kDomain},
         {"x*0+1e400*0", 0, kDomain},
         {"sqrt(x)", 0, kDomain, 1},
-        {"sqrt(x)", 0.000005, kDomain, 1},
-        {"1/x", 0.00001, kDivision, 1},
+        {"sqrt(x)^3", 0, kDomain, 1}, // a power of sqrt has no derivative at 0 either
+        {"1/x", 0, kDivision, 1},
     };
     Function function;
     for (const ErrorRow& row : rows) {
@@ -141,7 +141,7 @@ TEST(Evaluation, ThrownErrors)
     function.m_bThrowEvalErrors = true;
     function.SetFormula("1/x");
     try {
-        function.EvaluateDerivative(0.00001, 1);
+        function.EvaluateDerivative(0, 1);
         FAIL() << "no exception";
     } catch (const FunctionException& e) {
         EXPECT_EQ(Cp1250::ToUtf8(e.m_strMessage), kDivision);
@@ -178,107 +178,6 @@ TEST(Evaluation, ObjectsShareTheStackWithoutInterference)
         EXPECT_EQ(flat.Evaluate(x), x + 1);
         EXPECT_EQ(deep.Evaluate(2), expected);
     }
-}
-
-TEST(Derivative, CentralDifferences)
-{
-    Function function;
-    function.SetFormula("x^2");
-    EXPECT_EQ(function.EvaluateDerivative(3, 0), 9);
-    EXPECT_EQ(function.EvaluateDerivative(3, -4), 9);
-    EXPECT_NEAR(function.EvaluateDerivative(3, 1), 6, 1e-6);
-    EXPECT_NEAR(function.EvaluateDerivative(3, 2), 2, 1e-3);
-
-    // The exact formula, in the stated order of the evaluation points: with
-    // |f(x)| <= 1 the plain step and factor, above 1 the second derivative's
-    // step grows with the fourth root of f(x).
-    const double k = Function::kFactor;
-    EXPECT_EQ(k, 1 / (2 * Function::kStep));
-    function.SetFormula("sin(x)*x^3");
-    auto f = [](double x) { return std::sin(x) * std::pow(x, 3); };
-    for (const double x : {0.9, 1.3}) {
-        SCOPED_TRACE(x);
-        const double h = Function::kStep;
-        EXPECT_EQ(function.EvaluateDerivative(x, 1), (f(x + h) - f(x - h)) * k);
-        const double h2 = std::max(1.0, f(x)) == 1.0 ? h : h * std::sqrt(std::sqrt(f(x)));
-        const double k2 = 1 / (2 * h2);
-        const double d1left = (f((x - h2) + h2) - f((x - h2) - h2)) * k2;
-        const double d1right = (f((x + h2) + h2) - f((x + h2) - h2)) * k2;
-        EXPECT_EQ(function.EvaluateDerivative(x, 2), (d1right - d1left) * k2);
-    }
-
-    function.SetFormula("abs(x)");
-    EXPECT_EQ(function.EvaluateDerivative(0, 1), 0);
-    function.SetFormula("x/abs(x)");
-    EXPECT_NEAR(function.EvaluateDerivative(0, 1), 2 * k, 1e-6);
-
-    function.m_bDegrees = true;
-    function.SetFormula("sin(x)");
-    EXPECT_NEAR(function.EvaluateDerivative(0, 1), kPi / 180, 1e-9);
-}
-
-// The step follows the function: large values and arguments far out on the
-// axis keep the differences above rounding.
-TEST(Derivative, StepFollowsTheFunction)
-{
-    struct Row
-    {
-        const char* name;
-        const char* formula;
-        double x;
-        int order;
-        double expected;
-        double tolerance;
-    } rows[] = {
-        {"second derivative of x^2 at 6000 (was 0)", "x^2", 6000, 2, 2, 3e-3},
-        {"second derivative of x^2 at 1000 (was 1.16)", "x^2", 1000, 2, 2, 1e-4},
-        {"second derivative of x^3 at 6000 (was 0)", "x^3", 6000, 2, 36000, 0.1},
-        {"second derivative of exp(x) at 20", "exp(x)", 20, 2, std::exp(20.0), std::exp(20.0) * 1e-6},
-        {"first derivative of x far out (x - h was x)", "x", 1e17, 1, 1, 1e-6},
-        {"first derivative of x^2 at 1e7", "x^2", 1e7, 1, 2e7, 5},
-        {"second derivative of sin(x) far out", "sin(x)", 1e6, 2, -std::sin(1e6), 1e-3},
-    };
-    Function function;
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        function.SetFormula(row.formula);
-        EXPECT_NEAR(function.EvaluateDerivative(row.x, row.order), row.expected, row.tolerance);
-        EXPECT_FALSE(function.HasErrors());
-    }
-}
-
-TEST(Derivative, StepRule)
-{
-    struct Row
-    {
-        const char* name;
-        const char* formula;
-        double x;
-        int order;
-        double step;
-    } rows[] = {
-        {"first derivative near 0", "x^9", 3, 1, Function::kStep},
-        {"second derivative of a value at most 1", "sin(x)", 50000, 2, Function::kStep},
-        {"just inside |x| < 85899", "1", 85898, 1, Function::kStep},
-        {"far out", "1", 1e9, 1, 1e9 * 0x1p-33},
-        {"value 16 doubles the step", "16", 0, 2, 2 * Function::kStep},
-        {"value 81 of order 3", "81", 0, 3, Function::kStep * 3},
-        {"failing value keeps the plain step", "1/x", 0, 2, Function::kStep},
-        {"infinite value keeps the plain step", "exp(x)", 800, 2, Function::kStep},
-    };
-    Function function;
-    function.m_bThrowEvalErrors = true; // the step's own evaluation never throws
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        function.SetFormula(row.formula);
-        EXPECT_EQ(function.DerivativeStep(row.x, row.order), row.step);
-        EXPECT_FALSE(function.HasErrors());
-    }
-    // A point of the difference that fails still fails the derivative.
-    function.m_bThrowEvalErrors = false;
-    function.SetFormula("sqrt(x)");
-    EXPECT_EQ(function.EvaluateDerivative(0, 2), 0);
-    EXPECT_TRUE(function.HasErrors());
 }
 
 } // namespace

@@ -17,19 +17,22 @@
 #include <string_view>
 
 // Central differences with the fixed step 0.00001 at every level, as the
-// recorded engine took them: the table pins what a formula means, not how a
-// derivative chooses its step (which now follows the value and |x|).
+// recorded engine took them: the table pins what a formula means through its
+// values at the points those differences read, not how derivatives are
+// computed (now by Taylor arithmetic).
 inline double FixedStepDerivative(Function& function, double x, int32_t order)
 {
+    constexpr double kStep = 0.00001;
+    constexpr double kFactor = 49999.99999999999;
     if (order <= 0)
         return function.Evaluate(x);
-    const double left = FixedStepDerivative(function, x - Function::kStep, order - 1);
+    const double left = FixedStepDerivative(function, x - kStep, order - 1);
     if (function.HasErrors())
         return 0;
-    const double right = FixedStepDerivative(function, x + Function::kStep, order - 1);
+    const double right = FixedStepDerivative(function, x + kStep, order - 1);
     if (function.HasErrors())
         return 0;
-    return (right - left) * Function::kFactor;
+    return (right - left) * kFactor;
 }
 
 inline std::string DescribeFormula(Function& function, std::string_view text)
