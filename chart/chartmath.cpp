@@ -109,6 +109,18 @@ std::string ReadableNumber(double v, int precision)
     return PlainIsReadable(plain.size(), exponential.size()) ? plain : exponential;
 }
 
+std::string ShortestNumber(double v)
+{
+    char buffer[64];
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::scientific);
+    if (error != std::errc())
+        return FormatG(v, 17);
+    int digits = 0;
+    for (const char* c = buffer; c != end && *c != 'e'; ++c)
+        digits += *c >= '0' && *c <= '9';
+    return ReadableNumber(v, digits);
+}
+
 std::vector<std::string> DistinctLabels(const std::vector<double>& values)
 {
     std::vector<std::string> labels(values.size());

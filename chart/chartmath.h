@@ -36,6 +36,9 @@ bool PlainIsReadable(std::size_t plain, std::size_t exponential);
 /// plain form, so it never reads as a rounded other number.
 std::string ReadableNumber(double v, int precision);
 
+/// v as ReadableNumber writes it with the fewest digits that read back as v.
+std::string ShortestNumber(double v);
+
 /// The labels of one axis: each value as ReadableNumber writes it with the
 /// smallest precision P from 6 to 17 that gives no two values the same
 /// text, so ticks that differ are told apart. Values that are equal keep

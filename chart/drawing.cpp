@@ -70,6 +70,12 @@ void SetDeviceOrigin(DeviceContext& dc, int32_t x, int32_t y)
     dc.SetViewportOrg(x, y);
 }
 
+// How far a label moves from its tick to stay within the chart.
+double ShiftOf(const AxisScale& scale, std::size_t i)
+{
+    return i < scale.shifts.size() ? scale.shifts[i] : 0;
+}
+
 int32_t NonZero(int32_t v)
 {
     return v == 0 ? 1 : v;
@@ -219,7 +225,8 @@ void FunctionContainer::DrawScales(DeviceContext& dc, RECT& r, const RECT& targe
         SetDeviceOrigin(dc, r.left, r.bottom - 1);
         for (std::size_t i = 0; i < scaleY.ticks.size(); ++i) {
             if (!scaleY.labels[i].empty())
-                dc.TextOutUtf8(-third, SaturateToInt32(-((scaleY.ticks[i] - s.m_yMin) * p) - h / 2),
+                dc.TextOutUtf8(-third,
+                               SaturateToInt32(-((scaleY.ticks[i] - s.m_yMin) * p) - h / 2 - ShiftOf(scaleY, i)),
                                scaleY.labels[i]);
         }
 
@@ -240,7 +247,8 @@ void FunctionContainer::DrawScales(DeviceContext& dc, RECT& r, const RECT& targe
         SetDeviceOrigin(dc, r.left, r.bottom - 1);
         for (std::size_t i = 0; i < scaleX.ticks.size(); ++i) {
             if (!scaleX.labels[i].empty())
-                dc.TextOutUtf8(SaturateToInt32((scaleX.ticks[i] - s.m_xMin) * p), third, scaleX.labels[i]);
+                dc.TextOutUtf8(SaturateToInt32((scaleX.ticks[i] - s.m_xMin) * p + ShiftOf(scaleX, i)), third,
+                               scaleX.labels[i]);
         }
 
         SetPlotMapping(dc, r);

@@ -187,24 +187,33 @@ AxisScale Candidate(const Step& step, const AxisRoom& room)
     return scale;
 }
 
-// Leaves out the labels that reach beyond the room; true when at least two
+// Moves the labels that reach beyond the room inwards, or leaves them out
+// where they would no longer cover their tick; true when at least two
 // remain and no two of them overlap.
 bool FitLabels(AxisScale& scale, const AxisRoom& room, const TextWidth& width)
 {
+    scale.shifts.assign(scale.ticks.size(), 0);
     double previousEnd = -std::numeric_limits<double>::infinity();
     int shown = 0;
     for (std::size_t i = 0; i < scale.ticks.size(); ++i) {
+        if (scale.labels[i].empty())
+            continue;
         const double at = Position(scale.ticks[i], room);
         const double size = room.horizontal ? width(scale.labels[i]) : room.textHeight;
-        const double start = at - size / 2;
-        const double end = at + size / 2;
-        if (start < -room.before || end > room.length + room.after) {
+        double shift = 0;
+        if (at - size / 2 < -room.before)
+            shift = std::ceil(-room.before - (at - size / 2));
+        else if (at + size / 2 > room.length + room.after)
+            shift = std::floor(room.length + room.after - (at + size / 2));
+        if (std::fabs(shift) > size / 2) {
             scale.labels[i].clear();
             continue;
         }
+        const double start = at + shift - size / 2;
         if (start < previousEnd + room.gap)
             return false;
-        previousEnd = end;
+        scale.shifts[i] = static_cast<int32_t>(shift);
+        previousEnd = start + size;
         ++shown;
     }
     return shown >= 2;
@@ -277,8 +286,13 @@ AxisScale ChooseScale(const AxisRoom& room, const TextWidth& width)
     // apart, as far as they fit.
     AxisScale ends = FixedScale(room.min, room.max, range, 2);
     ends.ticks = {room.min, room.max};
-    ends.labels = DistinctLabels(ends.ticks);
-    FitLabels(ends, room, width);
+    // Each as exactly as a double can be told from its neighbours.
+    ends.labels = {ShortestNumber(room.min), ShortestNumber(room.max)};
+    if (!FitLabels(ends, room, width)) {
+        // Too long for two on so short an axis: the lower end alone.
+        ends.labels[1].clear();
+        FitLabels(ends, room, width);
+    }
     ends.gridStep = range;
     return ends;
 }

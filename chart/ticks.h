@@ -36,8 +36,9 @@ struct AxisRoom
     /// Least free pixels between two labels.
     int32_t gap = 0;
     /// How far a label may reach beyond either end of the axis (pixels),
-    /// into the margin of the chart; a label that would reach further is
-    /// left out, its tick stays.
+    /// into the margin of the chart; a label that would reach further moves
+    /// inwards, as long as it still covers its tick, or else is left out
+    /// (its tick stays).
     int32_t before = 0;
     int32_t after = 0;
     /// Multiples of π are offered first.
@@ -50,6 +51,9 @@ struct AxisScale
 {
     std::vector<double> ticks;       ///< chart units, ascending
     std::vector<std::string> labels; ///< one per tick, UTF-8; empty for a tick left unlabelled
+    /// Pixels each label is moved along the axis from being centred on its
+    /// tick (towards larger values), to stay within the room.
+    std::vector<int32_t> shifts;
     double gridStep = 0;             ///< the automatic grid's spacing (chart units)
     bool pi = false;                 ///< the ticks are multiples of π
 };
