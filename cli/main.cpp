@@ -24,7 +24,7 @@ constexpr char kUsage[] =
     "  dump [--computed] PLIK\n"
     "  table PLIK\n"
     "  render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ] [--aliased]\n"
-    "      [--points] [--area I:A:B] [--pi] [--spacing-2.0]\n"
+    "      [--points] [--area I:A:B] [--pi] [--classic]\n"
     "  serve PLIK [--port PORT] [--max N] [--bind ADRES]\n"
     "  receive HOST [--port PORT] [--name NAZWA] [--count N] [--timeout SEKUNDY]\n"
     "      -o WZORZEC\n"

@@ -22,7 +22,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ] [--aliased] [--points] "
-    "[--area I:A:B] [--pi] [--spacing-2.0]";
+    "[--area I:A:B] [--pi] [--classic]";
 constexpr int kMaxSide = 8192;
 // The rings' bounds, as the graph view's.
 constexpr std::size_t kRingCap = 200;
@@ -51,7 +51,8 @@ bool EndsWith(const std::string& text, std::string_view suffix)
 
 } // namespace
 
-// render FILE -o OUT [--size WxH] [--aliased] [--points] [--area I:A:B] [--pi] [--spacing-2.0]
+// render FILE -o OUT [--size WxH] [--aliased] [--points] [--area I:A:B] [--pi] [--classic]
+// (--classic: the automatic spacings of version 2.0)
 int RunRender(int argc, char** argv)
 {
     std::string input, output, area;
@@ -78,7 +79,7 @@ int RunRender(int argc, char** argv)
             points = true;
         } else if (arg == "--pi") {
             rule.piTicks = true;
-        } else if (arg == "--spacing-2.0") {
+        } else if (arg == "--classic") {
             rule.classic = true;
         } else if (arg == "--area" && i + 1 < argc) {
             area = Cp1250::FromUtf8(argv[++i]);

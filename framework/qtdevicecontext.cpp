@@ -89,7 +89,10 @@ TextSize QtDeviceContext::GetTextExtent(std::string_view text) const
 
 QPointF QtDeviceContext::At(POINT p) const
 {
-    const double middle = m_bAntialiased ? 0.5 : 0.0;
+    // An odd width is centred on the middle of the pixels, an even one on
+    // their edge, which is where the unsmoothed drawing puts them.
+    const bool odd = ScaledWidth(CurrentPen().width) % 2 == 1;
+    const double middle = m_bAntialiased && odd ? 0.5 : 0.0;
     return QPointF(p.x + middle, p.y + middle);
 }
 
@@ -118,10 +121,15 @@ void QtDeviceContext::ApplyBrush()
 void QtDeviceContext::DeviceLine(POINT from, POINT to)
 {
     ApplyPen();
-    if (m_bAntialiased)
+    // A slanted line is smoothed; one along a pixel row or column is the
+    // same either way, pixel for pixel, ends included.
+    if (m_bAntialiased && from.x != to.x && from.y != to.y) {
         m_painter.drawLine(At(from), At(to));
-    else
-        m_painter.drawLine(QPoint(from.x, from.y), QPoint(to.x, to.y));
+        return;
+    }
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
+    m_painter.drawLine(QPoint(from.x, from.y), QPoint(to.x, to.y));
+    m_painter.setRenderHint(QPainter::Antialiasing, m_bAntialiased);
 }
 
 void QtDeviceContext::DevicePolylines(const std::vector<std::vector<POINT>>& polylines)

@@ -45,7 +45,8 @@ private:
     void ApplyBrush();
     int32_t ScaledWidth(int32_t width) const;
     void DrawQText(POINT topLeft, const QString& text);
-    /// Where a device point is drawn: the middle of its pixel when smoothed.
+    /// Where a device point is drawn with the current pen: the middle of its
+    /// pixel when smoothed (for a pen of an odd width).
     QPointF At(POINT p) const;
 
     QPainter& m_painter;

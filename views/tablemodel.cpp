@@ -3,7 +3,6 @@
 #include "chart/chartmath.h"
 #include "chart/functioncontainer.h"
 #include "framework/qtstring.h"
-#include "framework/valuetext.h"
 
 #include <cmath>
 
@@ -63,7 +62,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
     const auto row = static_cast<std::size_t>(index.row());
     if (index.column() == 0) {
         if (role == Qt::ToolTipRole)
-            return ValueText(m_arguments[row]);
+            return QString::fromStdString(ShortestNumber(m_arguments[row]));
         return QString::fromStdString(FormatG(m_arguments[row]));
     }
 
@@ -75,7 +74,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
         return role == Qt::DisplayRole ? QVariant(QString::fromStdString(text)) : QVariant();
     const double v = values[row];
     if (role == Qt::ToolTipRole)
-        return ValueText(v);
+        return QString::fromStdString(ShortestNumber(v));
     // The rounding left of a zero reads as one; the tooltip keeps the value.
     if (v != 0 && std::fabs(v) < 1e-12 * m_largest[column])
         return QStringLiteral("0");
