@@ -180,8 +180,11 @@ void CAnalysisDlg::SaveCsv()
         return;
     const std::string text = CsvText();
     const std::string file = QFile::encodeName(path).toStdString();
-    if (!WriteFileAtomically(file, std::vector<uint8_t>(text.begin(), text.end())))
-        ShowStopMessage(this, ChartMessage::Format(ChartMessage::kWriteFailed, ToCp1250(path).c_str()));
+    // Never into a FIFO or a device, which would keep the window waiting.
+    WriteFailure failure = WriteFailure::kNone;
+    if (!WriteFileAtomically(file, std::vector<uint8_t>(text.begin(), text.end()), &failure,
+                             SpecialTarget::kRefuse))
+        ShowStopMessage(this, ChartMessage::WriteFailed(ToCp1250(path), failure));
 }
 
 void RunAnalysisDialog(const FunctionContainer& chart, QWidget* parent)

@@ -247,10 +247,12 @@ private slots:
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         // Permissions do not stop root: a folder that is a file stops anyone.
         QString path = folder + (command == Cmd::kExportTable ? "/t.csv" : "/c.pdf");
+        QString reason = Utf8("brak uprawnień");
         if (geteuid() == 0) {
             QFile blocker(Path("plainfile"));
             QVERIFY(blocker.open(QIODevice::WriteOnly));
             path = Path("plainfile") + (command == Cmd::kExportTable ? "/t.csv" : "/c.pdf");
+            reason = Utf8("folder nie istnieje");
         }
         QString message;
         WhenModal([&](QWidget* modal) {
@@ -263,7 +265,7 @@ private slots:
             AnswerExportDialog(modal, path, command == Cmd::kExportTable ? 0 : 2);
         });
         Frame().GetAction(command)->trigger();
-        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1'").arg(path));
+        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1': %2").arg(path, reason));
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
@@ -290,7 +292,8 @@ private slots:
             AnswerExportDialog(dialog, path, 0);
         });
         Frame().GetAction(Cmd::kExportTable)->trigger();
-        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1'").arg(path));
+        QCOMPARE(message,
+                 Utf8("Nie udało się zapisać pliku '%1': to nie jest zwykły plik").arg(path));
     }
 
     void f1OpensTheHelpWithEveryName()
