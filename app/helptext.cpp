@@ -25,8 +25,8 @@ struct NameHelp
 // clang-format off
 constexpr NameHelp kNameHelp[] = {
     {"x", -1, "zmienna: argument funkcji", ""},
-    {"pi", -1, "stała π = 3,141592653589793", ""},
-    {"e", -1, "stała e = 2,718281828459045 (liczba Eulera, exp(1))", ""},
+    {"pi", -1, "stała π = 3.141592653589793", ""},
+    {"e", -1, "stała e = 2.718281828459045 (liczba Eulera, exp(1))", ""},
     {"sin", 1, "sinus", "każde x"},
     {"asin", 1, "arcus sinus", "−1 ≤ x ≤ 1"},
     {"sinh", 1, "sinus hiperboliczny", "każde x"},
@@ -137,7 +137,7 @@ Wielkość liter w nazwach nie ma znaczenia: <tt>SIN(X)</tt> to <tt>sin(x)</tt>.
 <ol>
 <li>nawiasy <tt>( )</tt> i wywołania funkcji, np. <tt>sin(x)</tt>;</li>
 <li>potęgowanie <tt>^</tt>, liczone od lewej: <tt>2^3^2</tt> = (2^3)^2 = 64;
-po <tt>^</tt> może stać znak: <tt>x^-2</tt> = x^(−2), <tt>2^-1</tt> = 0,5;</li>
+po <tt>^</tt> może stać znak: <tt>x^-2</tt> = x^(−2), <tt>2^-1</tt> = 0.5;</li>
 <li>mnożenie <tt>*</tt> i dzielenie <tt>/</tt>, od lewej, oraz iloczyny bez znaku mnożenia
 (niżej); po <tt>*</tt> i <tt>/</tt> może stać znak: <tt>2*-x</tt>, <tt>x/-2</tt>;</li>
 <li>znak na początku wyrażenia lub w nawiasie: <tt>-x^2</tt> = −(x^2);</li>
@@ -159,7 +159,7 @@ błędem (<tt>(x+1)2</tt>), a nazwy czyta się w całości: <tt>xsin(x)</tt> to 
 wybrano stopnie; dotyczy to funkcji trygonometrycznych i odwrotnych do nich.</p>
 <p><b>Pochodne.</b> W oknie „Funkcja” można wybrać, czy rysować samą funkcję, czy jej
 pierwszą lub drugą pochodną. Pochodna jest liczona numerycznie (różnicą centralną z krokiem
-0,00001, większym daleko na osi x i dla dużych wartości drugiej pochodnej); legenda i tabela pokazują ją jako wzór w nawiasie z apostrofami:
+0.00001, większym daleko na osi x i dla dużych wartości drugiej pochodnej); legenda i tabela pokazują ją jako wzór w nawiasie z apostrofami:
 <tt>(x^3)'</tt>, <tt>(x^3)''</tt>.</p>
 <p><b>Pola liczbowe</b> ustawień (zakres, odstępy siatki i podziałki, krok tabeli) też są
 wzorami, liczonymi dla x = 0: można wpisać np. <tt>2pi</tt> albo <tt>pi/4</tt>.</p>

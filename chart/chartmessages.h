@@ -70,6 +70,14 @@ std::string Format(const char* format, Args... args)
     return text;
 }
 
+/// A setting's error: the prefix, the engine's message and its position; an
+/// error without a position (one found while evaluating) never names one.
+inline std::string SettingError(const char* prefix, const std::string& message, int32_t position)
+{
+    return position < 0 ? Format(kSettingFormatNoPosition.c_str(), prefix, message.c_str())
+                        : Format(kSettingFormat.c_str(), prefix, message.c_str(), position);
+}
+
 /// The message of a failed write of the file `name` (code page 1250): with
 /// the reason when the system gave one the user can act on.
 inline std::string WriteFailed(const std::string& name, WriteFailure failure)

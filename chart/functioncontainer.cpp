@@ -90,14 +90,8 @@ double FunctionContainer::EvaluateSetting(const std::string& text, const char* p
     try {
         return m_evaluator.SetFormula(text).Evaluate(0);
     } catch (const FunctionException& e) {
-        // A message never names position -1.
-        const std::string message =
-            e.m_nPosition < 0
-                ? ChartMessage::Format(ChartMessage::kSettingFormatNoPosition, prefix,
-                                       e.m_strMessage.c_str())
-                : ChartMessage::Format(ChartMessage::kSettingFormat, prefix,
-                                       e.m_strMessage.c_str(), e.m_nPosition);
-        throw FunctionContainerException(message, e.m_nPosition);
+        throw FunctionContainerException(
+            ChartMessage::SettingError(prefix, e.m_strMessage, e.m_nPosition), e.m_nPosition);
     }
 }
 

@@ -139,7 +139,13 @@ QString CAnalysisDlg::SelectedText() const
     for (const QModelIndex& index : m_wndTable->selectionModel()->selectedRows())
         rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
-    QString text;
+    if (rows.empty())
+        return QString();
+    // The header row first, as the value table's copy has it.
+    QStringList headers;
+    for (const char* column : kColumns)
+        headers << QString::fromUtf8(column);
+    QString text = headers.join('\t') + '\n';
     for (int r : rows) {
         QStringList cells;
         for (int c = 0; c < 4; ++c)

@@ -23,6 +23,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -318,6 +319,12 @@ private slots:
                                   "Drukowanie i eksport", "Komunikacja", "Wiersz poleceń",
                                   "x^-2", "2(x+1)", "x sin(x)", "Pochodne"})
             QVERIFY2(text.contains(Utf8(topic)), topic);
+        // Regression: pi was written "3,141592653589793" while formulas
+        // take a point; every number the help writes reads as a formula.
+        for (const char* number : {"3.141592653589793", "2.718281828459045", "0.5", "0.00001"})
+            QVERIFY2(text.contains(Utf8(number)), number);
+        const QRegularExpression decimalComma(QStringLiteral("\\d,\\d"));
+        QVERIFY2(!text.contains(decimalComma), qPrintable(decimalComma.match(text).captured()));
 
         // Every link of the contents leads to its section.
         QTextBrowser* browser = window->GetBrowser();
