@@ -308,6 +308,19 @@ std::size_t FunctionContainer::GetTableRowCount() const
     return 0;
 }
 
+std::optional<double> FunctionContainer::GetTableArgument(std::size_t row) const
+{
+    if (row >= GetTableRowCount())
+        return std::nullopt;
+    // The chart's own samples stand where the current range puts them; a
+    // table of its own range was computed for the range of its key.
+    if (m_bTableShared)
+        return IndexedArgument(m_settings.m_tableXMin, m_settings.m_tableStep, row);
+    if (!m_tableKey)
+        return std::nullopt;
+    return IndexedArgument(m_tableKey->xMin, m_tableKey->step, row);
+}
+
 std::string FunctionContainer::GetTableText(std::size_t function, std::size_t row) const
 {
     if (m_bTableShared) {

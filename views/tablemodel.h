@@ -15,11 +15,13 @@ class FunctionContainer;
 /// evaluation failed is an empty cell. Without functions there are no columns
 /// at all; with functions but none visible there is the "x" column alone.
 ///
-/// Rebuild fixes the columns, their labels, the rows and the arguments; until
-/// the next Rebuild they stay as they are whatever the chart does. The values
-/// are read from the chart's committed list when a cell is shown, so the table
-/// costs no copy of them; a cell whose function or value the chart no longer
-/// holds is empty.
+/// Rebuild fixes the columns, their labels and the number of rows; until the
+/// next Rebuild they stay as they are whatever the chart does. The arguments
+/// and the values are read from the chart's committed list when a cell is
+/// shown, so the table costs no copy of them, and a row's x and its values
+/// always come from the same range (a table of the chart's own samples moves
+/// with a wheel gesture before it is rebuilt); a cell whose function or
+/// value the chart no longer holds is empty.
 class TableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -43,5 +45,5 @@ private:
     FunctionContainer& m_chart;
     QStringList m_labels;               ///< column headers, "x" first
     std::vector<std::size_t> m_columns; ///< committed-list index of each function column
-    std::vector<double> m_arguments;    ///< x of each row
+    std::size_t m_nRows = 0;
 };
