@@ -456,16 +456,27 @@ private slots:
         Frame().GetAction(Cmd::kToggleTable)->trigger();
         for (QWidget* pane : {static_cast<QWidget*>(View()),
                               static_cast<QWidget*>(Frame().GetActiveFrame()->GetTableView())}) {
+            // A shortcut acts in the active window only, which the menu
+            // just closed may not have given back yet.
+            QApplication::setActiveWindow(&Frame());
+            QVERIFY(QTest::qWaitForWindowActive(&Frame()));
             pane->setFocus();
             QString first;
-            QTimer::singleShot(50, this, [&first] {
+            // Looked for until it is there: a slow machine may take longer
+            // than a moment to show a menu for the first time.
+            QTimer poll;
+            poll.setInterval(20);
+            connect(&poll, &QTimer::timeout, this, [&first, &poll] {
                 if (QWidget* popup = QApplication::activePopupWidget()) {
                     first = popup->actions().value(0)->text().section('\t', 0, 0);
                     popup->close();
+                    poll.stop();
                 }
             });
+            poll.start();
             QTest::keyClick(pane, Qt::Key_F10, Qt::ShiftModifier);
             QTRY_COMPARE(first, Utf8("&Dodaj funkję..."));
+            poll.stop();
         }
     }
 
