@@ -33,13 +33,13 @@ QString SuggestedName(const CZeltra20Doc& document, const QString& extension)
 // bytes are a picture that could not be drawn; `empty` allows them.
 bool WriteExport(const QString& path, const QByteArray& bytes, QWidget* parent, bool empty = false)
 {
-    const QFileInfo info(path);
-    const bool special = info.exists() && !info.isFile();
-    if (!special && (empty || !bytes.isEmpty()) &&
+    WriteFailure failure = WriteFailure::kNone;
+    if ((empty || !bytes.isEmpty()) &&
         WriteFileAtomically(QFile::encodeName(path).toStdString(),
-                            std::vector<uint8_t>(bytes.begin(), bytes.end())))
+                            std::vector<uint8_t>(bytes.begin(), bytes.end()), &failure,
+                            SpecialTarget::kRefuse))
         return true;
-    ShowStopMessage(parent, ChartMessage::Format(ChartMessage::kWriteFailed, ToCp1250(path).c_str()));
+    ShowStopMessage(parent, ChartMessage::WriteFailed(ToCp1250(path), failure));
     return false;
 }
 

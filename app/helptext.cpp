@@ -25,8 +25,8 @@ struct NameHelp
 // clang-format off
 constexpr NameHelp kNameHelp[] = {
     {"x", -1, "zmienna: argument funkcji", ""},
-    {"pi", -1, "stała π = 3,141592653589793", ""},
-    {"e", -1, "stała e = 2,718281828459045 (liczba Eulera, exp(1))", ""},
+    {"pi", -1, "stała π = 3.141592653589793", ""},
+    {"e", -1, "stała e = 2.718281828459045 (liczba Eulera, exp(1))", ""},
     {"sin", 1, "sinus", "każde x"},
     {"asin", 1, "arcus sinus", "−1 ≤ x ≤ 1"},
     {"sinh", 1, "sinus hiperboliczny", "każde x"},
@@ -137,7 +137,7 @@ Wielkość liter w nazwach nie ma znaczenia: <tt>SIN(X)</tt> to <tt>sin(x)</tt>.
 <ol>
 <li>nawiasy <tt>( )</tt> i wywołania funkcji, np. <tt>sin(x)</tt>;</li>
 <li>potęgowanie <tt>^</tt>, liczone od lewej: <tt>2^3^2</tt> = (2^3)^2 = 64;
-po <tt>^</tt> może stać znak: <tt>x^-2</tt> = x^(−2), <tt>2^-1</tt> = 0,5;</li>
+po <tt>^</tt> może stać znak: <tt>x^-2</tt> = x^(−2), <tt>2^-1</tt> = 0.5;</li>
 <li>mnożenie <tt>*</tt> i dzielenie <tt>/</tt>, od lewej, oraz iloczyny bez znaku mnożenia
 (niżej); po <tt>*</tt> i <tt>/</tt> może stać znak: <tt>2*-x</tt>, <tt>x/-2</tt>;</li>
 <li>znak na początku wyrażenia lub w nawiasie: <tt>-x^2</tt> = −(x^2);</li>

@@ -9,7 +9,9 @@
 //   read/50MB                     the reader alone
 //   load/50MB                     the same bytes loaded from memory
 // Not timed: the server's growth in resident memory once 45 clients that
-// introduce themselves and then read nothing hold up a 5 MB chart.
+// introduce themselves and then read nothing hold up a 5 MB chart; and once a
+// client has joined after each of 30 changes of a 4 MB chart and then stopped
+// reading, each in the middle of its own version.
 // The standard chart is the 15 formulas of the set at 10000 steps; the
 // 1.2 MB chart holds 200 formulas of 6000 characters.
 #include "bench/benchsupport.h"
@@ -30,6 +32,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <malloc.h>
 #include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -66,10 +69,31 @@ std::size_t ResidentBytes()
     return static_cast<std::size_t>(resident) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 }
 
+/// A client from the loopback address 127.0.0.(1 + index) that introduces
+/// itself and then reads nothing, with a small receive buffer, which holds
+/// nothing in this process. Its socket, for the caller to close.
+int ConnectStalled(quint16 port, int index)
+{
+    ArchiveWriter name;
+    name.WriteString("stalled");
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    const int small = 4096;
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1 + static_cast<uint32_t>(index));
+    bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        [[maybe_unused]] const ssize_t sent = send(fd, name.Bytes().data(), name.Bytes().size(), 0);
+    return fd;
+}
+
 /// The server's growth in resident memory, in charts, once `clients` clients
 /// have introduced themselves and stopped reading a chart of these bytes.
-/// The clients are plain sockets with small receive buffers, which hold
-/// nothing in this process.
 double StalledMemory(const std::vector<uint8_t>& chart, int clients)
 {
     FixedHost host;
@@ -79,24 +103,9 @@ double StalledMemory(const std::vector<uint8_t>& chart, int clients)
     server.Listen(0, QHostAddress::LocalHost);
     const std::size_t before = ResidentBytes();
 
-    ArchiveWriter name;
-    name.WriteString("stalled");
     std::vector<int> sockets;
     for (int i = 0; i < clients; ++i) {
-        const int fd = socket(AF_INET, SOCK_STREAM, 0);
-        const int small = 4096;
-        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-        sockaddr_in local = {};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1 + static_cast<uint32_t>(i));
-        bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(server.GetPort());
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-            [[maybe_unused]] const ssize_t sent = send(fd, name.Bytes().data(), name.Bytes().size(), 0);
-        sockets.push_back(fd);
+        sockets.push_back(ConnectStalled(server.GetPort(), i));
         // Accepted as they come: the backlog is shorter than the class.
         QCoreApplication::processEvents();
     }
@@ -115,6 +124,50 @@ double StalledMemory(const std::vector<uint8_t>& chart, int clients)
         close(fd);
     server.Close();
     return after > before ? static_cast<double>(after - before) / static_cast<double>(chart.size()) : 0.0;
+}
+
+/// The server's growth in resident memory, in charts, once a client has
+/// joined after each of `changes` changes of a chart of these bytes and then
+/// stopped reading, each in the middle of the version it joined at. The
+/// allocator gives back its free pages before each measurement, so that what
+/// is measured is what the server holds.
+double StaggeredStalledMemory(const std::vector<uint8_t>& chart, int changes)
+{
+    FixedHost host;
+    host.m_image = ToByteArray(chart);
+    CServerSocket server(host);
+    server.SetMaxConnections(CServerSocket::kMaxConnectionsLimit);
+    server.Listen(0, QHostAddress::LocalHost);
+    malloc_trim(0);
+    const std::size_t before = ResidentBytes();
+
+    std::vector<int> sockets;
+    for (int change = 1; change <= changes; ++change) {
+        // Another version of the same size.
+        QByteArray next = ToByteArray(chart);
+        next[next.size() - 1] = static_cast<char>(change);
+        host.m_image = next;
+        next = QByteArray();
+        server.SendChartToAll();
+        sockets.push_back(ConnectStalled(server.GetPort(), change));
+        // Until the newcomer is in the middle of this version.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (bool inside = false; !inside && std::chrono::steady_clock::now() < deadline;) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            for (int i = 0; i < server.GetConnectionCount(); ++i) {
+                const CConnectionSocket* connection = server.GetConnection(i);
+                inside = inside || (connection->IsInsideChart() &&
+                                    connection->GetSendingVersion() == server.GetImageVersion());
+            }
+        }
+    }
+    malloc_trim(0);
+    const std::size_t after = ResidentBytes();
+    for (int fd : sockets)
+        close(fd);
+    server.Close();
+    return after > before ? static_cast<double>(after - before) / static_cast<double>(chart.size())
+                          : 0.0;
 }
 
 std::vector<uint8_t> Stored(const FunctionContainer& chart)
@@ -251,6 +304,7 @@ int main(int argc, char** argv)
     const std::vector<uint8_t> large = LongChart(200);
     const std::vector<uint8_t> huge = LongChart(8400);
     const double stalledMemory = StalledMemory(LongChart(840), 45);
+    const double staggeredMemory = StaggeredStalledMemory(LongChart(700), 30);
     std::printf("charts: standard %zu bytes, long %zu bytes, huge %zu bytes\n", standard.size(),
                 large.size(), huge.size());
     RegisterSharing("standard", standard);
@@ -299,5 +353,6 @@ int main(int argc, char** argv)
     std::printf("share 50 clients vs raw send: %.2f\n", std::min(shareStandard, shareLarge));
     std::printf("receive vs load: %.2f\n", t["load/50MB"] / t["receive/50MB"]);
     std::printf("stalled clients memory vs chart: %.2f\n", stalledMemory);
+    std::printf("staggered stalled clients memory vs chart: %.2f\n", staggeredMemory);
     return 0;
 }

@@ -21,10 +21,11 @@ namespace {
 // The chart's own bytes: anything the file holds after the chart (a
 // trailing newline, junk) is not part of it, and a reader of a stream of
 // charts would take it for the start of the next one.
-std::vector<uint8_t> ReadChart(FunctionContainer* chart, const std::string& path)
+std::vector<uint8_t> ReadChart(FunctionContainer* chart, const std::string& path, bool regularOnly)
 {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, kMaxChartBytes, bytes))
+    if (!(regularOnly ? ReadRegularFile(path, kMaxChartBytes, bytes)
+                      : ReadWholeFile(path, kMaxChartBytes, bytes)))
         Fail(ChartMessage::kReadFailed, path);
     ArchiveReader reader(bytes);
     ChartImage image;
@@ -45,12 +46,17 @@ std::vector<uint8_t> ReadChart(FunctionContainer* chart, const std::string& path
 
 std::vector<uint8_t> ReadChartFile(const std::string& path)
 {
-    return ReadChart(nullptr, path);
+    return ReadChart(nullptr, path, false);
+}
+
+std::vector<uint8_t> ReadRegularChartFile(const std::string& path)
+{
+    return ReadChart(nullptr, path, true);
 }
 
 void LoadChartFile(FunctionContainer& chart, const std::string& path)
 {
-    ReadChart(&chart, path);
+    ReadChart(&chart, path, false);
 }
 
 void SaveChartFile(const FunctionContainer& chart, const std::string& path)
@@ -61,6 +67,10 @@ void SaveChartFile(const FunctionContainer& chart, const std::string& path)
         Fail(ChartMessage::kWriteFailed, path);
     ArchiveWriter writer;
     chart.Store(writer);
-    if (writer.Bytes().size() > kMaxChartBytes || !WriteFileAtomically(path, writer.Bytes()))
+    if (writer.Bytes().size() > kMaxChartBytes)
         Fail(ChartMessage::kWriteFailed, path);
+    WriteFailure failure = WriteFailure::kNone;
+    if (!WriteFileAtomically(path, writer.Bytes(), &failure))
+        throw FunctionContainerException(
+            ChartMessage::WriteFailed(Cp1250::FromUtf8(path), failure));
 }

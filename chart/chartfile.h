@@ -13,11 +13,16 @@ class FunctionContainer;
 /// whatever follows it in the file.
 std::vector<uint8_t> ReadChartFile(const std::string& path);
 
+/// As ReadChartFile, from a regular file only: a FIFO or a device at the path
+/// is refused without waiting for it.
+std::vector<uint8_t> ReadRegularChartFile(const std::string& path);
+
 /// Loads a chart file into the model; a file that is refused leaves the model
 /// as it was.
 void LoadChartFile(FunctionContainer& chart, const std::string& path);
 
-/// Saves the committed chart as WriteFileAtomically writes files. A chart
-/// whose file would be larger than the loader takes is refused before
-/// anything is written.
+/// Saves the committed chart as WriteFileAtomically writes files; the
+/// message of a failure says why, as the system told. A chart whose file
+/// would be larger than the loader takes is refused before anything is
+/// written.
 void SaveChartFile(const FunctionContainer& chart, const std::string& path);

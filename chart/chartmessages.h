@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/cp1250.h"
+#include "platform/fileio.h"
 
 #include <cstdio>
 #include <string>
@@ -47,6 +48,15 @@ inline constexpr auto kNotAChart = Cp1250::Text(u8"'%s' nie jest plikiem program
 // "odcztać" is the program's own spelling.
 inline constexpr auto kReadFailed = Cp1250::Text(u8"Nie udało się odcztać pliku '%s'");
 inline constexpr auto kWriteFailed = Cp1250::Text(u8"Nie udało się zapisać pliku '%s'");
+/// kWriteFailed and why, as the system told.
+inline constexpr auto kWriteFailedBecause = Cp1250::Text(u8"Nie udało się zapisać pliku '%s': %s");
+inline constexpr auto kNoPermission = Cp1250::Text(u8"brak uprawnień");
+inline constexpr auto kNoFolder = Cp1250::Text(u8"folder nie istnieje");
+inline constexpr auto kDiskFull = Cp1250::Text(u8"brak miejsca na dysku");
+inline constexpr auto kReadOnly = Cp1250::Text(u8"plik jest tylko do odczytu");
+inline constexpr auto kIsFolder = Cp1250::Text(u8"to jest folder");
+inline constexpr auto kNotRegular = Cp1250::Text(u8"to nie jest zwykły plik");
+inline constexpr auto kNameTooLong = Cp1250::Text(u8"nazwa pliku jest za długa");
 
 /// A message made from one of the formats above, as printf makes it.
 template <typename... Args>
@@ -58,6 +68,49 @@ std::string Format(const char* format, Args... args)
     std::string text(static_cast<std::size_t>(length), '\0');
     std::snprintf(text.data(), text.size() + 1, format, args...);
     return text;
+}
+
+/// A setting's error: the prefix, the engine's message and its position; an
+/// error without a position (one found while evaluating) never names one.
+inline std::string SettingError(const char* prefix, const std::string& message, int32_t position)
+{
+    return position < 0 ? Format(kSettingFormatNoPosition.c_str(), prefix, message.c_str())
+                        : Format(kSettingFormat.c_str(), prefix, message.c_str(), position);
+}
+
+/// The message of a failed write of the file `name` (code page 1250): with
+/// the reason when the system gave one the user can act on.
+inline std::string WriteFailed(const std::string& name, WriteFailure failure)
+{
+    const char* reason = nullptr;
+    switch (failure) {
+    case WriteFailure::kNoPermission:
+        reason = kNoPermission.c_str();
+        break;
+    case WriteFailure::kNoFolder:
+        reason = kNoFolder.c_str();
+        break;
+    case WriteFailure::kDiskFull:
+        reason = kDiskFull.c_str();
+        break;
+    case WriteFailure::kReadOnly:
+        reason = kReadOnly.c_str();
+        break;
+    case WriteFailure::kFolder:
+        reason = kIsFolder.c_str();
+        break;
+    case WriteFailure::kNotRegular:
+        reason = kNotRegular.c_str();
+        break;
+    case WriteFailure::kNameTooLong:
+        reason = kNameTooLong.c_str();
+        break;
+    case WriteFailure::kNone:
+    case WriteFailure::kOther:
+        break;
+    }
+    return reason ? Format(kWriteFailedBecause.c_str(), name.c_str(), reason)
+                  : Format(kWriteFailed.c_str(), name.c_str());
 }
 
 } // namespace ChartMessage

@@ -91,14 +91,8 @@ double FunctionContainer::EvaluateSetting(const std::string& text, const char* p
     try {
         return m_evaluator.SetFormula(text).Evaluate(0);
     } catch (const FunctionException& e) {
-        // A message never names position -1.
-        const std::string message =
-            e.m_nPosition < 0
-                ? ChartMessage::Format(ChartMessage::kSettingFormatNoPosition, prefix,
-                                       e.m_strMessage.c_str())
-                : ChartMessage::Format(ChartMessage::kSettingFormat, prefix,
-                                       e.m_strMessage.c_str(), e.m_nPosition);
-        throw FunctionContainerException(message, e.m_nPosition);
+        throw FunctionContainerException(
+            ChartMessage::SettingError(prefix, e.m_strMessage, e.m_nPosition), e.m_nPosition);
     }
 }
 
@@ -312,6 +306,19 @@ std::size_t FunctionContainer::GetTableRowCount() const
         return i < m_tableColumns.size() ? m_tableColumns[i].values.size() : 0;
     }
     return 0;
+}
+
+std::optional<double> FunctionContainer::GetTableArgument(std::size_t row) const
+{
+    if (row >= GetTableRowCount())
+        return std::nullopt;
+    // The chart's own samples stand where the current range puts them; a
+    // table of its own range was computed for the range of its key.
+    if (m_bTableShared)
+        return IndexedArgument(m_settings.m_tableXMin, m_settings.m_tableStep, row);
+    if (!m_tableKey)
+        return std::nullopt;
+    return IndexedArgument(m_tableKey->xMin, m_tableKey->step, row);
 }
 
 std::string FunctionContainer::GetTableText(std::size_t function, std::size_t row) const

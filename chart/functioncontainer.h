@@ -132,6 +132,10 @@ public:
     /// committed list at row `row`, as GetSampleText formats it; empty for a
     /// function or row the table has no value for.
     std::string GetTableText(std::size_t function, std::size_t row) const;
+    /// The argument of row `row` of the value table: the x that the values
+    /// GetTableText gives now were computed at, which a table of the chart's
+    /// own samples moves with every pan and zoom; none for a row past them.
+    std::optional<double> GetTableArgument(std::size_t row) const;
     /// The values the value table shows for function index `function` of the
     /// committed list (the error value where the evaluation failed); empty
     /// for a function without any.

@@ -55,6 +55,8 @@ struct Step
 // The 1-2-5 step nearest to `target` on a log scale.
 Step NearestDecimal(double target)
 {
+    // A width of a few denormals gives a target of 0, whose logarithm no int holds.
+    target = std::clamp(target, std::numeric_limits<double>::min(), std::numeric_limits<double>::max());
     int exponent = static_cast<int>(std::floor(std::log10(target)));
     const double mantissa = target / PowerOfTen(exponent);
     int64_t numerator = 1;

@@ -125,8 +125,9 @@ int RunRender(int argc, char** argv)
     const QByteArray bytes = png ? RenderChartPng(chart, size, 1, picture)
                            : svg ? RenderChartSvg(chart, size, picture)
                                  : RenderChartPdf(chart, DefaultPrintLayout(), picture);
-    if (bytes.isEmpty() || !WriteFileAtomically(output, std::vector<uint8_t>(bytes.begin(), bytes.end())))
-        return ReportError(ChartMessage::Format(ChartMessage::kWriteFailed,
-                                                Cp1250::FromUtf8(output).c_str()));
+    WriteFailure failure = WriteFailure::kNone;
+    if (bytes.isEmpty() ||
+        !WriteFileAtomically(output, std::vector<uint8_t>(bytes.begin(), bytes.end()), &failure))
+        return ReportError(ChartMessage::WriteFailed(Cp1250::FromUtf8(output), failure));
     return 0;
 }

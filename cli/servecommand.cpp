@@ -18,6 +18,7 @@
 #include <charconv>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -28,14 +29,31 @@ namespace {
 constexpr std::string_view kUsage = "serve PLIK [--port PORT] [--max N] [--bind ADRES]";
 // Writers change a file in several steps; it is read once they are quiet.
 constexpr int kSettleTime = 50; // ms
+// A file that never stays quiet is still read this often.
+constexpr int kLongestWait = 500; // ms
 
 int g_signalPipe[2] = {-1, -1};
+// Set while the file is read. The system may keep a read waiting (a file
+// system that does not answer); a stop must end the server all the same.
+volatile std::sig_atomic_t g_bReadingFile = 0;
 
 void OnSignal(int)
 {
+    if (g_bReadingFile)
+        _exit(0);
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = write(g_signalPipe[1], &byte, 1);
 }
+
+/// Marks the reading of the served file for the signal handler.
+class ReadingFile
+{
+public:
+    ReadingFile() { g_bReadingFile = 1; }
+    ~ReadingFile() { g_bReadingFile = 0; }
+    ReadingFile(const ReadingFile&) = delete;
+    ReadingFile& operator=(const ReadingFile&) = delete;
+};
 
 bool ParseNumber(std::string_view text, unsigned low, unsigned high, unsigned& value)
 {
@@ -50,7 +68,9 @@ public:
     explicit FileHost(std::string path) : m_path(std::move(path)) {}
 
     /// Reads the file again; true when it changed and loads. The message of a
-    /// file that does not load goes to *error.
+    /// file that does not load goes to *error. Only a regular file is read: a
+    /// FIFO or a device put in its place is refused without waiting for it,
+    /// as a broken file is, and the last chart that loaded stays.
     bool Reload(std::string* error)
     {
         struct stat info = {};
@@ -66,7 +86,8 @@ public:
         if (!changed)
             return false;
         try {
-            const std::vector<uint8_t> image = ReadChartFile(m_path);
+            const ReadingFile reading;
+            const std::vector<uint8_t> image = ReadRegularChartFile(m_path);
             m_image = QByteArray(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
         } catch (const FunctionContainerException& e) {
             if (error)
@@ -122,6 +143,25 @@ int RunServe(int argc, char** argv)
     char* qtArgv[] = {name, nullptr};
     QCoreApplication app(qtArgc, qtArgv);
 
+    // The stop signals are handled, and the file watched, before the first
+    // line says the server listens: whoever reads it may stop the server or
+    // change the file at once.
+    if (pipe2(g_signalPipe, O_CLOEXEC) != 0)
+        return ReportError("pipe");
+    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    // A replacing rename takes the file out of the watch: the folder is
+    // watched too, and the file is watched again whenever it is there. The
+    // watch starts before the first reading, so no change falls between.
+    const QString file = QString::fromLocal8Bit(path.c_str());
+    QFileSystemWatcher watcher;
+    watcher.addPath(file);
+    watcher.addPath(QFileInfo(file).absolutePath());
+
     FileHost host(path);
     std::string error;
     if (!host.Reload(&error))
@@ -132,22 +172,23 @@ int RunServe(int argc, char** argv)
     server.SetMaxConnections(maximum);
     if (!server.Listen(static_cast<quint16>(port), address))
         return ReportError(NetMessage::kServerFailed.c_str());
-    std::printf("listening on port %u\n", static_cast<unsigned>(server.GetPort()));
-    std::fflush(stdout);
 
-    // A replacing rename takes the file out of the watch: the folder is
-    // watched too, and the file is watched again whenever it is there.
-    const QString file = QString::fromLocal8Bit(path.c_str());
-    QFileSystemWatcher watcher;
-    watcher.addPath(file);
-    watcher.addPath(QFileInfo(file).absolutePath());
+    // Every change restarts the settling wait; a file that keeps changing is
+    // read anyway once the longest wait is over, so the clients follow it.
+    // That reading may catch a writer half-way: its failure is not said, and
+    // the settled reading that always follows the last change reads again.
     QTimer settle;
     settle.setSingleShot(true);
     settle.setInterval(kSettleTime);
-    QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &settle, qOverload<>(&QTimer::start));
-    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &settle,
-                     qOverload<>(&QTimer::start));
-    QObject::connect(&settle, &QTimer::timeout, [&] {
+    QTimer longest;
+    longest.setSingleShot(true);
+    longest.setInterval(kLongestWait);
+    const auto changed = [&] {
+        settle.start();
+        if (!longest.isActive())
+            longest.start();
+    };
+    const auto reload = [&](bool sayWhy) {
         if (!watcher.files().contains(file))
             watcher.addPath(file);
         // A file that does not load is said and not sent; the clients keep
@@ -155,17 +196,19 @@ int RunServe(int argc, char** argv)
         std::string reloadError;
         if (host.Reload(&reloadError))
             server.SendChartToAll();
-        else if (!reloadError.empty())
+        else if (sayWhy && !reloadError.empty())
             ReportError(reloadError);
+    };
+    QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, changed);
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, changed);
+    QObject::connect(&settle, &QTimer::timeout, [&] {
+        longest.stop();
+        reload(true);
     });
+    QObject::connect(&longest, &QTimer::timeout, [&] { reload(false); });
 
-    if (pipe(g_signalPipe) != 0)
-        return ReportError("pipe");
-    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    std::signal(SIGTERM, OnSignal);
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGPIPE, SIG_IGN);
+    std::printf("listening on port %u\n", static_cast<unsigned>(server.GetPort()));
+    std::fflush(stdout);
 
     app.exec();
     server.Close();

@@ -139,7 +139,13 @@ QString CAnalysisDlg::SelectedText() const
     for (const QModelIndex& index : m_wndTable->selectionModel()->selectedRows())
         rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
-    QString text;
+    if (rows.empty())
+        return QString();
+    // The header row first, as the value table's copy has it.
+    QStringList headers;
+    for (const char* column : kColumns)
+        headers << QString::fromUtf8(column);
+    QString text = headers.join('\t') + '\n';
     for (int r : rows) {
         QStringList cells;
         for (int c = 0; c < 4; ++c)
@@ -180,8 +186,11 @@ void CAnalysisDlg::SaveCsv()
         return;
     const std::string text = CsvText();
     const std::string file = QFile::encodeName(path).toStdString();
-    if (!WriteFileAtomically(file, std::vector<uint8_t>(text.begin(), text.end())))
-        ShowStopMessage(this, ChartMessage::Format(ChartMessage::kWriteFailed, ToCp1250(path).c_str()));
+    // Never into a FIFO or a device, which would keep the window waiting.
+    WriteFailure failure = WriteFailure::kNone;
+    if (!WriteFileAtomically(file, std::vector<uint8_t>(text.begin(), text.end()), &failure,
+                             SpecialTarget::kRefuse))
+        ShowStopMessage(this, ChartMessage::WriteFailed(ToCp1250(path), failure));
 }
 
 void RunAnalysisDialog(const FunctionContainer& chart, QWidget* parent)

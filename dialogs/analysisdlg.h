@@ -21,7 +21,9 @@ class CAnalysisDlg : public QDialog
 public:
     explicit CAnalysisDlg(const FunctionContainer& chart, QWidget* parent = nullptr);
 
-    /// The selected rows, each ending in a line break, cells split by tabs.
+    /// The selected rows headed by the column names, as the value table's
+    /// copy is, each line ending in a line break, cells split by tabs; empty
+    /// when no row is selected.
     QString SelectedText() const;
     /// Every row, headed by the column names, as the value table's CSV:
     /// UTF-8, commas, a cell quoted when it holds a comma, a quote or a

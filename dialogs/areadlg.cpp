@@ -74,8 +74,8 @@ double CAreaDlg::Evaluate(const QLineEdit* field, const char* name) const
         return formula.SetFormula(ToCp1250(field->text())).Evaluate(0);
     } catch (const FunctionException& e) {
         throw FunctionContainerException(
-            ChartMessage::Format(ChartMessage::kSettingFormat, ToCp1250(QString::fromUtf8(name)).c_str(),
-                                 e.m_strMessage.c_str(), e.m_nPosition),
+            ChartMessage::SettingError(ToCp1250(QString::fromUtf8(name)).c_str(), e.m_strMessage,
+                                       e.m_nPosition),
             e.m_nPosition);
     }
 }

@@ -22,13 +22,11 @@ std::string LocalPath(const QString& path)
 
 // Charts are read from and written to regular files only: a FIFO or a device
 // would keep the program, with every chart in it, waiting for a writer or a
-// reader that may never come. A name that names nothing yet is left to the
-// file functions.
-void RefuseSpecialFile(const std::string& path, const char* message)
+// reader that may never come (reading refuses them itself). A name that names
+// nothing yet is left to the file functions.
+bool IsSpecialFile(const std::string& path, struct stat& info)
 {
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-        throw FunctionContainerException(ChartMessage::Format(message, Cp1250::FromUtf8(path).c_str()));
+    return stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
 }
 
 } // namespace
@@ -46,8 +44,7 @@ bool CZeltra20Doc::OnOpenDocument(const QString& path, std::string* error)
 {
     const std::string local = LocalPath(path);
     try {
-        RefuseSpecialFile(local, ChartMessage::kReadFailed);
-        return LoadImage(ReadChartFile(local));
+        return LoadImage(ReadRegularChartFile(local));
     } catch (const FunctionContainerException& e) {
         if (error)
             *error = e.m_strMessage;
@@ -62,7 +59,11 @@ bool CZeltra20Doc::OnSaveDocument(const QString& path, std::string* error)
         m_chart.SetTableWidth(ActiveTableWidth());
     const std::string local = LocalPath(path);
     try {
-        RefuseSpecialFile(local, ChartMessage::kWriteFailed);
+        struct stat info;
+        if (IsSpecialFile(local, info))
+            throw FunctionContainerException(ChartMessage::WriteFailed(
+                Cp1250::FromUtf8(local),
+                S_ISDIR(info.st_mode) ? WriteFailure::kFolder : WriteFailure::kNotRegular));
         SaveChartFile(m_chart, local);
     } catch (const FunctionContainerException& e) {
         m_chart.SetTableWidth(stored);

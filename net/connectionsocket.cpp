@@ -10,14 +10,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
-
-/// The peer's address; an IPv4 client as such, not mapped into IPv6.
-QString PeerAddress(int fd)
+// An IPv4 client as such, not mapped into IPv6: the server counts the
+// connections of one computer whichever way it came.
+QString CConnectionSocket::PeerAddressOf(qintptr descriptor)
 {
     sockaddr_storage address = {};
     socklen_t length = sizeof address;
-    if (getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    if (getpeername(static_cast<int>(descriptor), reinterpret_cast<sockaddr*>(&address), &length) !=
+        0)
         return QString();
     const QHostAddress host(reinterpret_cast<const sockaddr*>(&address));
     bool isIPv4 = false;
@@ -25,23 +25,19 @@ QString PeerAddress(int fd)
     return isIPv4 ? QHostAddress(ipv4).toString() : host.toString();
 }
 
-} // namespace
-
 // The socket is driven here rather than through QTcpSocket: that class takes
 // the end of the client's stream for the end of the connection and drops
 // what it had still to send, and it copies every byte it is given into a
 // buffer of its own, once per client.
 CConnectionSocket::CConnectionSocket(qintptr descriptor, CServerSocket& server,
-                                     int introductionTimeout)
-    : QObject(&server),
-      m_fd(static_cast<int>(descriptor)),
-      m_pServer(&server),
+                                     int introductionTimeout, int sendTimeout)
+    : QObject(&server), m_fd(static_cast<int>(descriptor)), m_pServer(&server),
       m_readNotifier(descriptor, QSocketNotifier::Read),
-      m_writeNotifier(descriptor, QSocketNotifier::Write)
+      m_writeNotifier(descriptor, QSocketNotifier::Write), m_nSendTimeout(sendTimeout)
 {
     fcntl(m_fd, F_SETFL, fcntl(m_fd, F_GETFL) | O_NONBLOCK);
     fcntl(m_fd, F_SETFD, FD_CLOEXEC);
-    m_strPeerAddress = PeerAddress(m_fd);
+    m_strPeerAddress = PeerAddressOf(descriptor);
     m_writeNotifier.setEnabled(false);
     connect(&m_readNotifier, &QSocketNotifier::activated, this, &CConnectionSocket::OnReceive);
     connect(&m_writeNotifier, &QSocketNotifier::activated, this, &CConnectionSocket::OnWritable);
@@ -51,6 +47,14 @@ CConnectionSocket::CConnectionSocket(qintptr descriptor, CServerSocket& server,
     m_introductionTimer.setSingleShot(true);
     connect(&m_introductionTimer, &QTimer::timeout, this, &CConnectionSocket::OnClose);
     m_introductionTimer.start(introductionTimeout);
+
+    // A client that takes no chart would keep its place, and the charts
+    // queued for it, for as long as it likes.
+    m_sendTimer.setSingleShot(true);
+    connect(&m_sendTimer, &QTimer::timeout, this, [this] {
+        if (PendingBytes() > 0)
+            OnClose();
+    });
 }
 
 CConnectionSocket::~CConnectionSocket()
@@ -129,20 +133,24 @@ bool CConnectionSocket::SendChart()
     const SharedChart image = m_pServer->ActiveImage();
     if (image.isEmpty())
         return false;
-    return SendImage(image);
+    return SendImage(image, m_pServer->GetImageVersion());
 }
 
-bool CConnectionSocket::SendImage(const SharedChart& image)
+bool CConnectionSocket::SendImage(const SharedChart& image, quint64 version)
 {
     if (m_bClosed || image.isEmpty())
         return false;
     // A chart that has started to go out is finished first; one that has not
-    // is out of date.
-    if (!m_sending.isNull() && m_nSent > 0) {
+    // is out of date, and the newer one takes its place and its time.
+    if (IsInsideChart()) {
         m_waiting = image;
+        m_nWaitingVersion = version;
     } else {
+        if (m_sending.isNull())
+            m_sendTimer.start(m_nSendTimeout);
         m_sending = image;
         m_nSent = 0;
+        m_nSendingVersion = version;
     }
     Pump();
     return true;
@@ -170,8 +178,13 @@ void CConnectionSocket::Pump()
             m_sending = std::move(m_waiting);
             m_waiting = SharedChart();
             m_nSent = 0;
+            m_nSendingVersion = m_nWaitingVersion;
+            // The next chart has the whole time of its own.
+            if (!m_sending.isNull())
+                m_sendTimer.start(m_nSendTimeout);
         }
     }
+    m_sendTimer.stop();
     m_writeNotifier.setEnabled(false);
     // All sent to a client that said it sends no more.
     if (m_bPeerDone && !m_bClosed)
@@ -198,6 +211,7 @@ void CConnectionSocket::OnClose()
         return;
     m_bClosed = true;
     m_introductionTimer.stop();
+    m_sendTimer.stop();
     m_readNotifier.setEnabled(false);
     m_writeNotifier.setEnabled(false);
     m_sending = SharedChart();
@@ -211,6 +225,7 @@ void CConnectionSocket::Abort()
 {
     m_bClosed = true;
     m_introductionTimer.stop();
+    m_sendTimer.stop();
     m_readNotifier.setEnabled(false);
     m_writeNotifier.setEnabled(false);
     m_sending = SharedChart();

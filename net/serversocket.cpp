@@ -5,31 +5,27 @@
 #include "net/netmessages.h"
 #include "net/sharinghost.h"
 
+#include <QHash>
 #include <QHostInfo>
+#include <QSocketNotifier>
 #include <QTcpServer>
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <memory>
+#include <sys/socket.h>
 #include <unistd.h>
 
-/// Hands each accepted descriptor to the server: the connections drive their
-/// sockets themselves.
-class CServerSocket::Listener : public QTcpServer
-{
-public:
-    explicit Listener(CServerSocket& server) : m_server(server) {}
-
-protected:
-    void incomingConnection(qintptr descriptor) override { m_server.OnAccept(descriptor); }
-
-private:
-    CServerSocket& m_server;
-};
-
 CServerSocket::CServerSocket(SharingHost& host, QObject* parent)
-    : QObject(parent), m_host(host), m_pListener(std::make_unique<Listener>(*this))
+    : QObject(parent), m_host(host), m_pListener(std::make_unique<QTcpServer>())
 {
     m_pListener->setListenBacklogSize(kBacklog);
+    m_acceptPause.setSingleShot(true);
+    connect(&m_acceptPause, &QTimer::timeout, this, [this] {
+        if (m_pAcceptNotifier)
+            m_pAcceptNotifier->setEnabled(true);
+    });
 }
 
 CServerSocket::~CServerSocket()
@@ -51,6 +47,18 @@ void CServerSocket::DeleteConnections()
 bool CServerSocket::Listen(quint16 port, const QHostAddress& address)
 {
     m_bListening = m_pListener->listen(address, port);
+    if (m_bListening) {
+        // Accepted here rather than by the listener, which on a failed
+        // accept either tries again at once, for ever, or stops accepting
+        // for good.
+        m_pListener->pauseAccepting();
+        const qintptr listening = m_pListener->socketDescriptor();
+        fcntl(static_cast<int>(listening), F_SETFL,
+              fcntl(static_cast<int>(listening), F_GETFL) | O_NONBLOCK);
+        m_pAcceptNotifier = std::make_unique<QSocketNotifier>(listening, QSocketNotifier::Read);
+        connect(m_pAcceptNotifier.get(), &QSocketNotifier::activated, this,
+                &CServerSocket::OnAcceptReady);
+    }
     emit stateChanged();
     return m_bListening;
 }
@@ -61,6 +69,8 @@ void CServerSocket::Close()
     const bool wasListening = m_bListening;
     m_bListening = false;
     m_image = QByteArray();
+    m_acceptPause.stop();
+    m_pAcceptNotifier.reset();
     m_pListener->close();
     emit serverClosed();
     if (wasListening)
@@ -72,23 +82,76 @@ quint16 CServerSocket::GetPort() const
     return m_pListener->isListening() ? m_pListener->serverPort() : 0;
 }
 
-void CServerSocket::OnAccept(qintptr descriptor)
+void CServerSocket::OnAcceptReady()
+{
+    const int listening = static_cast<int>(m_pListener->socketDescriptor());
+    // A bounded number at a time: a flood of connections must not keep the
+    // event loop from the clients already served.
+    for (int taken = 0; taken < kBacklog && m_pAcceptNotifier; ++taken) {
+        const int descriptor = accept4(listening, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (descriptor >= 0) {
+            OnAccept(descriptor);
+            continue;
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return;
+        // A connection that ended before it was taken, or a passing fault
+        // of the network: the next one is taken as usual.
+        if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO || errno == ENETDOWN ||
+            errno == ENOPROTOOPT || errno == EHOSTDOWN || errno == ENONET ||
+            errno == EHOSTUNREACH || errno == ENETUNREACH || errno == EPERM)
+            continue;
+        // Out of descriptors or memory: the connection stays queued, and the
+        // notifier would call again at once. Accepting rests a while and
+        // then goes on, when the clients that left have freed their places.
+        m_pAcceptNotifier->setEnabled(false);
+        m_acceptPause.start(kAcceptPause);
+        return;
+    }
+}
+
+void CServerSocket::OnAccept(int descriptor)
 {
     if (m_connections.size() >= m_nMaxConnections) {
-        // Over the maximum: closed at once, without a chart.
-        ::close(static_cast<int>(descriptor));
-        return;
+        CConnectionSocket* givingWay =
+            ConnectionToGiveWay(CConnectionSocket::PeerAddressOf(descriptor));
+        if (!givingWay) {
+            // Over the maximum: closed at once, without a chart.
+            ::close(descriptor);
+            return;
+        }
+        givingWay->Drop();
+        // Whoever heard of the drop may have stopped the server.
+        if (!m_bListening) {
+            ::close(descriptor);
+            return;
+        }
     }
-    auto connection = std::make_unique<CConnectionSocket>(descriptor, *this, m_nIntroductionTimeout);
-    const QString& address = connection->GetPeerAddress();
-    const auto waiting = std::count_if(m_connections.begin(), m_connections.end(), [&](const CConnectionSocket* other) {
-        return other->GetPeerAddress() == address && other->IsWaitingForName();
-    });
-    if (waiting >= kMaxUnnamedPerAddress && connection->IsWaitingForName()) {
-        connection->Abort();
-        return;
+    m_connections.push_back(
+        new CConnectionSocket(descriptor, *this, m_nIntroductionTimeout, m_nSendTimeout));
+}
+
+CConnectionSocket* CServerSocket::ConnectionToGiveWay(const QString& address) const
+{
+    QHash<QString, int> counts;
+    int most = 0;
+    for (const CConnectionSocket* connection : m_connections)
+        most = std::max(most, ++counts[connection->GetPeerAddress()]);
+    // Counted with the new connection: two addresses never take places from
+    // each other by turns, and a server full of clients with a connection
+    // each refuses one more, as a full server always did.
+    if (counts.value(address) + 1 >= most)
+        return nullptr;
+    CConnectionSocket* oldest = nullptr;
+    for (CConnectionSocket* connection : m_connections) {
+        if (counts.value(connection->GetPeerAddress()) != most)
+            continue;
+        if (connection->IsWaitingForName())
+            return connection;
+        if (!oldest)
+            oldest = connection;
     }
-    m_connections.push_back(connection.release());
+    return oldest;
 }
 
 bool CServerSocket::SendChartToAll()
@@ -99,8 +162,9 @@ bool CServerSocket::SendChartToAll()
     bool sent = false;
     const std::vector<CConnectionSocket*> connections = m_connections;
     for (CConnectionSocket* connection : connections) {
-        if (std::find(m_connections.begin(), m_connections.end(), connection) != m_connections.end() &&
-            connection->SendImage(image))
+        if (std::find(m_connections.begin(), m_connections.end(), connection) !=
+                m_connections.end() &&
+            connection->SendImage(image, m_nImageVersion))
             sent = true;
     }
     return sent;
@@ -113,9 +177,23 @@ QByteArray CServerSocket::ActiveImage()
     // in a new copy: the connections keep the one they already share.
     if (image.isEmpty())
         return image;
-    if (!image.isSharedWith(m_image) && image != m_image)
+    if (!image.isSharedWith(m_image) && image != m_image) {
         m_image = image;
+        ++m_nImageVersion;
+        DropStaleConnections();
+    }
     return m_image;
+}
+
+// Each stalled client would otherwise hold on to the version it stalled in:
+// one client joining after each change keeps every version alive.
+void CServerSocket::DropStaleConnections()
+{
+    const std::vector<CConnectionSocket*> connections = m_connections;
+    for (CConnectionSocket* connection : connections) {
+        if (connection->IsInsideChart() && connection->GetSendingVersion() + 2 <= m_nImageVersion)
+            connection->Drop();
+    }
 }
 
 std::string CServerSocket::GetStatusText() const

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 #include <string>
@@ -10,12 +11,22 @@
 
 class CConnectionSocket;
 class SharingHost;
+class QSocketNotifier;
 class QTcpServer;
 
 /// The sharing server: listens on a TCP port (IPv4 and IPv6), keeps up to
 /// GetMaxConnections() clients and sends them the host's active chart: to one
 /// client when it introduces itself, to all on SendChartToAll(). Runs on the
 /// event loop's thread and never waits for a client.
+///
+/// No address can keep the clients of another out: while there is a free
+/// place every connection is taken; when the server is full, a connection
+/// from an address that, with it, would still hold fewer connections than the
+/// address holding the most takes the place of one of that address's (the
+/// one that has waited longest for its name, else its oldest). Clients that
+/// take no chart are dropped after the send time-out, and so is one still in
+/// the middle of a chart older than the last two the server handed out, so
+/// that stalled clients hold at most two versions of the chart between them.
 class CServerSocket : public QObject
 {
     Q_OBJECT
@@ -32,10 +43,13 @@ public:
     static constexpr int kBacklog = kMaxConnectionsLimit;
     /// A client that has not introduced itself within this time is dropped.
     static constexpr int kIntroductionTimeout = 10000; // ms
-    /// Connections from one address that may wait for their introduction at
-    /// a time; further ones are closed at once, so that a peer cannot fill
-    /// the server with connections that never introduce themselves.
-    static constexpr int kMaxUnnamedPerAddress = 2;
+    /// A client that has not taken a chart within this time of its sending is
+    /// dropped.
+    static constexpr int kSendTimeout = 30000; // ms
+    /// How long accepting rests when the system cannot give the server a
+    /// connection (out of descriptors or memory): the connection stays
+    /// queued, and trying again at once would only spin.
+    static constexpr int kAcceptPause = 500; // ms
 
     explicit CServerSocket(SharingHost& host, QObject* parent = nullptr);
     /// Closes every connection and the listening socket without signals.
@@ -55,14 +69,21 @@ public:
     unsigned GetMaxConnections() const { return m_nMaxConnections; }
     /// Takes effect for connections accepted from now on.
     void SetMaxConnections(unsigned count) { m_nMaxConnections = count; }
+    /// Time-outs for connections accepted from now on.
     void SetIntroductionTimeout(int milliseconds) { m_nIntroductionTimeout = milliseconds; }
+    void SetSendTimeout(int milliseconds) { m_nSendTimeout = milliseconds; }
 
     /// Sends the host's active chart to every connection; true when at least
     /// one connection took it.
     bool SendChartToAll();
     /// The host's active chart as the connections send it: the same bytes for
     /// all of them as long as the chart is the same. Empty when there is none.
+    /// A chart that differs from the last one handed out gets the next
+    /// version, and connections still in the middle of a chart older than the
+    /// last two versions are dropped.
     QByteArray ActiveImage();
+    /// The version of the last chart ActiveImage() handed out; 0 before any.
+    quint64 GetImageVersion() const { return m_nImageVersion; }
 
     /// "Serwer jest wyłączony" or "Serwer jest aktywny i czeka na
     /// połączenia..." (code page 1250).
@@ -93,9 +114,15 @@ signals:
     void stateChanged();
 
 private:
-    class Listener;
     friend class CConnectionSocket;
-    void OnAccept(qintptr descriptor);
+    /// Takes the connections that wait to be accepted.
+    void OnAcceptReady();
+    void OnAccept(int descriptor);
+    /// The connection that gives its place to a new one from `address` on a
+    /// full server; null when the new one is to be refused.
+    CConnectionSocket* ConnectionToGiveWay(const QString& address) const;
+    /// Drops connections in the middle of a chart older than the last two.
+    void DropStaleConnections();
     /// From a connection whose socket closed: forget it and tell.
     void OnConnectionClosed(CConnectionSocket* connection);
     void DeleteConnections();
@@ -105,6 +132,10 @@ private:
     std::vector<CConnectionSocket*> m_connections; ///< owned, in order of acceptance
     bool m_bListening = false;
     int m_nIntroductionTimeout = kIntroductionTimeout;
+    int m_nSendTimeout = kSendTimeout;
     QByteArray m_image; ///< the last chart handed to the connections
-    std::unique_ptr<QTcpServer> m_pListener;
+    quint64 m_nImageVersion = 0;
+    std::unique_ptr<QTcpServer> m_pListener; ///< listens; accepting is done here
+    std::unique_ptr<QSocketNotifier> m_pAcceptNotifier;
+    QTimer m_acceptPause;
 };

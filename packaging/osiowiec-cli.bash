@@ -23,7 +23,7 @@ _osiowiec_cli()
         analyze) options='--x --max' ;;
         area) options='--function --x' ;;
         serve) options='--port --max --bind' ;;
-        receive) options='--port --name --count --timeout -o' ;;
+        receive) options='--port --name --count --keep --timeout -o' ;;
         *) return ;;
     esac
 
@@ -45,7 +45,7 @@ _osiowiec_cli()
             new:--scale | new:--table | new:--header | new:--caption | \
             render:--size | analyze:--x | analyze:--max | area:--function | area:--x | \
             serve:--port | serve:--max | receive:--port | receive:--name | \
-            receive:--count | receive:--timeout)
+            receive:--count | receive:--keep | receive:--timeout)
             # A number, a formula or a text: nothing to offer.
             return
             ;;

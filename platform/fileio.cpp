@@ -86,7 +86,80 @@ bool ReadWholeFile(const std::string& path, std::size_t maxSize, std::vector<uin
     return ok;
 }
 
+bool ReadRegularFile(const std::string& path, std::size_t maxSize, std::vector<uint8_t>& bytes)
+{
+    // Without waiting: opening a FIFO for reading waits for a writer.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
+              static_cast<std::size_t>(info.st_size) <= maxSize;
+    bytes.clear();
+    uint8_t buffer[65536];
+    while (ok) {
+        const ssize_t count = read(fd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            ok = count == 0;
+            break;
+        }
+        // The file may grow while it is read.
+        if (bytes.size() + static_cast<std::size_t>(count) > maxSize) {
+            ok = false;
+            break;
+        }
+        bytes.insert(bytes.end(), buffer, buffer + count);
+    }
+    close(fd);
+    return ok;
+}
+
 namespace {
+
+WriteFailure FailureOf(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return WriteFailure::kNoPermission;
+    case ENOENT:
+    case ENOTDIR:
+        return WriteFailure::kNoFolder;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return WriteFailure::kDiskFull;
+    case EROFS:
+    case ETXTBSY:
+        return WriteFailure::kReadOnly;
+    case EISDIR:
+        return WriteFailure::kFolder;
+    case ENAMETOOLONG:
+        return WriteFailure::kNameTooLong;
+    default:
+        return WriteFailure::kOther;
+    }
+}
+
+/// The first error of a sequence of steps: each failed step records the
+/// system's error unless an earlier one did.
+class StepErrors
+{
+public:
+    /// Returns `ok`; on a failure keeps errno as it is now.
+    bool Check(bool ok)
+    {
+        if (!ok && m_nError == 0)
+            m_nError = errno != 0 ? errno : EIO;
+        return ok;
+    }
+    int Error() const { return m_nError; }
+
+private:
+    int m_nError = 0;
+};
 
 // As many links as the system itself follows before it gives up on a loop.
 constexpr int kMaxLinkHops = 40;
@@ -160,13 +233,14 @@ bool ReadAllAt(int fd, std::size_t size, std::vector<uint8_t>& bytes)
 
 // A FIFO or a device gets the bytes as a stream. Pipes and most devices
 // cannot be flushed to a disk; a refused flush means nothing for them.
-bool WriteStream(const std::string& path, const std::vector<uint8_t>& bytes)
+bool WriteStream(const std::string& path, const std::vector<uint8_t>& bytes, StepErrors& errors)
 {
     const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (!errors.Check(fd >= 0))
         return false;
-    const bool ok = WriteAll(fd, bytes) && (fsync(fd) == 0 || errno == EINVAL);
-    return close(fd) == 0 && ok;
+    bool ok = errors.Check(WriteAll(fd, bytes));
+    ok = ok && (fsync(fd) == 0 || errno == EINVAL || errors.Check(false));
+    return errors.Check(close(fd) == 0) && ok;
 }
 
 // The largest file whose old bytes are kept aside while it is written over.
@@ -176,23 +250,25 @@ constexpr std::size_t kMaxKeptBytes = std::size_t{256} << 20;
 // old bytes are read first and put back when the new ones do not all reach
 // the disk (a full disk, a quota): they fit in the space they held before.
 // A file that cannot be read back whole is not touched.
-bool OverwriteInPlace(const std::string& path, const std::vector<uint8_t>& bytes)
+bool OverwriteInPlace(const std::string& path, const std::vector<uint8_t>& bytes,
+                      StepErrors& errors)
 {
     const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
+    if (!errors.Check(fd >= 0))
         return false;
     struct stat info;
     std::vector<uint8_t> old;
-    bool ok = fstat(fd, &info) == 0 && info.st_size >= 0 &&
-              static_cast<std::size_t>(info.st_size) <= kMaxKeptBytes &&
-              ReadAllAt(fd, static_cast<std::size_t>(info.st_size), old);
+    bool ok = errors.Check(fstat(fd, &info) == 0 && info.st_size >= 0 &&
+                           static_cast<std::size_t>(info.st_size) <= kMaxKeptBytes &&
+                           ReadAllAt(fd, static_cast<std::size_t>(info.st_size), old));
     if (ok) {
-        ok = WriteAllAt(fd, bytes) && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
-             fsync(fd) == 0;
+        ok = errors.Check(WriteAllAt(fd, bytes)) &&
+             errors.Check(ftruncate(fd, static_cast<off_t>(bytes.size())) == 0) &&
+             errors.Check(fsync(fd) == 0);
         if (!ok && WriteAllAt(fd, old))
             (void)(ftruncate(fd, static_cast<off_t>(old.size())) == 0 && fsync(fd) == 0);
     }
-    return close(fd) == 0 && ok;
+    return errors.Check(close(fd) == 0) && ok;
 }
 
 // The permissions a new file gets under the process's umask.
@@ -216,21 +292,34 @@ void FlushFolder(const std::string& folder)
 
 } // namespace
 
-bool WriteFileAtomically(const std::string& given, const std::vector<uint8_t>& bytes)
+namespace {
+
+bool WriteFile(const std::string& given, const std::vector<uint8_t>& bytes, SpecialTarget special,
+               StepErrors& errors, WriteFailure& failure)
 {
     std::string path = given;
-    if (!FollowLinks(path))
+    if (!errors.Check(FollowLinks(path)))
         return false;
     struct stat info;
     const bool exists = stat(path.c_str(), &info) == 0;
-    if (exists && S_ISDIR(info.st_mode))
+    if (exists && S_ISDIR(info.st_mode)) {
+        failure = WriteFailure::kFolder;
         return false;
+    }
     // A file its owner made read-only is not to be replaced, even where the
     // folder would let a new file take its place.
-    if (exists && access(path.c_str(), W_OK) != 0)
+    if (exists && access(path.c_str(), W_OK) != 0) {
+        failure = errno == EACCES || errno == EPERM || errno == EROFS ? WriteFailure::kReadOnly
+                                                                      : FailureOf(errno);
         return false;
-    if (exists && !S_ISREG(info.st_mode))
-        return WriteStream(path, bytes);
+    }
+    if (exists && !S_ISREG(info.st_mode)) {
+        if (special == SpecialTarget::kRefuse) {
+            failure = WriteFailure::kNotRegular;
+            return false;
+        }
+        return WriteStream(path, bytes, errors);
+    }
 
     // A short name of its own, so that a target whose name is near the
     // system's limit still has a temporary beside it.
@@ -246,20 +335,20 @@ bool WriteFileAtomically(const std::string& given, const std::vector<uint8_t>& b
     if (fd < 0) {
         // A folder that takes no new files may still hold a writable one.
         if (exists && (errno == EACCES || errno == EPERM))
-            return OverwriteInPlace(path, bytes);
-        return false;
+            return OverwriteInPlace(path, bytes, errors);
+        return errors.Check(false);
     }
     // The replacement keeps the owner where the system lets us give the file
     // away (EPERM otherwise: it then belongs to whoever saves it), and then
     // the permissions, which a change of owner may have cut.
-    bool ok = !exists || fchown(fd, info.st_uid, info.st_gid) == 0 || errno == EPERM;
-    ok = ok && fchmod(fd, exists ? info.st_mode & 07777 : NewFileMode()) == 0;
-    ok = ok && WriteAll(fd, bytes);
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
+    bool ok = errors.Check(!exists || fchown(fd, info.st_uid, info.st_gid) == 0 || errno == EPERM);
+    ok = ok && errors.Check(fchmod(fd, exists ? info.st_mode & 07777 : NewFileMode()) == 0);
+    ok = ok && errors.Check(WriteAll(fd, bytes));
+    ok = ok && errors.Check(fsync(fd) == 0);
+    ok = errors.Check(close(fd) == 0) && ok;
     {
         const StopSignalsHeld held;
-        ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
+        ok = ok && errors.Check(std::rename(temporary.c_str(), path.c_str()) == 0);
         if (!ok)
             unlink(temporary.c_str());
         ForgetTemporary();
@@ -268,4 +357,19 @@ bool WriteFileAtomically(const std::string& given, const std::vector<uint8_t>& b
         return false;
     FlushFolder(folder);
     return true;
+}
+
+} // namespace
+
+bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes,
+                         WriteFailure* failure, SpecialTarget special)
+{
+    StepErrors errors;
+    WriteFailure found = WriteFailure::kNone;
+    errno = 0;
+    if (WriteFile(path, bytes, special, errors, found))
+        return true;
+    if (failure)
+        *failure = found != WriteFailure::kNone ? found : FailureOf(errors.Error());
+    return false;
 }

@@ -57,6 +57,8 @@ void CZeltra20View::wheelEvent(QWheelEvent* event)
     const int angle = event->angleDelta().y();
     if (angle == 0)
         return;
+    m_bPointerInside = true;
+    m_ptPointer = event->position().toPoint();
     const qint64 now = m_gestureClock.elapsed();
     const bool newGesture = !m_bGestureOpen || now - m_nLastWheelMs >= kGestureGapMs;
     m_nLastWheelMs = now;
@@ -134,6 +136,7 @@ void CZeltra20View::ShowGestureStep(bool drawn)
     // result as after a pan drag, once the gesture is over.
     CZeltra20Doc& document = GetChartDocument();
     document.SetModifiedFlag(true);
+    m_bReadoutStale = m_bPointerInside;
     if (drawn) {
         document.UpdateAllViews(this, UpdateHint::kKeepTable | UpdateHint::kNoSend);
         update();

@@ -91,6 +91,8 @@ void CZeltra20View::OnUpdate(CView*, int hint)
     if ((hint & UpdateHint::kNoSend) == 0)
         m_host.SendChartToClients();
     m_overlay.ChartChanged(GetChartDocument().GetChart(), hint, m_host.GetPointsOfInterest());
+    // The coordinates shown were read over the old ranges.
+    m_bReadoutStale = m_bPointerInside;
     InvalidateImage();
 }
 
@@ -167,6 +169,11 @@ void CZeltra20View::resizeEvent(QResizeEvent*)
 void CZeltra20View::paintEvent(QPaintEvent* event)
 {
     EnsureImage();
+    if (m_bReadoutStale) {
+        // Read where the new image places the plot.
+        m_bReadoutStale = false;
+        ShowReadout(m_ptPointer);
+    }
     QPainter painter(this);
     // Only what was asked for: moving the guides repaints two lines, not the
     // rectangle around them.
@@ -282,6 +289,7 @@ void CZeltra20View::mousePressEvent(QMouseEvent* event)
             EndDragLetGoElsewhere();
         m_ptDragAnchor = event->position().toPoint();
         m_drag = Drag::kMiddlePan;
+        m_bDragMoved = false;
         return;
     }
     if (event->button() != Qt::LeftButton)
@@ -305,6 +313,7 @@ void CZeltra20View::mousePressEvent(QMouseEvent* event)
     m_ptDragCurrent = p;
     m_ptDragAnchor = p;
     m_drag = Drag::kActive;
+    m_bDragMoved = false;
     m_bDragRectDrawn = false;
 }
 
@@ -314,6 +323,8 @@ void CZeltra20View::mouseMoveEvent(QMouseEvent* event)
         (m_drag == Drag::kMiddlePan && !(event->buttons() & Qt::MiddleButton)))
         EndDragLetGoElsewhere();
     QPoint p = event->position().toPoint();
+    m_bPointerInside = true;
+    m_ptPointer = p;
     UpdateGuides(p, false);
     if (m_drag == Drag::kMiddlePan)
         DragPan(p);
@@ -347,12 +358,15 @@ void CZeltra20View::mouseMoveEvent(QMouseEvent* event)
 
 void CZeltra20View::DragPan(QPoint p)
 {
+    if (p == m_ptDragAnchor)
+        return;
     FunctionContainer& chart = MouseChart();
     const RECT& plot = chart.GetPlotRect();
     // Nothing drawn yet means no scale to pan by.
     if (plot.right > plot.left && plot.bottom > plot.top) {
         chart.Pan(p.x() - m_ptDragAnchor.x(), p.y() - m_ptDragAnchor.y());
         m_ptDragAnchor = p;
+        m_bDragMoved = true;
         CZeltra20Doc& document = GetChartDocument();
         document.SetModifiedFlag(true);
         document.UpdateAllViews(nullptr, UpdateHint::kKeepTable | UpdateHint::kNoSend);
@@ -372,8 +386,13 @@ void CZeltra20View::FinishDrag()
         return;
     const Drag drag = m_drag;
     m_drag = Drag::kNone;
+    // A click that moved nothing changes nothing: the table keeps its rows
+    // and the clients get nothing new.
+    const bool moved = m_bDragMoved;
+    m_bDragMoved = false;
     if (drag == Drag::kMiddlePan) {
-        BroadcastAfterDrag();
+        if (moved)
+            BroadcastAfterDrag();
         return;
     }
     CZeltra20Doc& document = GetChartDocument();
@@ -388,7 +407,8 @@ void CZeltra20View::FinishDrag()
         BroadcastAfterDrag();
         break;
     case Cmd::kModePan:
-        BroadcastAfterDrag();
+        if (moved)
+            BroadcastAfterDrag();
         break;
     default:
         break;
@@ -419,6 +439,8 @@ void CZeltra20View::BroadcastAfterDrag()
 
 void CZeltra20View::leaveEvent(QEvent*)
 {
+    m_bPointerInside = false;
+    m_bReadoutStale = false;
     m_host.ShowCoordinates(QString(), QString());
     m_overlay.PointerGone();
     UpdateGuides(QPoint(), true);

@@ -149,6 +149,13 @@ private:
     bool m_bDragRectDrawn = false;
     QPoint m_ptDragCurrent;
     QPoint m_ptDragAnchor;
+    bool m_bDragMoved = false; ///< the pan drag under way moved the chart
+    // Where the pointer is over this view, for the coordinate readout to
+    // follow a change of the ranges (an undo, a zoom command) at the next
+    // drawing.
+    bool m_bPointerInside = false;
+    QPoint m_ptPointer;
+    bool m_bReadoutStale = false;
 
     // The gesture in progress: when its last wheel step came, the ranges it
     // left, and the timer that sends its result once it is over.

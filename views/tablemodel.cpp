@@ -17,8 +17,8 @@ void TableModel::Rebuild()
     beginResetModel();
     m_labels.clear();
     m_columns.clear();
-    m_arguments.clear();
     m_largest.clear();
+    m_nRows = 0;
 
     const std::vector<FunctionEntry>& functions = m_chart.GetFunctions();
     if (!functions.empty()) {
@@ -35,18 +35,14 @@ void TableModel::Rebuild()
                 m_largest.push_back(largest);
             }
         }
-        // Row k stands at x0 + k * h, as its values were computed.
-        const ChartSettings& s = m_chart.GetSettings();
-        m_arguments.resize(m_chart.GetTableRowCount());
-        for (std::size_t k = 0; k < m_arguments.size(); ++k)
-            m_arguments[k] = IndexedArgument(s.m_tableXMin, s.m_tableStep, k);
+        m_nRows = m_chart.GetTableRowCount();
     }
     endResetModel();
 }
 
 int TableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_arguments.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_nRows);
 }
 
 int TableModel::columnCount(const QModelIndex& parent) const
@@ -61,9 +57,12 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
         return QVariant();
     const auto row = static_cast<std::size_t>(index.row());
     if (index.column() == 0) {
+        const std::optional<double> x = m_chart.GetTableArgument(row);
+        if (!x)
+            return QString();
         if (role == Qt::ToolTipRole)
-            return QString::fromStdString(ShortestNumber(m_arguments[row]));
-        return QString::fromStdString(FormatG(m_arguments[row]));
+            return QString::fromStdString(ShortestNumber(*x));
+        return QString::fromStdString(FormatG(*x));
     }
 
     const auto column = static_cast<std::size_t>(index.column() - 1);

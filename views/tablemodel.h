@@ -16,14 +16,16 @@ class FunctionContainer;
 /// at all; with functions but none visible there is the "x" column alone.
 ///
 /// A value below 1e-12 of its column's largest magnitude (the rounding left
-/// of a zero, as sin(-2pi) = 2.44929e-16) reads 0; every value cell's tooltip
-/// gives the value in full.
+/// of a zero, as sin(-2pi) = 2.44929e-16) reads 0; every cell's tooltip
+/// gives the number in full.
 ///
-/// Rebuild fixes the columns, their labels, the rows and the arguments; until
-/// the next Rebuild they stay as they are whatever the chart does. The values
-/// are read from the chart's committed list when a cell is shown, so the table
-/// costs no copy of them; a cell whose function or value the chart no longer
-/// holds is empty.
+/// Rebuild fixes the columns, their labels and the number of rows; until the
+/// next Rebuild they stay as they are whatever the chart does. The arguments
+/// and the values are read from the chart's committed list when a cell is
+/// shown, so the table costs no copy of them, and a row's x and its values
+/// always come from the same range (a table of the chart's own samples moves
+/// with a wheel gesture before it is rebuilt); a cell whose function or
+/// value the chart no longer holds is empty.
 class TableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -47,6 +49,6 @@ private:
     FunctionContainer& m_chart;
     QStringList m_labels;               ///< column headers, "x" first
     std::vector<std::size_t> m_columns; ///< committed-list index of each function column
-    std::vector<double> m_arguments;    ///< x of each row
+    std::size_t m_nRows = 0;
     std::vector<double> m_largest;      ///< the largest finite magnitude of each function column
 };

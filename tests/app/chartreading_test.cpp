@@ -246,11 +246,13 @@ private slots:
         QTest::keyClick(table, Qt::Key_Down, Qt::ShiftModifier);
         QApplication::clipboard()->clear();
         QTest::keySequence(table, QKeySequence::Copy);
+        // Headed by the column names, as the value table's copy is.
         const QStringList copied = QApplication::clipboard()->text().split('\n');
-        QCOMPARE(copied.size(), 3);
-        QCOMPARE(copied[0], QString::fromUtf8("Miejsce zerowe\tsin(x)\t-3.1415926535897931\t0"));
-        QCOMPARE(copied[1].section('\t', 0, 1), QStringLiteral("Minimum\tsin(x)"));
-        QCOMPARE(copied[2], QString());
+        QCOMPARE(copied.size(), 4);
+        QCOMPARE(copied[0], QStringLiteral("Rodzaj\tFunkcja\tx\ty"));
+        QCOMPARE(copied[1], QString::fromUtf8("Miejsce zerowe\tsin(x)\t-3.1415926535897931\t0"));
+        QCOMPARE(copied[2].section('\t', 0, 1), QStringLiteral("Minimum\tsin(x)"));
+        QCOMPARE(copied[3], QString());
         const std::string csv = dialog.CsvText();
         QVERIFY(csv.starts_with("Rodzaj,Funkcja,x,y\n"));
         QVERIFY(csv.find("\nMiejsce zerowe,sin(x),-3.1415926535897931,0\n") != std::string::npos);
@@ -268,6 +270,11 @@ private slots:
         QTest::newRow("sqrt(x) over -1..1")
             << "sqrt(x)" << "-1" << "1" << QString::fromUtf8("Funkcja nie jest określona");
         QTest::newRow("bad formula") << "sin(x)" << "2*" << "1" << QString::fromUtf8("Błąd w początku przedziału");
+        // Regression: an error found while evaluating said "na pozycji -1".
+        QTest::newRow("division by zero")
+            << "sin(x)"
+            << "0"
+            << "pi/0" << QString::fromUtf8("Błąd w końcu przedziału\nDzielenie przez zero");
         QTest::newRow("empty interval")
             << "sin(x)" << "1" << "1" << QString::fromUtf8("Maksymalna wartość dla X");
     }
@@ -299,6 +306,8 @@ private slots:
         }
         QVERIFY(result != nullptr);
         QVERIFY2(result->text().startsWith(shown), qPrintable(result->text()));
+        QVERIFY2(!result->text().contains(QStringLiteral("pozycji -1")),
+                 qPrintable(result->text()));
         const bool known = shown.startsWith("Pole");
         QCOMPARE(dialog.result() == QDialog::Accepted, known);
         QCOMPARE(dialog.isVisible(), !known);

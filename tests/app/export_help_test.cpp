@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QCheckBox>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -252,10 +253,12 @@ private slots:
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         // Permissions do not stop root: a folder that is a file stops anyone.
         QString path = folder + (command == Cmd::kExportTable ? "/t.csv" : "/c.pdf");
+        QString reason = Utf8("brak uprawnień");
         if (geteuid() == 0) {
             QFile blocker(Path("plainfile"));
             QVERIFY(blocker.open(QIODevice::WriteOnly));
             path = Path("plainfile") + (command == Cmd::kExportTable ? "/t.csv" : "/c.pdf");
+            reason = Utf8("folder nie istnieje");
         }
         QString message;
         WhenModal([&](QWidget* modal) {
@@ -268,7 +271,7 @@ private slots:
             AnswerExportDialog(modal, path, command == Cmd::kExportTable ? 0 : 2);
         });
         Frame().GetAction(command)->trigger();
-        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1'").arg(path));
+        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1': %2").arg(path, reason));
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
@@ -295,7 +298,8 @@ private slots:
             AnswerExportDialog(dialog, path, 0);
         });
         Frame().GetAction(Cmd::kExportTable)->trigger();
-        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1'").arg(path));
+        QCOMPARE(message,
+                 Utf8("Nie udało się zapisać pliku '%1': to nie jest zwykły plik").arg(path));
     }
 
     void f1OpensTheHelpWithEveryName()
@@ -320,6 +324,12 @@ private slots:
                                   "Drukowanie i eksport", "Komunikacja", "Wiersz poleceń",
                                   "x^-2", "2(x+1)", "x sin(x)", "Pochodne"})
             QVERIFY2(text.contains(Utf8(topic)), topic);
+        // Regression: pi was written "3,141592653589793" while formulas
+        // take a point; every number the help writes reads as a formula.
+        for (const char* number : {"3.141592653589793", "2.718281828459045", "0.5", "0.841470984807897"})
+            QVERIFY2(text.contains(Utf8(number)), number);
+        const QRegularExpression decimalComma(QStringLiteral("\\d,\\d"));
+        QVERIFY2(!text.contains(decimalComma), qPrintable(decimalComma.match(text).captured()));
 
         // Every link of the contents leads to its section.
         QTextBrowser* browser = window->GetBrowser();

@@ -456,16 +456,27 @@ private slots:
         Frame().GetAction(Cmd::kToggleTable)->trigger();
         for (QWidget* pane : {static_cast<QWidget*>(View()),
                               static_cast<QWidget*>(Frame().GetActiveFrame()->GetTableView())}) {
+            // A shortcut acts in the active window only, which the menu
+            // just closed may not have given back yet.
+            QApplication::setActiveWindow(&Frame());
+            QVERIFY(QTest::qWaitForWindowActive(&Frame()));
             pane->setFocus();
             QString first;
-            QTimer::singleShot(50, this, [&first] {
+            // Looked for until it is there: a slow machine may take longer
+            // than a moment to show a menu for the first time.
+            QTimer poll;
+            poll.setInterval(20);
+            connect(&poll, &QTimer::timeout, this, [&first, &poll] {
                 if (QWidget* popup = QApplication::activePopupWidget()) {
                     first = popup->actions().value(0)->text().section('\t', 0, 0);
                     popup->close();
+                    poll.stop();
                 }
             });
+            poll.start();
             QTest::keyClick(pane, Qt::Key_F10, Qt::ShiftModifier);
             QTRY_COMPARE(first, Utf8("&Dodaj funkję..."));
+            poll.stop();
         }
     }
 
@@ -978,7 +989,8 @@ private slots:
             QTest::keyClick(name, Qt::Key_Return);
         });
         Frame().GetAction(Cmd::kFileSaveAs)->trigger();
-        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1'").arg(typed + ".osw"));
+        QCOMPARE(message,
+                 Utf8("Nie udało się zapisać pliku '%1': folder nie istnieje").arg(typed + ".osw"));
         QVERIFY(Doc().IsModified());
     }
 
@@ -1080,10 +1092,13 @@ private slots:
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         // Permissions do not stop root: a folder that is a file stops anyone.
         QString path = folder + "/chart.osw";
+        // The message says why, in the program's Polish.
+        QString reason = Utf8("brak uprawnień");
         if (geteuid() == 0) {
             QFile blocker(Path("plainfile"));
             QVERIFY(blocker.open(QIODevice::WriteOnly));
             path = Path("plainfile") + "/chart.osw";
+            reason = Utf8("folder nie istnieje");
         }
         QString message;
         WhenModal([&](QWidget* modal) {
@@ -1091,7 +1106,7 @@ private slots:
             AnswerSaveDialog(modal, path);
         });
         Frame().GetAction(Cmd::kFileSave)->trigger();
-        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1'").arg(path));
+        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1': %2").arg(path, reason));
         QVERIFY(Doc().IsModified());
         QVERIFY(Frame().GetAction(Cmd::kFileSave)->isEnabled());
         QCOMPARE(Frame().GetActiveFrame()->parentWidget()->windowTitle(), QStringLiteral("Wykres1"));
@@ -1116,7 +1131,8 @@ private slots:
             AnswerSaveDialog(dialog, path);
         });
         Frame().GetAction(Cmd::kFileSaveAs)->trigger();
-        QCOMPARE(message, Utf8("Nie udało się zapisać pliku '%1'").arg(path));
+        QCOMPARE(message,
+                 Utf8("Nie udało się zapisać pliku '%1': to nie jest zwykły plik").arg(path));
         QVERIFY(Doc().IsModified());
         QCOMPARE(Frame().GetActiveFrame()->parentWidget()->windowTitle(), QStringLiteral("Wykres1"));
     }

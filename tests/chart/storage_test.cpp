@@ -261,8 +261,9 @@ TEST_F(ChartFiles, SaveLoadAndTheirMessages)
               "Nie udało się odcztać pliku '" + (m_dir / "brak.osw").string() + "'");
 
     const std::string nowhere = (m_dir / "brak" / "x.osw").string();
+    // Saying why, as the system told.
     EXPECT_EQ(Message([&] { SaveChartFile(chart, nowhere); }),
-              "Nie udało się zapisać pliku '" + nowhere + "'");
+              "Nie udało się zapisać pliku '" + nowhere + "': folder nie istnieje");
 }
 
 // Regression: the writer took any number of functions, the reader stopped at

@@ -197,6 +197,90 @@ TEST_F(FileIo, AReadOnlyFileIsNotReplaced)
     EXPECT_EQ(Entries(path.parent_path()), 1u);
 }
 
+// Runs a write of one byte to `path` in a child process as nobody and tells
+// why it failed (kNone when it did not).
+WriteFailure FailureAsNobody(const std::filesystem::path& path)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(100);
+        WriteFailure failure = WriteFailure::kNone;
+        WriteFileAtomically(path.string(), {1}, &failure);
+        _exit(static_cast<int>(failure));
+    }
+    int status = 0;
+    if (child <= 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return WriteFailure::kOther;
+    return static_cast<WriteFailure>(WEXITSTATUS(status));
+}
+
+// A failed save says why: the reason the window and the tool name after
+// "Nie udało się zapisać pliku".
+TEST_F(FileIo, AFailedWriteSaysWhy)
+{
+    namespace fs = std::filesystem;
+    fs::create_directory(m_dir / "dir.osw");
+    ASSERT_EQ(mkfifo((m_dir / "fifo.osw").c_str(), 0600), 0);
+    fs::create_directory(m_dir / "closed");
+    ASSERT_EQ(chmod((m_dir / "closed").c_str(), 0555), 0);
+    ASSERT_TRUE(WriteFileAtomically((m_dir / "ro.osw").string(), {7}));
+    ASSERT_EQ(chmod((m_dir / "ro.osw").c_str(), 0444), 0);
+    struct Row
+    {
+        const char* name;
+        fs::path path;
+        SpecialTarget special;
+        bool asNobody; ///< root may write where others may not
+        WriteFailure failure;
+    };
+    const Row rows[] = {
+        {"missing folder", m_dir / "none" / "a.osw", SpecialTarget::kWriteInPlace, false,
+         WriteFailure::kNoFolder},
+        {"a file on the way", m_dir / "ro.osw" / "a.osw", SpecialTarget::kWriteInPlace, false,
+         WriteFailure::kNoFolder},
+        {"a folder", m_dir / "dir.osw", SpecialTarget::kWriteInPlace, false, WriteFailure::kFolder},
+        {"a FIFO where regular files only", m_dir / "fifo.osw", SpecialTarget::kRefuse, false,
+         WriteFailure::kNotRegular},
+        {"name too long", m_dir / std::string(300, 'a'), SpecialTarget::kWriteInPlace, false,
+         WriteFailure::kNameTooLong},
+        {"folder that takes no files", m_dir / "closed" / "new.osw", SpecialTarget::kWriteInPlace,
+         true, WriteFailure::kNoPermission},
+        {"read-only file", m_dir / "ro.osw", SpecialTarget::kWriteInPlace, true,
+         WriteFailure::kReadOnly},
+        {"disk full", "/dev/full", SpecialTarget::kWriteInPlace, false, WriteFailure::kDiskFull},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.path == "/dev/full" && access("/dev/full", W_OK) != 0)
+            continue;
+        WriteFailure failure = WriteFailure::kNone;
+        if (row.asNobody) {
+            failure = FailureAsNobody(row.path);
+        } else {
+            EXPECT_FALSE(WriteFileAtomically(row.path.string(), {1}, &failure, row.special));
+        }
+        EXPECT_EQ(static_cast<int>(failure), static_cast<int>(row.failure));
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(m_dir / "fifo.osw"));
+    chmod((m_dir / "closed").c_str(), 0755);
+}
+
+// A FIFO at the path is refused for reading without waiting for a writer.
+TEST_F(FileIo, ReadingRegularFilesOnlyNeverWaits)
+{
+    const std::filesystem::path fifo = m_dir / "fifo.osw";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(ReadRegularFile(fifo.string(), 100, bytes));
+    EXPECT_FALSE(ReadRegularFile(m_dir.string(), 100, bytes));
+    const std::string path = (m_dir / "r.osw").string();
+    ASSERT_TRUE(WriteFileAtomically(path, {1, 2, 3}));
+    ASSERT_TRUE(ReadRegularFile(path, 100, bytes));
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_FALSE(ReadRegularFile(path, 2, bytes)); // larger than allowed
+}
+
 TEST_F(FileIo, NamesNearTheLimitAndPermissionsAreKept)
 {
     // Regression: the temporary name grew past 255 bytes.

@@ -1,8 +1,10 @@
 #include "views/graphview.h"
 
+#include "chart/chartmath.h"
 #include "document/zeltra20doc.h"
 #include "framework/commandids.h"
 #include "framework/qtstring.h"
+#include "views/tableview.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -20,12 +22,27 @@ public:
     bool GetGuides() const override { return false; }
     bool GetPointsOfInterest() const override { return false; }
     bool GetAntialiasing() const override { return true; }
-    void ShowCoordinates(const QString&, const QString&) override {}
+    void ShowCoordinates(const QString& x, const QString& y) override
+    {
+        m_strX = x;
+        m_strY = y;
+    }
     void ShowContextMenu(const QPoint&) override {}
     void SendChartToClients() override { ++m_nSends; }
 
     int m_nMode = Cmd::kModePoint;
     int m_nSends = 0;
+    QString m_strX; ///< the coordinate panes as last shown
+    QString m_strY;
+};
+
+/// Another view of the chart, counting what it is told.
+class UpdateCounter : public CView
+{
+public:
+    using CView::CView;
+    void OnUpdate(CView*, int) override { ++m_nUpdates; }
+    int m_nUpdates = 0;
 };
 
 struct Ranges
@@ -55,6 +72,19 @@ void Wheel(QWidget* view, QPoint p, int angle, QPoint pixels = QPoint())
     QApplication::sendEvent(view, &event);
 }
 
+void MovePointer(QWidget* view, QPoint p, Qt::MouseButtons buttons = Qt::NoButton)
+{
+    QMouseEvent move(QEvent::MouseMove, p, view->mapToGlobal(QPointF(p)), Qt::NoButton, buttons,
+                     Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+}
+
+QString Coordinate(const char* name, double value)
+{
+    return QStringLiteral(" %1 = %2")
+        .arg(QLatin1String(name), QString::fromStdString(FormatG(value)));
+}
+
 void Pinch(QWidget* view, Qt::NativeGestureType type, QPoint p, double value)
 {
     QNativeGestureEvent event(type, QPointingDevice::primaryPointingDevice(), 2, p, p,
@@ -79,6 +109,12 @@ private slots:
     void keys();
     void middleButtonPansInEveryMode_data();
     void middleButtonPansInEveryMode();
+    void aClickThatMovesNothingChangesNothing_data();
+    void aClickThatMovesNothingChangesNothing();
+    void aTableRowTakesItsXAndValuesFromOneRange_data();
+    void aTableRowTakesItsXAndValuesFromOneRange();
+    void theReadoutFollowsTheRangesUnderAStillPointer_data();
+    void theReadoutFollowsTheRangesUnderAStillPointer();
     void touchpadScrollPansAndPinchIsOneLevel();
     void gestureResultGoesOutOnceAfterIt();
     void copyPutsPngAndSvgOfTheViewSize();
@@ -250,6 +286,124 @@ void GraphNavigationTest::middleButtonPansInEveryMode()
     QVERIFY(!Chart().CanUndoZoom());
     QCOMPARE(sendsDuringDrag, 0);
     QCOMPARE(m_pHost->m_nSends, 1);
+}
+
+void GraphNavigationTest::aClickThatMovesNothingChangesNothing_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("mode");
+    // Regression: such a click acted as the end of a pan: the shaded area
+    // went, a synchronised table was rebuilt and the chart went out.
+    QTest::newRow("middle, pointing") << int(Qt::MiddleButton) << Cmd::kModePoint;
+    QTest::newRow("middle, panning") << int(Qt::MiddleButton) << Cmd::kModePan;
+    QTest::newRow("middle, zooming") << int(Qt::MiddleButton) << Cmd::kModeZoom;
+    QTest::newRow("left, panning") << int(Qt::LeftButton) << Cmd::kModePan;
+}
+
+void GraphNavigationTest::aClickThatMovesNothingChangesNothing()
+{
+    QFETCH(int, button);
+    QFETCH(int, mode);
+    m_pHost->m_nMode = mode;
+    m_pView->ShadeArea(ShadedArea{0, 0, 1});
+    UpdateCounter others(*m_pDoc);
+    const Ranges before = RangesOf(Chart());
+    const auto pressed = static_cast<Qt::MouseButton>(button);
+    QTest::mousePress(m_pView, pressed, {}, {300, 200});
+    MovePointer(m_pView, {300, 200}, pressed);
+    QTest::mouseRelease(m_pView, pressed, {}, {300, 200});
+    QCOMPARE(m_pHost->m_nSends, 0);
+    QCOMPARE(others.m_nUpdates, 0);
+    QVERIFY(!m_pDoc->IsModified());
+    QVERIFY(m_pView->GetOverlay().HasShade());
+    const Ranges after = RangesOf(Chart());
+    QCOMPARE(std::vector<double>({after.xMin, after.xMax, after.yMin, after.yMax}),
+             std::vector<double>({before.xMin, before.xMax, before.yMin, before.yMax}));
+}
+
+void GraphNavigationTest::aTableRowTakesItsXAndValuesFromOneRange_data()
+{
+    QTest::addColumn<bool>("autoStep");
+    // Regression: the table of the chart's own samples showed the old x
+    // beside the new range's values until the gesture was over.
+    QTest::newRow("the chart's samples") << true;
+    QTest::newRow("a step of its own") << false;
+}
+
+void GraphNavigationTest::aTableRowTakesItsXAndValuesFromOneRange()
+{
+    QFETCH(bool, autoStep);
+    FunctionContainer& chart = Chart();
+    chart.BeginEdit();
+    chart.SetCurrent(-1);
+    chart.SetFunction("x", 0, true, 0);
+    chart.SetTable(true, autoStep, "-5", "5", "0.5", RGB(0, 0, 0), RGB(255, 255, 255));
+    chart.CommitEdit();
+    chart.SetTableVisible(true);
+    m_pDoc->UpdateAllViews(nullptr, 0);
+    CZeltra20TableView table(*m_pDoc);
+    table.resize(300, 400);
+    table.show();
+    table.OnInitialUpdate();
+    QVERIFY(QTest::qWaitForWindowExposed(&table));
+    m_pView->repaint();
+    const QAbstractItemModel* model = table.model();
+    QVERIFY(model->rowCount() > 10);
+    const QString firstBefore = model->index(0, 0).data().toString();
+
+    // The x column beside the column of y = x.
+    auto rowsAgree = [&] {
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const QString x = model->index(row, 0).data().toString();
+            const QString y = model->index(row, 2).data().toString();
+            if (x != y)
+                return QStringLiteral("row %1: x %2, y %3").arg(row).arg(x, y);
+        }
+        return QString();
+    };
+    Wheel(m_pView, {200, 240}, 120);
+    QCOMPARE(rowsAgree(), QString());
+    Wheel(m_pView, {500, 100}, -240);
+    QCOMPARE(rowsAgree(), QString());
+    if (autoStep)
+        QVERIFY(model->index(0, 0).data().toString() != firstBefore);
+    // Once the gesture is over the table is rebuilt for the new range.
+    QTRY_VERIFY_WITH_TIMEOUT(model->index(0, 0).data().toString() != firstBefore, 2000);
+    QCOMPARE(rowsAgree(), QString());
+}
+
+void GraphNavigationTest::theReadoutFollowsTheRangesUnderAStillPointer_data()
+{
+    QTest::addColumn<int>("command");
+    // Regression: after Ctrl+Z the status bar kept the coordinates the
+    // pointer had over the old ranges.
+    QTest::newRow("undo") << Cmd::kUndoZoom;
+    QTest::newRow("zoom in") << Cmd::kZoomIn;
+    QTest::newRow("zoom out") << Cmd::kZoomOut;
+}
+
+void GraphNavigationTest::theReadoutFollowsTheRangesUnderAStillPointer()
+{
+    QFETCH(int, command);
+    if (command == Cmd::kUndoZoom) {
+        m_pDoc->OnZoomIn();
+        m_pView->repaint();
+    }
+    const QPoint p(250, 170);
+    MovePointer(m_pView, p);
+    const QString shown = m_pHost->m_strX;
+    QVERIFY(!shown.isEmpty());
+    if (command == Cmd::kUndoZoom)
+        m_pDoc->OnUndoZoom();
+    else if (command == Cmd::kZoomIn)
+        m_pDoc->OnZoomIn();
+    else
+        m_pDoc->OnZoomOut();
+    m_pView->repaint();
+    const WorldPoint now = Chart().PixelToWorld(p.x(), p.y());
+    QVERIFY(m_pHost->m_strX != shown);
+    QCOMPARE(m_pHost->m_strX, Coordinate("x", now.x));
+    QCOMPARE(m_pHost->m_strY, Coordinate("y", now.y));
 }
 
 void GraphNavigationTest::touchpadScrollPansAndPinchIsOneLevel()
