@@ -1,5 +1,7 @@
 #include "app/programcommandline.h"
 
+#include "framework/versiontext.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -105,7 +107,7 @@ ProgramCommandLine ParseProgramCommandLine(const QStringList& arguments, const Q
         result.text = parser.helpText();
     } else if (parser.isSet(versionOption)) {
         result.action = ProgramCommandLine::Action::kVersion;
-        result.text = QStringLiteral("osiowiec %1\n").arg(version);
+        result.text = VersionText(QStringLiteral("osiowiec"), version);
     } else if (!parsed) {
         result.action = ProgramCommandLine::Action::kError;
         result.text = QStringLiteral("osiowiec: %1\n").arg(parser.errorText());

@@ -33,11 +33,16 @@ cli help|--version|$cli help
 cli --help|receive HOST|$cli --help
 EOF_ROWS
 
-# The version line is the whole output.
-run 0 "$program" --version
-[ "$(cat "$out")" = "osiowiec $version" ] || fail "program --version printed: $(cat "$out")"
-run 0 "$cli" --version
-[ "$(cat "$out")" = "osiowiec-cli $version" ] || fail "cli --version printed: $(cat "$out")"
+# The version is the whole first line; the copyright and the licence follow.
+for name in osiowiec osiowiec-cli; do
+  [ $name = osiowiec ] && binary=$program || binary=$cli
+  run 0 "$binary" --version
+  [ "$(head -n 1 "$out")" = "$name $version" ] || fail "$name --version printed: $(cat "$out")"
+  for part in "Copyright (C) 2026 Zespół programu Osiowiec" \
+              "GPLv3+: GNU GPL w wersji 3 lub późniejszej" "ŻADNEJ GWARANCJI"; do
+    contains "$name --version" "$(cat "$out")" "$part"
+  done
+done
 
 # An option the program does not know is refused by name with status 1,
 # before any window system is loaded: with no display, no platform named,
