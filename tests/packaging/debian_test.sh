@@ -110,6 +110,8 @@ contains copyright "$copyright" "Format: https://www.debian.org/doc/packaging-ma
 [ "$(field "$debian/copyright" 2 License)" = "GPL-3+" ] ||
   fail "copyright: Files: * is under $(field "$debian/copyright" 2 License)"
 contains copyright "$copyright" "/usr/share/common-licenses/GPL-3"
+cmp -s "$debian/copyright" "$source_dir/packaging/copyright" ||
+  fail "packaging/copyright, which the tree installs, differs from debian/copyright"
 head -n 2 "$source_dir/LICENSE" | tr -s ' \n' '  ' | grep -q "GNU GENERAL PUBLIC LICENSE Version 3, 29 June 2007" ||
   fail "LICENSE is not the GPL version 3"
 if [ -f /usr/share/common-licenses/GPL-3 ]; then
