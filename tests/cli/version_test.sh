@@ -53,9 +53,9 @@ while IFS='|' read -r name unknown args; do
   contains "$name" "$(cat "$err")" "$unknown"
   [ -s "$out" ] && fail "$name: wrote to standard output: $(head -c 400 "$out")"
 done <<EOF_ROWS
-program --nieznana|'nieznana'|--nieznana
-program --bogus after a chart|'bogus'|wykres.osw --bogus
-program -x among Qt's options|'x'|-platform offscreen -style fusion -x -reverse
+program --nieznana|nieznana|--nieznana
+program --bogus after a chart|bogus|wykres.osw --bogus
+program --xyz among Qt's options|xyz|-platform offscreen -style fusion --xyz -reverse
 EOF_ROWS
 QT_QPA_PLATFORM=offscreen "$program" --nieznana >"$out" 2>"$err"
 status=$?
