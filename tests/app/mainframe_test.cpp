@@ -456,6 +456,11 @@ private slots:
         Frame().GetAction(Cmd::kToggleTable)->trigger();
         for (QWidget* pane : {static_cast<QWidget*>(View()),
                               static_cast<QWidget*>(Frame().GetActiveFrame()->GetTableView())}) {
+            // The window takes the focus back from the closed menu, as a
+            // window manager gives it back (the offscreen platform does not
+            // always), so that the pane can have the focus.
+            Frame().activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&Frame()));
             pane->setFocus();
             QString first;
             QTimer::singleShot(50, this, [&first] {
