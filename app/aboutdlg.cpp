@@ -1,5 +1,7 @@
 #include "app/aboutdlg.h"
 
+#include "framework/versiontext.h"
+
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QLabel>
@@ -27,11 +29,25 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     auto* authorLabel = new QLabel(QStringLiteral("autor:"), frame);
     auto* author = new QLabel(QString::fromUtf8("Zespół programu Osiowiec"), frame);
     author->setAlignment(Qt::AlignCenter);
+    // The terms under which the program may be copied, under the author.
+    auto* copyright = new QLabel(CopyrightLine(), frame);
+    copyright->setAlignment(Qt::AlignCenter);
+    auto* licence = new QLabel(LicenceNotice(), frame);
+    licence->setAlignment(Qt::AlignCenter);
+    licence->setTextFormat(Qt::PlainText);
+    licence->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont small = licence->font();
+    small.setPointSize(9);
+    copyright->setFont(small);
+    licence->setFont(small);
     inner->addWidget(name);
     inner->addWidget(version);
     inner->addSpacing(12);
     inner->addWidget(authorLabel);
     inner->addWidget(author);
+    inner->addSpacing(12);
+    inner->addWidget(copyright);
+    inner->addWidget(licence);
     layout->addWidget(frame);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);

@@ -2,7 +2,8 @@
 
 #include <QDialog>
 
-/// "O programie": the program's name, version and author.
+/// "O programie": the program's name, version and author, and the licence
+/// it is distributed under.
 class CAboutDlg : public QDialog
 {
     Q_OBJECT

@@ -7,6 +7,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -35,16 +36,25 @@ int PrintOnly(const ProgramCommandLine& commandLine)
 
 int main(int argc, char* argv[])
 {
-    // Help and the version need no window system: they work on a machine
-    // without a display, in scripts and over ssh.
-    if (AsksOnlyForText(argc, argv)) {
-        QCoreApplication core(argc, argv);
-        return PrintOnly(ParseProgramCommandLine(QCoreApplication::arguments(), QStringLiteral(OSIOWIEC_VERSION)));
+    const QString version = QStringLiteral(OSIOWIEC_VERSION);
+    // Options are read before any window system is loaded: help, the
+    // version and a mistake then work on a machine without a display, in
+    // scripts and over ssh. Qt's own options are left to the application
+    // object below.
+    if (NamesAnOption(argc, argv)) {
+        // The core application may take arguments of its own out of what it
+        // is given: it gets a copy, and the real application the original.
+        std::vector<char*> copy(argv, argv + argc + 1);
+        int count = argc;
+        QCoreApplication core(count, copy.data());
+        const ProgramCommandLine early =
+            ParseProgramCommandLine(WithoutWindowSystemOptions(QCoreApplication::arguments()), version);
+        if (early.action != ProgramCommandLine::Action::kRun)
+            return PrintOnly(early);
     }
     QApplication application(argc, argv);
     // Qt's own options (-platform, -style, ...) are gone from the arguments now.
-    const ProgramCommandLine commandLine =
-        ParseProgramCommandLine(QApplication::arguments(), QStringLiteral(OSIOWIEC_VERSION));
+    const ProgramCommandLine commandLine = ParseProgramCommandLine(QApplication::arguments(), version);
     if (commandLine.action != ProgramCommandLine::Action::kRun)
         return PrintOnly(commandLine);
     // Numbers in files and formulas are read and written the C way.

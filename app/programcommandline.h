@@ -16,9 +16,16 @@ struct ProgramCommandLine
     QString text;      ///< what to print: on standard output for kHelp and kVersion, on standard error for kError
 };
 
-/// True when the arguments ask for help or the version: the program then
-/// answers without a window system, so it does so with no display too.
-bool AsksOnlyForText(int argc, const char* const* argv);
+/// True when an argument before "--" starts with "-": an option of ours or
+/// of Qt's, or a mistake, which the program then reads before it loads any
+/// window system, so that help, the version and a mistake need no display.
+bool NamesAnOption(int argc, const char* const* argv);
+
+/// The arguments without the options that Qt's window system takes for
+/// itself (-platform NAME, -style=NAME, -reverse, ... also with "--"), as
+/// the application object would take them out: what is left is what
+/// ParseProgramCommandLine reads once the window system is loaded.
+QStringList WithoutWindowSystemOptions(const QStringList& arguments);
 
 /// Reads the arguments (the program's name first, Qt's own options already
 /// taken out by the application object, which must exist). Qt's words in the

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "framework/versiontext.h"
 #include "platform/cp1250.h"
 #include "platform/fileio.h"
 
@@ -106,7 +107,8 @@ int main(int argc, char** argv)
         return 0;
     }
     if (command == "--version") {
-        std::printf("osiowiec-cli %s\n", OSIOWIEC_VERSION);
+        const QString text = VersionText(QStringLiteral("osiowiec-cli"), QStringLiteral(OSIOWIEC_VERSION));
+        std::fputs(text.toUtf8().constData(), stdout);
         return 0;
     }
     std::fprintf(stderr, "nieznane polecenie: %s\n", command.c_str());

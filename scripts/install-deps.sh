@@ -1,19 +1,32 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, testing and running need.
-# Idempotent: dpkg is asked first, so a second run costs seconds.
+# Installs the Debian 12 packages that building, testing, running and
+# packaging need. Idempotent: dpkg is asked first, so a second run costs
+# seconds. `install-deps.sh --list` prints the packages and installs nothing.
+#
+# Installing takes root: as root apt-get runs directly, otherwise through
+# sudo; without either it names the missing packages and stops (status 1).
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev libboost-dev
-  fonts-liberation
+  # Arial's metric twin for the charts, and a proportional face for the
+  # window's own texts (without one fontconfig falls back to a monospaced
+  # Liberation face).
+  fonts-liberation fonts-dejavu-core
   xvfb xauth
-  # The Debian package's checks: its desktop entry, AppStream metadata,
-  # manual pages and bash completion.
-  desktop-file-utils appstream man-db bash-completion
+  # The Debian packages: CPack's DEB generator needs file, the source
+  # package debhelper; the checks of the desktop entry, the AppStream
+  # metadata, the manual pages and the bash completion need the rest.
+  file debhelper desktop-file-utils appstream man-db bash-completion
   time
 )
+
+if [ "${1:-}" = --list ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -26,11 +39,21 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-echo "Installing: ${missing[*]}"
-sudo=""
+apt=(env DEBIAN_FRONTEND=noninteractive apt-get)
 if [ "$(id -u)" -ne 0 ]; then
-  sudo="sudo"
+  if ! command -v sudo >/dev/null 2>&1; then
+    cat >&2 <<EOF
+These Debian packages are missing: ${missing[*]}
+Installing them needs root, and this user is neither root nor able to use
+sudo. Run this again as root, or install sudo and allow this user to use it,
+or ask an administrator to run:
+  apt-get install ${missing[*]}
+EOF
+    exit 1
+  fi
+  apt=(sudo "${apt[@]}")
 fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+echo "Installing: ${missing[*]}"
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"

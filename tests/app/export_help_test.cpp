@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -352,6 +353,40 @@ private slots:
         NewChart();
         Frame().GetAction(Cmd::kHelp)->trigger();
         QCOMPARE(Frame().GetHelpWindow(), window);
+    }
+
+    // "Pomoc > O programie..." names the program, its version, its author
+    // and the licence it may be copied under; "OK" closes it.
+    void aboutBoxTellsTheLicence()
+    {
+        QAction* about = nullptr;
+        for (QAction* action : Frame().menuBar()->actions().last()->menu()->actions()) {
+            if (action->text() == Utf8("&O programie..."))
+                about = action;
+        }
+        QVERIFY(about != nullptr);
+        QStringList shown;
+        bool closed = false;
+        WhenModal([&](QWidget* modal) {
+            for (QLabel* label : modal->findChildren<QLabel*>()) {
+                if (label->isVisible())
+                    shown << label->text();
+            }
+            for (QPushButton* button : modal->findChildren<QPushButton*>()) {
+                if (button->text() == QStringLiteral("OK")) {
+                    QTest::mouseClick(button, Qt::LeftButton);
+                    closed = true;
+                }
+            }
+        });
+        about->trigger();
+        QVERIFY(closed);
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        const QString text = shown.join(u'\n');
+        for (const char* part : {"OSIOWIEC", "wersja 2.0", "autor:", "Zespół programu Osiowiec",
+                                 "GNU GPL w wersji 3 lub późniejszej", "wolne oprogramowanie",
+                                 "ŻADNEJ GWARANCJI"})
+            QVERIFY2(text.contains(Utf8(part)), part);
     }
 
     void undoAfterAWheelGesture()

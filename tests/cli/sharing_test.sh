@@ -70,7 +70,7 @@ done
 
 # A server that stops between charts ends the client normally; SIGTERM ends
 # the server with status 0.
-"$cli" receive localhost --port "$port" -o "$dir/last%d.osw" &
+"$cli" receive 127.0.0.1 --port "$port" -o "$dir/last%d.osw" &
 receiver=$!
 wait_for_file "$dir/last1.osw" || fail "no chart before the stop"
 kill -TERM "$server"

@@ -33,18 +33,34 @@ cli help|--version|$cli help
 cli --help|receive HOST|$cli --help
 EOF_ROWS
 
-# The version line is the whole output.
-run 0 "$program" --version
-[ "$(cat "$out")" = "osiowiec $version" ] || fail "program --version printed: $(cat "$out")"
-run 0 "$cli" --version
-[ "$(cat "$out")" = "osiowiec-cli $version" ] || fail "cli --version printed: $(cat "$out")"
+# The version is the whole first line; the copyright and the licence follow.
+for name in osiowiec osiowiec-cli; do
+  [ $name = osiowiec ] && binary=$program || binary=$cli
+  run 0 "$binary" --version
+  [ "$(head -n 1 "$out")" = "$name $version" ] || fail "$name --version printed: $(cat "$out")"
+  for part in "Copyright (C) 2026 Zespół programu Osiowiec" \
+              "GPLv3+: GNU GPL w wersji 3 lub późniejszej" "ŻADNEJ GWARANCJI"; do
+    contains "$name --version" "$(cat "$out")" "$part"
+  done
+done
 
-# An option the program does not know is refused by name, before any window
-# opens (here on the offscreen platform, as the check has no display).
+# An option the program does not know is refused by name with status 1,
+# before any window system is loaded: with no display, no platform named,
+# and among Qt's own options, which are taken as Qt takes them.
+while IFS='|' read -r name unknown args; do
+  # shellcheck disable=SC2086
+  run 1 "$program" $args
+  contains "$name" "$(cat "$err")" "$unknown"
+  [ -s "$out" ] && fail "$name: wrote to standard output: $(head -c 400 "$out")"
+done <<EOF_ROWS
+program --nieznana|nieznana|--nieznana
+program --bogus after a chart|bogus|wykres.osw --bogus
+program --xyz among Qt's options|xyz|-platform offscreen -style fusion --xyz -reverse
+EOF_ROWS
 QT_QPA_PLATFORM=offscreen "$program" --nieznana >"$out" 2>"$err"
 status=$?
-[ "$status" -eq 1 ] || fail "program --nieznana: status $status"
-contains "program --nieznana" "$(cat "$err")" "nieznana"
+[ "$status" -eq 1 ] || fail "program --nieznana on the offscreen platform: status $status"
+contains "program --nieznana on the offscreen platform" "$(cat "$err")" "nieznana"
 
 [ "$failures" -eq 0 ] || { echo "$failures failures"; exit 1; }
 echo "help and version: all checks passed"

@@ -25,6 +25,7 @@ expected=(
   usr/share/mime/packages/osiowiec.xml
   usr/share/metainfo/org.example.osiowiec.metainfo.xml
   usr/share/man/man1/osiowiec.1.gz usr/share/man/man1/osiowiec-cli.1.gz
+  usr/share/man/pl/man1/osiowiec.1.gz usr/share/man/pl/man1/osiowiec-cli.1.gz
   usr/share/bash-completion/completions/osiowiec-cli
   usr/share/doc/osiowiec/copyright usr/share/doc/osiowiec/changelog.gz
 )
@@ -50,11 +51,13 @@ field() { dpkg-deb -f "$deb" "$1"; }
 contains Maintainer "$(field Maintainer)" "@"
 depends=$(field Depends)
 contains Depends "$depends" "fonts-liberation"
+contains Depends "$depends" "fonts-dejavu-core"
+contains Depends "$depends" "qt6-qpa-plugins"
 contains Depends "$depends" "libqt6gui6"
 contains Depends "$depends" "libc6"
 description=$(field Description)
 contains Description "$description" "function plotter"
-contains Description "$description" "Po polsku"
+contains Description "$description" "in Polish"
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
@@ -64,25 +67,34 @@ appstreamcli validate --no-net "$share/metainfo/org.example.osiowiec.metainfo.xm
   fail "appstreamcli validate: $(cat "$work/as.log")"
 contains metainfo "$(cat "$share/metainfo/org.example.osiowiec.metainfo.xml")" "<release version=\"$version\""
 
+# The licence.
+contains copyright "$(cat "$share/doc/osiowiec/copyright")" "License: GPL-3+"
+
 # Manual pages and the changelog: gzip -9n (no name, no time: reproducible),
 # and pages that man formats without a warning.
-for gz in "$share/man/man1/osiowiec.1.gz" "$share/man/man1/osiowiec-cli.1.gz" \
+for gz in "$share"/man/man1/osiowiec{,-cli}.1.gz "$share"/man/pl/man1/osiowiec{,-cli}.1.gz \
           "$share/doc/osiowiec/changelog.gz"; do
   gzip -t "$gz" || fail "$gz is not gzip"
   # Flags (no FNAME) and the time stamp: bytes 3 to 7.
   header=$(od -An -tx1 -j3 -N5 "$gz" | tr -d ' ')
   [ "$header" = 0000000000 ] || fail "$gz has a name or a time stamp: $header"
 done
-for page in osiowiec osiowiec-cli; do
+for page in {,pl/}man1/osiowiec{,-cli}.1.gz; do
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z \
-    "$share/man/man1/$page.1.gz" 2>&1 >/dev/null || echo "man failed")
+    "$share/man/$page" 2>&1 >/dev/null || echo "man failed")
   [ -z "$warnings" ] || fail "man $page: $warnings"
-  contains "man $page" "$(zcat "$share/man/man1/$page.1.gz")" "$version"
+  text=$(zcat "$share/man/$page")
+  contains "man $page" "$text" "$version"
+  contains "man $page" "$text" "GPLv3+"
 done
+# Each language in its own words.
+contains "English man page" "$(zcat "$share/man/man1/osiowiec.1.gz")" ".SH DESCRIPTION"
+contains "Polish man page" "$(zcat "$share/man/pl/man1/osiowiec.1.gz")" ".SH OPIS"
 
-# Every command and option the tool's help names is in its manual page and
-# in its completion (the help is the tool's own list).
+# Every command and option the tool's help names is in both its manual pages
+# and in its completion (the help is the tool's own list).
 page=$(zcat "$share/man/man1/osiowiec-cli.1.gz" | sed 's/\\-/-/g')
+polish_page=$(zcat "$share/man/pl/man1/osiowiec-cli.1.gz" | sed 's/\\-/-/g')
 . /usr/share/bash-completion/bash_completion
 . "$share/bash-completion/completions/osiowiec-cli"
 complete_words() { # WORD... (the last one is being completed)
@@ -101,6 +113,7 @@ while IFS= read -r line; do
     read -r command _ <<<"$line"
     grep -qx -- "$command" <<<"$commands" || fail "completion lacks the command $command"
     contains "man page" "$page" "$command"
+    contains "Polish man page" "$polish_page" "$command"
   elif [[ ! $line =~ ^\ \ \  ]]; then # not a command's line continued
     continue
   fi
@@ -109,6 +122,7 @@ while IFS= read -r line; do
   for option in $(grep -oE -- '(^|[[ ])--?[a-z]+' <<<"$line" | tr -d '[ '); do
     grep -qx -- "$option" <<<"$offered" || fail "completion of $command lacks $option"
     contains "man page, $command" "$page" "$option"
+    contains "Polish man page, $command" "$polish_page" "$option"
   done
 done < <("$cli" help)
 
