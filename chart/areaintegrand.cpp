@@ -91,10 +91,11 @@ bool AreaIntegrand::At(double x, double& y)
 }
 
 void AreaIntegrand::Sample(const std::vector<double>& xs, std::vector<double>& values,
-                           std::vector<uint8_t>& failed)
+                           std::vector<uint8_t>& failed, std::vector<double>& sizes)
 {
     values.assign(xs.size(), 0.0);
     failed.assign(xs.size(), 1);
+    sizes.assign(xs.size(), 0.0);
     if (xs.empty())
         return;
     for (std::size_t t = 0; t < m_terms.size(); ++t) {
@@ -110,10 +111,13 @@ void AreaIntegrand::Sample(const std::vector<double>& xs, std::vector<double>& v
                 values[i] -= m_values[i];
                 failed[i] |= m_failed[i];
             }
+            sizes[i] += std::fabs(m_values[i]);
         }
     }
     for (std::size_t i = 0; i < xs.size(); ++i) {
-        if (!std::isfinite(values[i]))
+        if (!std::isfinite(values[i]) || !std::isfinite(sizes[i]))
             failed[i] = 1;
+        if (failed[i])
+            sizes[i] = 0;
     }
 }

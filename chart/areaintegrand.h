@@ -38,8 +38,10 @@ public:
     /// not finite.
     bool At(double x, double& y);
     /// Values at many arguments; failed[i] where At would be false.
+    /// sizes[i] is |f| + |g| for a difference, |f| for one curve: what the
+    /// rounding of the values is relative to.
     void Sample(const std::vector<double>& xs, std::vector<double>& values,
-                std::vector<uint8_t>& failed);
+                std::vector<uint8_t>& failed, std::vector<double>& sizes);
 
     /// Enclosures made so far, intervals and points alike.
     std::size_t Enclosed() const { return m_nEnclosed; }

@@ -23,6 +23,9 @@ const double kLeastShare = std::ldexp(1.0, -12);
 // What an answer must reach, and what an area of 0 must reach.
 constexpr double kRequired = 1e-6;
 constexpr double kRequiredOfZero = 1e-9;
+// The least size two curves give their difference's area: far above their
+// rounding, which the bound could never get below.
+const double kRounding = std::ldexp(1.0, -10);
 // Cells enclosed in one call.
 constexpr std::size_t kBatch = 256;
 
@@ -112,12 +115,16 @@ AreaAnswer CurveArea::Integrate(double a, double b, const std::vector<double>& g
     // The size of the integrand's area, from its samples, is what the bound
     // aims at. Each step counts its smaller end, so that a sample next to a
     // singular end (1/x at 1e-16) does not pass for the area; a curve
-    // sampled only at its zeros falls back to the plain trapezoid.
+    // sampled only at its zeros falls back to the plain trapezoid. For two
+    // curves their own size matters too: their difference cannot be known
+    // closer than their rounding (a curve less itself is 0 within it).
     std::vector<double> values;
     std::vector<uint8_t> failed;
-    m_integrand.Sample(points, values, failed);
+    std::vector<double> sizes;
+    m_integrand.Sample(points, values, failed, sizes);
     double lower = 0;
     double plain = 0;
+    double curves = 0;
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
         const double l = failed[i] ? 0 : std::fabs(values[i]);
         const double r = failed[i + 1] ? 0 : std::fabs(values[i + 1]);
@@ -125,34 +132,36 @@ AreaAnswer CurveArea::Integrate(double a, double b, const std::vector<double>& g
         const double width = (points[i + 1] / 2 - points[i] / 2) * 2;
         lower += std::min(l, r) * width;
         plain += (l / 2 + r / 2) * width;
+        curves += std::min(sizes[i], sizes[i + 1]) * width;
     }
-    double size = lower > 0 ? lower : plain;
+    double size = std::max(lower > 0 ? lower : plain, curves * kRounding);
     if (!std::isfinite(size))
         size = std::numeric_limits<double>::max();
+    if (!std::isfinite(curves))
+        curves = std::numeric_limits<double>::max();
 
     // A curve whose area hides between the samples (a spike next to one)
     // has its size measured by a first pass, and is integrated again
     // against it.
-    Sum total;
     for (int pass = 0;; ++pass) {
-        total = Pass(a, b, points, size);
+        const Sum total = Pass(a, b, points, size);
         if (!total.Finite())
             RefuseArea(ChartMessage::kAreaTooLarge);
-        if (total.Error() <= kRequired * std::fabs(total.Value()) || pass > 0 ||
-            !(total.Scale() * 16 < size))
-            break;
+        const double value = total.Value();
+        const double error = total.Error();
+        if (error <= kRequired * std::fabs(value))
+            return {value, error};
+        // An area that vanishes within the bound is 0, where the bound is
+        // small beside what the pieces or the curves add up to, or below
+        // the normal doubles.
+        if (std::fabs(value) <= error &&
+            (error <= kRequiredOfZero * std::max(total.Scale(), curves) ||
+             error <= std::numeric_limits<double>::min()))
+            return {0, IntervalMath::Up(std::fabs(value) + error)};
+        if (pass > 0 || !(total.Scale() * 16 < size))
+            RefuseArea(ChartMessage::kAreaInaccurate);
         size = total.Scale();
     }
-    const double value = total.Value();
-    const double error = total.Error();
-    if (error <= kRequired * std::fabs(value))
-        return {value, error};
-    // An area that vanishes within the bound is 0, where the bound is small
-    // beside what the pieces added up, or below the normal doubles.
-    if (std::fabs(value) <= error &&
-        (error <= kRequiredOfZero * total.Scale() || error <= std::numeric_limits<double>::min()))
-        return {0, IntervalMath::Up(std::fabs(value) + error)};
-    RefuseArea(ChartMessage::kAreaInaccurate);
 }
 
 CurveArea::Sum CurveArea::Pass(double a, double b, const std::vector<double>& points, double size)

@@ -25,7 +25,7 @@ constexpr char kUsage[] =
     "  receive HOST [--port PORT] [--name NAZWA] [--count N] [--timeout SEKUNDY]\n"
     "      -o WZORZEC\n"
     "  analyze PLIK [--x A:B] [--max N]\n"
-    "  area PLIK --function I --x A:B\n"
+    "  area PLIK --function I [--kind signed|geometric] [--and J] --x A:B\n"
     "  help | --help\n"
     "  --version\n";
 
