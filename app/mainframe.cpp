@@ -625,11 +625,9 @@ void CMainFrame::OnPointsOfInterest()
 
 void CMainFrame::OnArea(CChildFrame& frame)
 {
-    int32_t index = 0;
-    double a = 0;
-    double b = 0;
-    if (RunAreaDialog(frame.GetDocument().GetChart(), this, index, a, b))
-        frame.GetGraphView()->ShadeArea(index, a, b);
+    ShadedArea area;
+    if (RunAreaDialog(frame.GetDocument().GetChart(), this, area))
+        frame.GetGraphView()->ShadeArea(area);
 }
 
 void CMainFrame::OnAbout()

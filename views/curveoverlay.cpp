@@ -90,7 +90,7 @@ CCurveOverlay::~CCurveOverlay() = default;
 void CCurveOverlay::ChartChanged(const FunctionContainer& chart, int hint, bool pointsShown)
 {
     m_readout = Readout();
-    m_shade = Shade();
+    m_shade.reset();
     // A pan in progress moves the ranges only: the curves stay, and the
     // rings already found stay on their points until the pan ends.
     const int panStep = UpdateHint::kKeepTable | UpdateHint::kNoSend;
@@ -303,26 +303,36 @@ bool CCurveOverlay::CopyPointAt(QPoint p)
     return true;
 }
 
-void CCurveOverlay::SetShade(int32_t index, double a, double b)
+void CCurveOverlay::SetShade(const ShadedArea& area)
 {
-    m_shade = {true, index, a, b};
+    m_shade = area;
+}
+
+const CCurveOverlay::Traced* CCurveOverlay::TracedCurve(int32_t index) const
+{
+    for (const Traced& t : m_curves) {
+        if (t.index == index)
+            return &t;
+    }
+    return nullptr;
 }
 
 void CCurveOverlay::DrawShade(QPainter& painter, const FunctionContainer& chart)
 {
-    if (!m_shade.shown)
+    if (!m_shade)
         return;
-    const Traced* traced = nullptr;
-    for (const Traced& t : m_curves) {
-        if (t.index == m_shade.index)
-            traced = &t;
-    }
+    const ShadedArea& area = *m_shade;
+    const bool between = area.kind == AreaKind::kBetween;
+    const Traced* traced = TracedCurve(area.function);
+    const Traced* other = between ? TracedCurve(area.second) : nullptr;
+    const double a = std::min(area.a, area.b);
+    const double b = std::max(area.a, area.b);
     const QRect plot = PlotOf(chart);
     QPointF left;
     QPointF right;
     QPointF axis;
-    if (traced == nullptr || plot.isEmpty() || !ToPixel(chart, m_shade.a, 0, left) ||
-        !ToPixel(chart, m_shade.b, 0, right) || !ToPixel(chart, 0, 0, axis))
+    if (traced == nullptr || (between && other == nullptr) || plot.isEmpty() ||
+        !ToPixel(chart, a, 0, left) || !ToPixel(chart, b, 0, right) || !ToPixel(chart, 0, 0, axis))
         return;
     const double axisY = std::clamp(axis.y(), plot.top() - 1.0, plot.bottom() + 2.0);
     const double first = std::max(left.x(), plot.left() - 1.0);
@@ -330,43 +340,74 @@ void CCurveOverlay::DrawShade(QPainter& painter, const FunctionContainer& chart)
     if (!(first < last))
         return;
 
-    // One polygon per run of defined values, closed along the axis: a
-    // column at a time, with the ends of the interval where they lie.
+    // One polygon per run of defined values, a column at a time with the
+    // ends of the interval where they lie: from the curve back along the
+    // axis, or along the second curve.
     QPainterPath path;
     QPolygonF run;
+    QPolygonF under;
     auto close = [&] {
         if (run.size() > 1) {
-            run.prepend(QPointF(run.front().x(), axisY));
-            run.append(QPointF(run.back().x(), axisY));
+            if (between) {
+                for (qsizetype i = under.size() - 1; i >= 0; --i)
+                    run.append(under[i]);
+            } else {
+                run.prepend(QPointF(run.front().x(), axisY));
+                run.append(QPointF(run.back().x(), axisY));
+            }
             path.addPolygon(run);
             path.closeSubpath();
         }
         run.clear();
+        under.clear();
     };
-    Curve& curve = *traced->curve;
-    const double lo = std::min(std::max(m_shade.a, chart.GetSettings().m_xMin), m_shade.b);
-    const double hi = std::max(std::min(m_shade.b, chart.GetSettings().m_xMax), lo);
+    auto pixelY = [&](Curve& curve, double x, double& y) {
+        double v = 0;
+        QPointF at;
+        if (!curve.At(x, v) || !std::isfinite(v) || !ToPixel(chart, x, v, at))
+            return false;
+        y = std::clamp(at.y(), plot.top() - 2.0, plot.bottom() + 3.0);
+        return true;
+    };
+    const double lo = std::min(std::max(a, chart.GetSettings().m_xMin), b);
+    const double hi = std::max(std::min(b, chart.GetSettings().m_xMax), lo);
     const int columns = static_cast<int>(std::ceil(last - first));
     for (int i = 0; i <= columns; ++i) {
         const double column = std::min(first + i, last);
         const double x = i == 0 ? lo : i == columns ? hi : std::clamp(ColumnX(chart, column), lo, hi);
         double y = 0;
-        QPointF at;
-        if (!curve.At(x, y) || !std::isfinite(y) || !ToPixel(chart, x, y, at)) {
+        double y2 = 0;
+        if (!pixelY(*traced->curve, x, y) || (between && !pixelY(*other->curve, x, y2))) {
             close();
             continue;
         }
-        run.append(QPointF(column, std::clamp(at.y(), plot.top() - 2.0, plot.bottom() + 3.0)));
+        run.append(QPointF(column, y));
+        under.append(QPointF(column, y2));
     }
     close();
     QColor fill = traced->color;
     fill.setAlpha(80);
     painter.save();
-    painter.setClipRect(plot);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(fill);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.drawPath(path);
+    if (area.kind == AreaKind::kSigned) {
+        // What lies below the axis counts negative: hatched, not filled.
+        const QRect above(plot.left(), plot.top(), plot.width(),
+                          std::max(0, static_cast<int>(std::lround(axisY)) - plot.top()));
+        painter.setClipRect(plot.intersected(above));
+        painter.setBrush(fill);
+        painter.drawPath(path);
+        QColor hatch = traced->color;
+        hatch.setAlpha(170);
+        painter.setClipRect(plot.intersected(QRect(plot.left(), above.bottom() + 1, plot.width(),
+                                                   plot.bottom() - above.bottom())));
+        painter.setBrush(QBrush(hatch, Qt::BDiagPattern));
+        painter.drawPath(path);
+    } else {
+        painter.setClipRect(plot);
+        painter.setBrush(fill);
+        painter.drawPath(path);
+    }
     painter.restore();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chart/curve.h"
+#include "chart/curvearea.h"
 
 #include <QColor>
 #include <QImage>
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,7 +25,7 @@ class QWidget;
 
 /// What the graph view shows about its curves over the cached chart image:
 /// the values under the pointer, the points of interest as rings and the
-/// shaded area under a curve.
+/// shaded area of a curve or between two.
 ///
 /// The shade and the rings go into the chart image when it is drawn (the
 /// shade lasts until the chart next changes); the values are painted over the
@@ -75,10 +77,11 @@ public:
     /// Copies "x; y" of the ring at p to the clipboard; false when none is there.
     bool CopyPointAt(QPoint p);
 
-    /// Shades the area between the function at `index` and the x axis over
-    /// a ... b when the image is next drawn.
-    void SetShade(int32_t index, double a, double b);
-    bool HasShade() const { return m_shade.shown; }
+    /// Shades the area when the image is next drawn: between the curve and
+    /// the x axis, for the signed integral with the parts below the axis
+    /// hatched (they count negative), or between the two curves.
+    void SetShade(const ShadedArea& area);
+    bool HasShade() const { return m_shade.has_value(); }
     /// The shade and the rings, into the chart image after the chart.
     void DrawInto(QPainter& painter, const FunctionContainer& chart);
     /// The readout, in the view's paint event.
@@ -107,20 +110,13 @@ private:
         /// What showing or erasing it repaints: the box and the markers.
         QRect Bounds() const;
     };
-    struct Shade
-    {
-        bool shown = false;
-        int32_t index = 0;
-        double a = 0;
-        double b = 0;
-    };
-
     void TraceCurves(const FunctionContainer& chart);
     void FindPoints(const FunctionContainer& chart);
     /// The ring within kReach of p, nearest first, as the image last drew them.
     const PointOfInterest* PointNear(QPoint p) const;
     void LayOut(Readout& readout, QPoint p, const QRect& plot);
     void DrawShade(QPainter& painter, const FunctionContainer& chart);
+    const Traced* TracedCurve(int32_t index) const;
     void DrawRings(QPainter& painter, const FunctionContainer& chart);
     void Show(Readout readout);
 
@@ -136,6 +132,6 @@ private:
     /// index of its point. Hovering and clicking look here.
     std::vector<std::pair<QPoint, std::size_t>> m_ringPixels;
     Readout m_readout;
-    Shade m_shade;
+    std::optional<ShadedArea> m_shade;
     std::unique_ptr<CTextStamp> m_pStamp;
 };

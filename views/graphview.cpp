@@ -100,9 +100,9 @@ void CZeltra20View::ShowPointsOfInterest()
     InvalidateImage();
 }
 
-void CZeltra20View::ShadeArea(int32_t index, double a, double b)
+void CZeltra20View::ShadeArea(const ShadedArea& area)
 {
-    m_overlay.SetShade(index, a, b);
+    m_overlay.SetShade(area);
     InvalidateImage();
 }
 

@@ -66,9 +66,8 @@ public:
     const CCurveOverlay& GetOverlay() const { return m_overlay; }
     /// Follows the host's switch of the rings.
     void ShowPointsOfInterest();
-    /// Shades the area under the function at `index` over a ... b until the
-    /// chart next changes.
-    void ShadeArea(int32_t index, double a, double b);
+    /// Shades the area until the chart next changes.
+    void ShadeArea(const ShadedArea& area);
 
 protected:
     bool event(QEvent* event) override;
