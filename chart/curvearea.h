@@ -16,19 +16,6 @@ enum class AreaKind {
     kBetween,   ///< the integral of |f - g|: the region between two curves
 };
 
-/// An area as the window shades it: the kind, the function (its index in
-/// the chart's list) and for kBetween the second one, the interval as given
-/// (a > b allowed), and the area computed.
-struct ShadedArea
-{
-    int32_t function = 0;
-    int32_t second = -1; ///< kBetween only; -1 otherwise
-    double a = 0;
-    double b = 0;
-    double value = 0;
-    AreaKind kind = AreaKind::kSigned;
-};
-
 /// The short name of a kind (code page 1250): "całka oznaczona", "pole
 /// obszaru", "pole między wykresami".
 const char* AreaKindName(AreaKind kind);

@@ -69,9 +69,8 @@ bool ParseCount(const std::string& text, int32_t& value)
     return error == std::errc() && end == text.data() + text.size();
 }
 
-// A and B of "A:B" read as the chart reads its x range: formulas at x = 0 in
-// the chart's angle unit, with its messages, and B above A. The chart itself
-// is left as it was.
+} // namespace
+
 void ReadRange(FunctionContainer& chart, const std::string& text, double& min, double& max)
 {
     const std::size_t colon = text.find(':');
@@ -89,9 +88,6 @@ void ReadRange(FunctionContainer& chart, const std::string& text, double& min, d
     chart.CancelEdit();
 }
 
-// The ends of an area's "A:B": formulas at x = 0 in the chart's angle unit,
-// each refused with the message the chart gives its x range; unlike a range
-// they may come in either order, or be equal.
 void ReadEnds(const FunctionContainer& chart, const std::string& text, double& a, double& b)
 {
     const std::size_t colon = text.find(':');
@@ -117,6 +113,8 @@ void ReadEnds(const FunctionContainer& chart, const std::string& text, double& a
     a = evaluate(text.substr(0, colon), ChartMessage::kRangeXMin);
     b = evaluate(text.substr(colon + 1), ChartMessage::kRangeXMax);
 }
+
+namespace {
 
 void WritePoints(JsonWriter& json, std::string_view name, const std::vector<CurvePoint>& points)
 {
@@ -221,8 +219,7 @@ int RunArea(int argc, char** argv)
     if (options.second) {
         // The region between two curves has no sign.
         if (options.kind && *options.kind == "signed")
-            return ReportError(Cp1250::FromUtf8("--and: pole między dwoma wykresami nie ma znaku; "
-                                                "użyj --kind geometric albo pomiń --kind"));
+            return ReportError(Cp1250::FromUtf8(kSignedBetween));
         kind = AreaKind::kBetween;
     }
     try {

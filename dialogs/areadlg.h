@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chart/curvearea.h"
+#include "chart/chartmarks.h"
 
 #include <QDialog>
 

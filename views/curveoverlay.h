@@ -1,7 +1,7 @@
 #pragma once
 
+#include "chart/chartmarks.h"
 #include "chart/curve.h"
-#include "chart/curvearea.h"
 
 #include <QColor>
 #include <QImage>
@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,12 +24,13 @@ class QWidget;
 
 /// What the graph view shows about its curves over the cached chart image:
 /// the values under the pointer, the points of interest as rings and the
-/// shaded area of a curve or between two.
+/// shaded area under a curve.
 ///
-/// The shade and the rings go into the chart image when it is drawn (the
-/// shade lasts until the chart next changes); the values are painted over the
-/// image in the view's paint event, so moving the pointer repaints the
-/// readout's old and new rectangles only, never the chart.
+/// The shade and the rings go into the chart image when it is drawn, as
+/// marks the chart draws (the shade lasts until the chart next changes); the
+/// values are painted over the image in the view's paint event, so moving the
+/// pointer repaints the readout's old and new rectangles only, never the
+/// chart.
 ///
 /// The rings are the analysis of the visible range, made when the chart
 /// changes while they are shown, never while a pan is in progress (the rings
@@ -77,13 +77,16 @@ public:
     /// Copies "x; y" of the ring at p to the clipboard; false when none is there.
     bool CopyPointAt(QPoint p);
 
-    /// Shades the area when the image is next drawn: between the curve and
-    /// the x axis, for the signed integral with the parts below the axis
-    /// hatched (they count negative), or between the two curves.
-    void SetShade(const ShadedArea& area);
-    bool HasShade() const { return m_shade.has_value(); }
-    /// The shade and the rings, into the chart image after the chart.
-    void DrawInto(QPainter& painter, const FunctionContainer& chart);
+    /// Shades the area when the image is next drawn, with its label.
+    void SetShade(const FunctionContainer& chart, const ShadedArea& area);
+    bool HasShade() const { return m_marks.area.has_value(); }
+    /// The shade and the rings for the chart image; the drawing records in
+    /// them where it put the rings, and where the legend is.
+    ChartMarks& ImageMarks() { return m_marks; }
+    void ImageDrawn(const FunctionContainer& chart);
+    /// The shade, and the rings when `rings` and they are shown: what a copy,
+    /// an export or a printout of the view adds to the chart.
+    ChartMarks PictureMarks(bool rings) const;
     /// The readout, in the view's paint event.
     void Paint(QPainter& painter) const;
 
@@ -114,10 +117,12 @@ private:
     void FindPoints(const FunctionContainer& chart);
     /// The ring within kReach of p, nearest first, as the image last drew them.
     const PointOfInterest* PointNear(QPoint p) const;
+    /// The guides' readout at x: x first, then the curves' values, as many
+    /// as fit in the plot's height, the nearest to the pointer's y first
+    /// chosen, with a last line for the rest.
+    void GuideLines(const FunctionContainer& chart, Readout& readout, double x, QPoint p,
+                    const QRect& plot);
     void LayOut(Readout& readout, QPoint p, const QRect& plot);
-    void DrawShade(QPainter& painter, const FunctionContainer& chart);
-    const Traced* TracedCurve(int32_t index) const;
-    void DrawRings(QPainter& painter, const FunctionContainer& chart);
     void Show(Readout readout);
 
     QWidget& m_view;
@@ -128,10 +133,12 @@ private:
     std::vector<Traced> m_curves;
     bool m_bPointsShown = false;
     std::vector<PointOfInterest> m_points;
-    /// Where the image shows the rings: one per pixel and colour, with the
-    /// index of its point. Hovering and clicking look here.
-    std::vector<std::pair<QPoint, std::size_t>> m_ringPixels;
+    /// The shade and the rings (one per point, in m_points' order); their
+    /// drawnRings tell where the image shows the rings: hovering and
+    /// clicking look there.
+    ChartMarks m_marks;
+    /// Where the image shows the legend: the readout keeps off it.
+    QRect m_legend;
     Readout m_readout;
-    std::optional<ShadedArea> m_shade;
     std::unique_ptr<CTextStamp> m_pStamp;
 };

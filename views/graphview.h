@@ -12,6 +12,7 @@
 
 class CZeltra20Doc;
 class FunctionContainer;
+struct ChartPicture;
 class QNativeGestureEvent;
 class QPrinter;
 
@@ -27,6 +28,8 @@ public:
     virtual bool GetGuides() const = 0;
     /// Whether the zeros, extrema and intersections show as rings.
     virtual bool GetPointsOfInterest() const = 0;
+    /// Whether charts are drawn smoothed ("Wygładzanie krawędzi").
+    virtual bool GetAntialiasing() const = 0;
     /// Status-bar panes 1 and 2; empty texts clear them.
     virtual void ShowCoordinates(const QString& x, const QString& y) = 0;
     virtual void ShowContextMenu(const QPoint& globalPos) = 0;
@@ -68,6 +71,11 @@ public:
     void ShowPointsOfInterest();
     /// Shades the area until the chart next changes.
     void ShadeArea(const ShadedArea& area);
+    /// What a copy, an export or a printout shows: the chart as this view
+    /// draws it, with its shade, and its rings when `rings` (and shown).
+    ChartPicture Picture(bool rings) const;
+    /// The drawing changed (smoothing, spacings): the image is drawn again.
+    void Redraw();
 
 protected:
     bool event(QEvent* event) override;
@@ -156,4 +164,4 @@ private:
 
 /// Prints the chart on the printer's page within its printable area, without
 /// background: the printout of the graph and of the value table alike.
-void PrintChart(CZeltra20Doc& document, QPrinter& printer);
+void PrintChart(CZeltra20Doc& document, QPrinter& printer, const ChartPicture& picture);

@@ -3,6 +3,7 @@
 #include "document/zeltra20doc.h"
 #include "dialogs/analysisdlg.h"
 #include "dialogs/areadlg.h"
+#include "framework/chartrender.h"
 #include "framework/docmanager.h"
 #include "framework/valuetext.h"
 #include "tests/app/modalhelper.h"
@@ -11,9 +12,12 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFontMetrics>
+#include <QMimeData>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -135,6 +139,9 @@ private slots:
             const bool sine = line.startsWith("sin");
             line = line.section('=', 0, 0) + "= " + ValueText(sine ? std::sin(x) : std::cos(x), 15);
         }
+        // The x the values are read at comes first.
+        if (!lines.isEmpty())
+            lines.prepend("x = " + ValueText(x, 15));
         QTest::mouseMove(View(), p + QPoint(0, 3));
         QTest::mouseMove(View(), p);
         QCOMPARE(Overlay().ReadoutLines(), lines);
@@ -333,6 +340,180 @@ private slots:
             Frame().GetAction(Cmd::kZoomIn)->trigger();
         }
         QVERIFY(!View()->GetOverlay().HasShade());
+    }
+
+    void areaShadeFollowsItsKind_data()
+    {
+        QTest::addColumn<QString>("kind"); ///< the dialog's choice
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("label");
+        // Shaded at (pi/2, 0.5) and at (-pi/2, -0.5) as much, or the second
+        // fainter; between the curves at x = 3.6 and not below them.
+        QTest::newRow("signed: below the axis fainter")
+            << "signed" << "-pi" << "pi" << QString::fromUtf8("(całka oznaczona)");
+        QTest::newRow("geometric: both sides alike")
+            << "geometric" << "-pi" << "pi" << QString::fromUtf8("(pole obszaru)");
+        QTest::newRow("between sin and cos: only between them")
+            << "between" << "pi/4" << "5pi/4" << QString::fromUtf8("(pole między wykresami)");
+    }
+
+    void areaShadeFollowsItsKind()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, label);
+        NewChart({"sin(x)", "cos(x)"});
+        const double pi = std::numbers::pi;
+        const QPoint above = Pixel(pi / 2, 0.5);
+        const QPoint below = Pixel(-pi / 2, -0.5);
+        // At x = 3.6, cos is below sin: between them, and below both.
+        const QPoint inside = Pixel(3.6, (std::sin(3.6) + std::cos(3.6)) / 2);
+        const QPoint under = Pixel(3.6, std::cos(3.6) - 0.4);
+        const QImage bare = View()->grab().toImage();
+        QString shown;
+        WhenModal([&](QWidget* modal) {
+            QTest::mouseClick(modal->findChild<QRadioButton*>(kind), Qt::LeftButton);
+            const QList<QLineEdit*> fields = modal->findChildren<QLineEdit*>();
+            fields[0]->setText(from);
+            fields[1]->setText(to);
+            static_cast<QDialog*>(modal)->accept();
+        });
+        Frame().GetAction(Cmd::kArea)->trigger();
+        QVERIFY(View()->GetOverlay().HasShade());
+        const QImage shaded = View()->grab().toImage();
+        if (kind == "between") {
+            QVERIFY(shaded.pixel(inside) != bare.pixel(inside));
+            QCOMPARE(shaded.pixel(under), bare.pixel(under));
+            QCOMPARE(shaded.pixel(below), bare.pixel(below));
+        } else {
+            QVERIFY(shaded.pixel(above) != bare.pixel(above));
+            QVERIFY(shaded.pixel(below) != bare.pixel(below));
+            QCOMPARE(shaded.pixel(above) == shaded.pixel(below), kind == "geometric");
+            QCOMPARE(shaded.pixel(inside), bare.pixel(inside));
+        }
+        // The label in the picture names the kind.
+        const QByteArray svg = RenderChartSvg(Chart(), View()->size(), View()->Picture(false));
+        QVERIFY2(svg.contains(label.toUtf8()), svg.right(400).constData());
+    }
+
+    void readoutFitsTheViewWithManyCurves_data()
+    {
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<int>("curves");
+        QTest::newRow("30 curves in a small window") << QSize(700, 420) << 30;
+        QTest::newRow("30 curves in a large window") << QSize(1000, 950) << 30;
+        QTest::newRow("3 curves, all listed") << QSize(700, 420) << 3;
+    }
+
+    void readoutFitsTheViewWithManyCurves()
+    {
+        QFETCH(QSize, window);
+        QFETCH(int, curves);
+        m_frame->resize(window);
+        Frame().GetDocManager().OnFileNew();
+        Chart().BeginEdit();
+        for (int k = 0; k < curves; ++k) {
+            Chart().SetCurrent(-1);
+            Chart().SetFunction("sin(x)+" + std::to_string(k) + "/10", 0, true, 0);
+        }
+        Chart().CommitEdit();
+        Doc().UpdateAllViews(nullptr, 0);
+        Doc().SetModifiedFlag(false);
+        Frame().GetAction(Cmd::kGuides)->trigger();
+        QCoreApplication::processEvents();
+        // Among the curves, near the middle of the bunch.
+        const QPoint p = Pixel(1, std::sin(1.0) + (curves - 1) / 20.0);
+        QTest::mouseMove(View(), p + QPoint(0, 3));
+        QTest::mouseMove(View(), p);
+        const QStringList lines = Overlay().ReadoutLines();
+        QVERIFY(!lines.isEmpty());
+        QVERIFY2(lines.front().startsWith("x = "), qPrintable(lines.front()));
+        const RECT& r = Chart().GetPlotRect();
+        const int lineHeight = QFontMetrics(View()->font()).height();
+        QVERIFY(lines.size() * lineHeight <= r.bottom - r.top);
+        const int shown = static_cast<int>(lines.size()) - 1;
+        if (shown >= curves) {
+            QCOMPARE(shown, curves);
+            return;
+        }
+        // The rest are counted, the nearest to the pointer listed.
+        const QString others = QString::fromUtf8("\u2026 i %1 innych").arg(curves - shown + 1);
+        QCOMPARE(lines.back(), others);
+        const double x = Chart().PixelToWorld(p.x(), p.y()).x;
+        const double y = Chart().PixelToWorld(p.x(), p.y()).y;
+        const long nearest = std::lround((y - std::sin(x)) * 10);
+        QVERIFY(lines.contains(QStringLiteral("sin(x)+%1/10 = ").arg(nearest) +
+                               ValueText(std::sin(x) + nearest / 10.0, 15)));
+        // Inside the view, clear of the legend where there is room.
+        const QImage image = View()->grab().toImage();
+        QCOMPARE(image.size(), View()->size());
+    }
+
+    void copyShowsTheShadeAndTheRings()
+    {
+        constexpr COLORREF curve = RGB(213, 94, 0);
+        Frame().GetDocManager().OnFileNew();
+        Chart().BeginEdit();
+        Chart().SetFunction("sin(x)", 0, true, curve);
+        Chart().CommitEdit();
+        Doc().UpdateAllViews(nullptr, 0);
+        Doc().SetModifiedFlag(false);
+        QCoreApplication::processEvents();
+        auto copied = [this] {
+            Frame().GetAction(Cmd::kEditCopy)->trigger();
+            return QImage::fromData(QApplication::clipboard()->mimeData()->data("image/png"));
+        };
+        auto shaded = [](QRgb pixel) {
+            auto blend = [](int channel) { return 255 + (channel - 255) * 80 / 255; };
+            return std::abs(qRed(pixel) - blend(GetRValue(curve))) <= 2 &&
+                   std::abs(qGreen(pixel) - blend(GetGValue(curve))) <= 2 &&
+                   std::abs(qBlue(pixel) - blend(GetBValue(curve))) <= 2;
+        };
+        const QImage bare = copied();
+        WhenModal([](QWidget* modal) {
+            const QList<QLineEdit*> fields = modal->findChildren<QLineEdit*>();
+            fields[0]->setText("0");
+            fields[1]->setText("pi");
+            static_cast<QDialog*>(modal)->accept();
+        });
+        Frame().GetAction(Cmd::kArea)->trigger();
+        const QImage shade = copied();
+        QVERIFY(shade != bare);
+        // What the window shows is what is copied.
+        QCOMPARE(shade, View()->grab().toImage().convertToFormat(shade.format()));
+        const int first = Pixel(0, 0).x();
+        const int last = Pixel(std::numbers::pi, 0).x();
+        int inside = 0;
+        int outside = 0;
+        for (int y = 0; y < shade.height(); ++y) {
+            for (int x = 0; x < shade.width(); ++x) {
+                if (shaded(shade.pixel(x, y)))
+                    (x >= first - 1 && x <= last + 1 ? inside : outside) += 1;
+            }
+        }
+        QVERIFY2(inside > 1000, qPrintable(QString::number(inside)));
+        QCOMPARE(outside, 0);
+        // The rings are in it: without them the picture differs.
+        Frame().GetAction(Cmd::kPointsOfInterest)->trigger();
+        QVERIFY(copied() != shade);
+    }
+
+    void smoothingIsAProgramSetting()
+    {
+        NewChart({"sin(3*x)"});
+        QAction* smoothing = Frame().GetAction(Cmd::kAntialiasing);
+        QVERIFY(smoothing->isChecked());
+        const QImage smooth = View()->grab().toImage();
+        smoothing->trigger();
+        QVERIFY(!smoothing->isChecked());
+        QVERIFY(View()->grab().toImage() != smooth);
+        QCOMPARE(QSettings().value("Settings/Antialiasing").toBool(), false);
+        // Remembered by the next window.
+        cleanup();
+        OpenFrame();
+        QVERIFY(!Frame().GetAction(Cmd::kAntialiasing)->isChecked());
     }
 };
 
