@@ -36,7 +36,7 @@ inline constexpr CommandText kCommandTable[] = {
     {Cmd::kUndoZoom, "&Cofnij", "Ctrl+Z", "Cofnij ostatnie powiększenie lub pomniejszenie\nCofnij", false},
     {Cmd::kPointsOfInterest, "P&unkty charakterystyczne", "", "Pokaż lub ukryj miejsca zerowe, ekstrema i punkty przecięcia\nPunkty charakterystyczne", true},
     {Cmd::kAnalysis, "&Analiza wykresu...", "", "Wypisz miejsca zerowe, ekstrema i punkty przecięcia w widocznym zakresie\nAnaliza wykresu", false},
-    {Cmd::kArea, "Po&le pod wykresem...", "", "Oblicz i zaznacz pole między wykresem funkcji a osią X\nPole pod wykresem", false},
+    {Cmd::kArea, "Po&le pod wykresem...", "", "Oblicz i zaznacz pole: całkę oznaczoną, pole obszaru między wykresem a osią X albo między dwoma wykresami\nPole pod wykresem", false},
     {Cmd::kModePoint, "Ws&kazywanie", "", "Ustaw tryb wskazywania\nWskazywanie", true},
     {Cmd::kModePan, "&Przesuwanie", "", "Ustaw tryb przesuwania\nPrzesuwanie", true},
     {Cmd::kModeZoom, "P&owiększanie", "", "Ustaw tryb powiększania\nPowiększanie", true},

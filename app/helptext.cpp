@@ -224,10 +224,14 @@ punktu i jego współrzędne, kliknięcie (w trybie wskazywania) kopiuje „x; y
 Ustawienie jest zapamiętywane w programie, nie w pliku wykresu.</p>
 <p><i>Wykres &gt; Analiza wykresu...</i> wypisuje te punkty z pełną dokładnością; Ctrl+C kopiuje
 zaznaczone wiersze, <i>Zapisz CSV...</i> zapisuje całą listę.</p>
-<p><i>Wykres &gt; Pole pod wykresem...</i> oblicza pole ze znakiem między wykresem wybranej funkcji
-a osią X w podanym przedziale (granice można podać wzorami, np. <code>pi</code>) wraz z jego
-błędem, a po <i>OK</i> zaznacza je na wykresie z podpisem „Pole = …” do najbliższej zmiany
-wykresu. Całki rozbieżnej ani funkcji nieokreślonej w części przedziału program nie liczy.
+<p><i>Wykres &gt; Pole pod wykresem...</i> oblicza w podanym przedziale (granice można podać
+wzorami, np. <code>pi</code>) całkę oznaczoną wybranej funkcji (pole ze znakiem: części pod osią X
+liczą się ujemnie), pole obszaru między jej wykresem a osią X albo pole obszaru między dwoma
+wykresami, wraz z błędem, którego wynik na pewno nie przekracza, a po <i>OK</i> zaznacza je na
+wykresie z podpisem „Pole = …” do najbliższej zmiany wykresu. Dla dwóch wykresów przedział
+wypełnia się skrajnymi punktami ich przecięcia w widocznym zakresie. Całki rozbieżnej, funkcji
+nieokreślonej w części przedziału ani pola, którego nie da się obliczyć z błędem najwyżej jednej
+milionowej, program nie liczy.
 Zaznaczone pole i kółka punktów charakterystycznych trafiają także do schowka (Ctrl+C), eksportu
 i wydruku; okno rozmiaru eksportowanego obrazu pozwala je pominąć
 („Z punktami charakterystycznymi”).</p>
@@ -289,10 +293,11 @@ wykresu klienta kończy połączenie.</p>
 <tt>--caption TEKST</tt></td></tr>
 <tr><td><tt>dump [--computed] PLIK</tt></td><td>cały wykres jako JSON</td></tr>
 <tr><td><tt>table PLIK</tt></td><td>tabela wartości jako CSV</td></tr>
-<tr><td><tt>render PLIK -o WYJŚCIE [--size SxW] [--aliased] [--points] [--area I:A:B] [--pi]
-[--classic]</tt></td><td>wykres jako PNG, SVG lub PDF; bez wygładzania, z punktami
-charakterystycznymi, z zaznaczonym polem pod funkcją I od A do B, z podziałką w wielokrotnościach
-π, z odstępami jak w wersji 2.0</td></tr>
+<tr><td><tt>render PLIK -o WYJŚCIE [--size SxW] [--aliased] [--points] [--area I:A:B
+[--kind signed|geometric] [--and J]] [--pi] [--classic]</tt></td><td>wykres jako PNG, SVG lub PDF;
+bez wygładzania, z punktami charakterystycznymi, z zaznaczonym polem pod funkcją I od A do B (pole
+obszaru, między wykresami I i J), z podziałką w wielokrotnościach π, z odstępami jak w wersji
+2.0</td></tr>
 <tr><td><tt>serve PLIK [--port P] [--max N]</tt></td><td>serwer udostępniający plik</td></tr>
 <tr><td><tt>receive HOST [--port P] [--count N] -o WZORZEC</tt></td><td>klient zapisujący
 otrzymane wykresy</td></tr>

@@ -9,6 +9,8 @@
 //   analyze         every zero, extremum and intersection over the x range
 //   area/I          the area under function I over the x range (a refusal
 //                   counts as an answer)
+//   area/sine       the area of sin over 0 ... 1e5: an integrand that
+//                   oscillates over sixteen thousand periods
 #include "bench/benchsupport.h"
 #include "bench/nativeformulas.h"
 #include "bench/standardchart.h"
@@ -169,6 +171,17 @@ int main(int argc, char** argv)
         })->Unit(benchmark::kMicrosecond);
     }
 
+    FunctionContainer sine;
+    sine.BeginEdit();
+    sine.SetFunction("sin(x)", 0, true, 0);
+    sine.CommitEdit();
+    benchmark::RegisterBenchmark("area/sine", [&](benchmark::State& state) {
+        for (auto _ : state) {
+            const AreaAnswer area = CurveAnalysis(sine).Area(0, 0, 1e5);
+            benchmark::DoNotOptimize(area.value);
+        }
+    })->Unit(benchmark::kMillisecond);
+
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -193,6 +206,9 @@ int main(int argc, char** argv)
         std::nth_element(areas.begin(), areas.begin() + static_cast<std::ptrdiff_t>(areas.size() / 2),
                          areas.end());
         std::printf("area median us: %.1f\n", areas[areas.size() / 2] / 1e3);
+        std::printf("area max ms: %.1f\n", *std::max_element(areas.begin(), areas.end()) / 1e6);
     }
+    if (reporter.m_times.count("area/sine") != 0)
+        std::printf("area of sin over 0..1e5 ms: %.1f\n", reporter.m_times["area/sine"] / 1e6);
     return 0;
 }

@@ -35,6 +35,13 @@ inline constexpr auto kTooManyFunctions = Cp1250::Text(u8"Wykres może mieć naj
 inline constexpr auto kAreaUndefined =
     Cp1250::Text(u8"Funkcja nie jest określona w całym przedziale");
 inline constexpr auto kAreaDivergent = Cp1250::Text(u8"Całka jest rozbieżna");
+inline constexpr auto kAreaInaccurate =
+    Cp1250::Text(u8"Nie udało się obliczyć pola z wymaganą dokładnością");
+inline constexpr auto kAreaTooLarge = Cp1250::Text(u8"Pole jest zbyt duże, aby je obliczyć");
+// What an area is, in the result line and by the shaded area.
+inline constexpr auto kAreaSigned = Cp1250::Text(u8"całka oznaczona");
+inline constexpr auto kAreaGeometric = Cp1250::Text(u8"pole obszaru");
+inline constexpr auto kAreaBetween = Cp1250::Text(u8"pole między wykresami");
 /// %d is the index asked for, from 0.
 inline constexpr auto kNoSuchFunction = Cp1250::Text(u8"Wykres nie ma funkcji o numerze %d");
 /// Prefix, the parser's message and its position.

@@ -1,5 +1,6 @@
 #include "chart/curveanalysis.h"
 
+#include "chart/areaintegrand.h"
 #include "chart/chartmessages.h"
 #include "chart/curve.h"
 #include "chart/functioncontainer.h"
@@ -170,18 +171,27 @@ ChartAnswers CurveAnalysis::Analyze(double min, double max, std::size_t cap) con
     return answers;
 }
 
-AreaAnswer CurveAnalysis::Area(int32_t index, double a, double b) const
+AreaAnswer CurveAnalysis::Area(int32_t index, double a, double b, AreaKind kind,
+                               int32_t second) const
 {
-    if (!(a < b) || !std::isfinite(a) || !std::isfinite(b))
+    if (!std::isfinite(a) || !std::isfinite(b))
         throw FunctionContainerException(ChartMessage::kRangeXOrder.c_str());
     const std::vector<FunctionEntry>& functions = m_chart.GetFunctions();
-    if (index < 0 || static_cast<std::size_t>(index) >= functions.size())
-        throw FunctionContainerException(ChartMessage::Format(ChartMessage::kNoSuchFunction, index));
-    const FunctionEntry& entry = functions[static_cast<std::size_t>(index)];
-    // The area's own pieces bound its cost; the budget only backs that up.
-    EvaluationBudget budget(4 * m_nEvaluations);
-    Curve curve(entry.m_strFormula, entry.m_nDerivative, m_chart.GetSettings().m_bDegrees != 0,
-                budget);
-    CurveArea area(curve, budget, a, b);
-    return area.Integrate(m_chart.SampleArguments(a, b));
+    auto entry = [&](int32_t i) -> const FunctionEntry& {
+        if (i < 0 || static_cast<std::size_t>(i) >= functions.size())
+            throw FunctionContainerException(ChartMessage::Format(ChartMessage::kNoSuchFunction, i));
+        return functions[static_cast<std::size_t>(i)];
+    };
+    const FunctionEntry& first = entry(index);
+    const FunctionEntry* other = kind == AreaKind::kBetween ? &entry(second) : nullptr;
+    if (a == b)
+        return {0, 0};
+    if (a > b) {
+        const AreaAnswer forward = Area(index, b, a, kind, second);
+        // 0 - v, so that an area of 0 stays +0.
+        return {0.0 - forward.value, forward.error};
+    }
+    AreaIntegrand integrand(first, other, m_chart.GetSettings().m_bDegrees != 0);
+    CurveArea area(integrand, kind != AreaKind::kSigned);
+    return area.Integrate(a, b, m_chart.SampleArguments(a, b));
 }

@@ -76,12 +76,15 @@ public:
     /// finite), each list cut at `cap` points.
     ChartAnswers Analyze(double min, double max, std::size_t cap = kDefaultCap) const;
 
-    /// The signed area under the function at `index` of the committed list
-    /// over a ... b, as CurveArea computes it. Throws
-    /// FunctionContainerException with the chart's message when the curve is
-    /// not defined over the whole interval or the integral diverges, and
-    /// with the x range's order message unless a < b, both finite.
-    AreaAnswer Area(int32_t index, double a, double b) const;
+    /// The area of `kind` of the function at `index` of the committed list
+    /// (for AreaKind::kBetween, between it and the function at `second`) over
+    /// a ... b, as CurveArea computes it: for b < a the negative of the area
+    /// over b ... a, for a == b 0 with the error 0. Throws
+    /// FunctionContainerException with the area's refusals, "Wykres nie ma
+    /// funkcji o numerze %d" for an index not in the list, and the x range's
+    /// order message for an end that is not finite.
+    AreaAnswer Area(int32_t index, double a, double b, AreaKind kind = AreaKind::kSigned,
+                    int32_t second = -1) const;
 
 private:
     const FunctionContainer& m_chart;

@@ -1,246 +1,319 @@
 #include "chart/curvearea.h"
 
+#include "chart/areabudget.h"
+#include "chart/areaintegrand.h"
+#include "chart/areapanels.h"
+#include "chart/areasingularities.h"
 #include "chart/chartmessages.h"
-#include "chart/curve.h"
-#include "chart/functioncontainerexception.h"
-
-#include <boost/math/quadrature/gauss_kronrod.hpp>
-#include <boost/math/quadrature/tanh_sinh.hpp>
+#include "chart/hermiterule.h"
+#include "engine/interval.h"
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
 #include <limits>
 
 namespace {
 
-// Thrown from inside a quadrature where the curve fails at x.
-struct PieceFailure
+// What the bound aims at, of the integrand's area and of each cell's.
+const double kAim = std::ldexp(1.0, -38);
+// The least share of the first a cell may take, whatever its width: the
+// cells by a kink or a jump shrink their bound in proportion to their width,
+// as does a width's share, so they need a floor.
+const double kLeastShare = std::ldexp(1.0, -12);
+// What an answer must reach, and what an area of 0 must reach.
+constexpr double kRequired = 1e-6;
+constexpr double kRequiredOfZero = 1e-9;
+// The least size two curves give their difference's area: far above their
+// rounding, which the bound could never get below.
+const double kRounding = std::ldexp(1.0, -10);
+// Cells enclosed in one call.
+constexpr std::size_t kBatch = 256;
+
+struct Cell
 {
-    double x;
+    double l;
+    double u;
 };
 
-[[noreturn]] void Refuse(const char* message)
+double Magnitude(Interval v)
 {
-    throw FunctionContainerException(message);
+    return std::max(std::fabs(v.lo), std::fabs(v.hi));
 }
 
-constexpr double kTolerance = 1e-14;
+Interval Absolute(Interval v)
+{
+    if (v.lo >= 0)
+        return v;
+    if (v.hi <= 0)
+        return -v;
+    return {0, Magnitude(v)};
+}
+
+// The points of the partition: a, the grid's points strictly inside, b.
+std::vector<double> Points(double a, double b, const std::vector<double>& grid)
+{
+    std::vector<double> points{a};
+    for (double x : grid) {
+        if (x > points.back() && x < b)
+            points.push_back(x);
+    }
+    points.push_back(b);
+    return points;
+}
+
+// The cells between the points, less the tails' stretches.
+std::vector<Cell> Cells(const std::vector<double>& points, const std::vector<AreaTail>& tails)
+{
+    std::vector<Cell> cells;
+    std::size_t t = 0;
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        double at = points[i];
+        const double end = points[i + 1];
+        while (t < tails.size() && tails[t].from < end) {
+            if (tails[t].from > at)
+                cells.push_back({at, tails[t].from});
+            at = std::max(at, tails[t].to);
+            if (tails[t].to > end)
+                break;
+            ++t;
+        }
+        if (at < end)
+            cells.push_back({at, end});
+    }
+    return cells;
+}
+
+// How many panels the doubles between l and u can tell apart.
+int64_t Resolvable(double l, double u, int64_t cap)
+{
+    const double m = std::max(std::fabs(l), std::fabs(u));
+    const double spacing = std::nextafter(m, std::numeric_limits<double>::infinity()) - m;
+    const double panels = (u - l) / (4 * spacing);
+    return panels >= static_cast<double>(cap) ? cap : std::max<int64_t>(1, static_cast<int64_t>(panels));
+}
 
 } // namespace
 
-bool CurveArea::Isolated(double x) const
+const char* AreaKindName(AreaKind kind)
 {
-    // Defined just beside x on both sides: a single point, which a break
-    // there takes out of the integral.
-    const double d = std::ldexp(std::fabs(x), -40) + std::ldexp(1.0, -1000);
-    double y = 0;
-    return (x - d <= m_a || m_curve.At(x - d, y)) && (x + d >= m_b || m_curve.At(x + d, y));
+    switch (kind) {
+    case AreaKind::kSigned:
+        return ChartMessage::kAreaSigned;
+    case AreaKind::kGeometric:
+        return ChartMessage::kAreaGeometric;
+    case AreaKind::kBetween:
+        return ChartMessage::kAreaBetween;
+    }
+    return ChartMessage::kAreaSigned;
 }
 
-void CurveArea::FindBreaks(const std::vector<double>& xs)
+AreaAnswer CurveArea::Integrate(double a, double b, const std::vector<double>& grid)
 {
+    m_spent = Work();
+    const std::vector<double> points = Points(a, b, grid);
+
+    // The size of the integrand's area, from its samples, is what the bound
+    // aims at. Each step counts its smaller end, so that a sample next to a
+    // singular end (1/x at 1e-16) does not pass for the area; a curve
+    // sampled only at its zeros falls back to the plain trapezoid. For two
+    // curves their own size matters too: their difference cannot be known
+    // closer than their rounding (a curve less itself is 0 within it).
     std::vector<double> values;
     std::vector<uint8_t> failed;
-    m_curve.Sample(xs, values, failed);
-    const std::size_t n = xs.size();
-    CurvePointFinder finder(m_curve, m_budget);
-    for (std::size_t k = 0; k < n; ++k) {
-        if (failed[k]) {
-            if (k + 1 < n && failed[k + 1])
-                Refuse(ChartMessage::kAreaUndefined);
-            if (k > 0 && k + 1 < n)
-                m_breaks.push_back(xs[k]);
-            continue;
-        }
-        if (k + 1 < n && !failed[k + 1] && values[k] != 0 && values[k + 1] != 0 &&
-            (values[k] < 0) != (values[k + 1] < 0)) {
-            double x = 0;
-            switch (finder.RefineSignChange(xs[k], values[k], xs[k + 1], values[k + 1], x, true)) {
-            case CurvePointFinder::Crossing::kZero:
-                break;
-            case CurvePointFinder::Crossing::kBreak:
-                m_breaks.push_back(x);
-                break;
-            case CurvePointFinder::Crossing::kUndefined:
-                if (!Isolated(x))
-                    Refuse(ChartMessage::kAreaUndefined);
-                m_breaks.push_back(x);
-                break;
-            }
-        }
-        // A spike of one sign: a pole the samples only see as a peak of |f|.
-        if (k == 0 || k + 1 >= n || failed[k - 1] || failed[k + 1])
-            continue;
-        std::size_t right = k + 1;
-        if (values[right] == values[k] && right + 1 < n && !failed[right + 1])
-            ++right;
-        const double size = std::fabs(values[k]);
-        if (!(size >= 4 * std::fabs(values[k - 1]) && size >= 4 * std::fabs(values[right])))
-            continue;
-        CurvePoint spike{};
-        if (finder.FindSpike(xs[k - 1], xs[right], spike) && !(std::fabs(spike.y) <= 1e6 * size))
-            m_breaks.push_back(spike.x);
+    std::vector<double> sizes;
+    m_integrand.Sample(points, values, failed, sizes);
+    double lower = 0;
+    double plain = 0;
+    double curves = 0;
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        const double l = failed[i] ? 0 : std::fabs(values[i]);
+        const double r = failed[i + 1] ? 0 : std::fabs(values[i + 1]);
+        // Halves keep the widest interval finite.
+        const double width = (points[i + 1] / 2 - points[i] / 2) * 2;
+        lower += std::min(l, r) * width;
+        plain += (l / 2 + r / 2) * width;
+        curves += std::min(sizes[i], sizes[i + 1]) * width;
     }
-}
+    double size = std::max(lower > 0 ? lower : plain, curves * kRounding);
+    if (!std::isfinite(size))
+        size = std::numeric_limits<double>::max();
+    if (!std::isfinite(curves))
+        curves = std::numeric_limits<double>::max();
 
-double CurveArea::CheckEnd(double end, double width, bool rightward) const
-{
-    // t * |f(end + t)| falls to 0 as t shrinks when the curve is integrable
-    // there; at a pole like 1/t it stays, at 1/t^2 it grows.
-    double previous = -1;
-    int steady = 0;
-    for (int k = 8; k <= 48; k += 8) {
-        const double t = std::ldexp(width, -k);
-        const double x = rightward ? end + t : end - t;
-        if (x == end)
-            break;
-        double y = 0;
-        if (!m_curve.At(x, y))
-            Refuse(ChartMessage::kAreaUndefined);
-        const double g = t * std::fabs(y);
-        steady = previous > 0 && g >= 0.7 * previous ? steady + 1 : 0;
-        previous = g;
-    }
-    if (steady >= 2)
-        Refuse(ChartMessage::kAreaDivergent);
-    // The doubles next to the end are as near as the curve can be computed;
-    // what lies closer is not in the integral. For an integrable singularity
-    // t^-p that part is t * |f| / (1 - p): four times t * |f| bounds it for
-    // p up to 3/4, and for a smooth end it is nothing.
-    const double nearest = std::nextafter(end, rightward ? m_b : m_a);
-    double y = 0;
-    if (nearest == end || !m_curve.At(nearest, y))
-        return 0;
-    const double gap = 4 * std::fabs(nearest - end) * std::fabs(y);
-    return std::isfinite(gap) ? gap : 0;
-}
-
-CurveArea::Piece CurveArea::IntegrateHalf(double end, double width)
-{
-    // u runs from the end (u = 0, where a singularity would sit, at full
-    // precision) to the middle of the piece (u = 1).
-    auto f = [&](double u) {
-        const double x = end + u * width;
-        // Rounded onto the end itself, where a singularity may sit: a
-        // single point weighs nothing.
-        if (x == end)
-            return 0.0;
-        double y = 0;
-        if (!m_curve.At(x, y))
-            throw PieceFailure{x};
-        return y;
-    };
-    const double scale = std::fabs(width);
-    double error = 0, size = 0;
-    double value = boost::math::quadrature::gauss_kronrod<double, 31>::integrate(
-        f, 0.0, 1.0, kKronrodDepth, kTolerance, &error, &size);
-    if (!(error <= 10 * kTolerance * size)) {
-        // A singular end: tanh-sinh crowds its points there and never takes it.
-        try {
-            boost::math::quadrature::tanh_sinh<double> rule(kTanhSinhLevels);
-            double otherError = 0, otherSize = 0;
-            const double other = rule.integrate(f, 0.0, 1.0, kTolerance, &otherError, &otherSize);
-            if (std::isfinite(other) && otherError < error) {
-                value = other;
-                error = otherError;
-                size = otherSize;
-            }
-        } catch (const std::exception&) {
-            // No better answer than Gauss-Kronrod's.
-        }
-    }
-    return {value * scale, error * scale, size * scale};
-}
-
-CurveArea::Piece CurveArea::IntegratePiece(double l, double r)
-{
-    // Two halves, each integrated from its outer end, so that both ends of
-    // the piece are approached as closely as doubles allow.
-    const double half = r / 2 - l / 2;
-    const Piece left = IntegrateHalf(l, half);
-    const Piece right = IntegrateHalf(r, -half);
-    // A numerical derivative is off by its own error everywhere, which no
-    // quadrature sees; its largest at three points of the piece, over the
-    // width, bounds that part.
-    double own = 0;
-    if (m_curve.order() > 0) {
-        for (double at : {l + half / 2, l + half, r - half / 2})
-            own = std::max(own, m_curve.ValueError(at));
-    }
-    return {left.value + right.value, left.error + right.error + 2 * half * own,
-            left.size + right.size};
-}
-
-void CurveArea::SettleBreaks()
-{
-    std::sort(m_breaks.begin(), m_breaks.end());
-    m_breaks.erase(std::unique(m_breaks.begin(), m_breaks.end()), m_breaks.end());
-    std::erase_if(m_breaks, [this](double x) { return !(x > m_a && x < m_b); });
-}
-
-double CurveArea::CheckBreaks() const
-{
-    const std::vector<double> ends = Ends(m_breaks);
-    double gaps = 0;
-    for (std::size_t i = 0; i + 1 < ends.size(); ++i) {
-        const double l = ends[i], r = ends[i + 1];
-        const double width = r / 2 - l / 2;
-        gaps += CheckEnd(l, width, true);
-        gaps += CheckEnd(r, width, false);
-    }
-    return gaps;
-}
-
-std::vector<double> CurveArea::Ends(const std::vector<double>& breaks) const
-{
-    std::vector<double> ends = {m_a};
-    ends.insert(ends.end(), breaks.begin(), breaks.end());
-    ends.push_back(m_b);
-    return ends;
-}
-
-AreaAnswer CurveArea::Integrate(const std::vector<double>& xs)
-{
-    FindBreaks(xs);
-    // A width beyond the largest double is halved first.
-    if (!std::isfinite(m_b - m_a))
-        m_breaks.push_back(m_a / 2 + m_b / 2);
-    SettleBreaks();
-    double gaps = CheckBreaks();
-    for (int attempt = 0; attempt < kMaxPieces; ++attempt) {
-        // More breaks than pieces (a curve that jumps at every step): the
-        // pieces run across some of them, and their error estimates say so.
-        std::vector<double> breaks;
-        const std::size_t count = m_breaks.size();
-        const std::size_t kept = std::min<std::size_t>(count, kMaxPieces - 1);
-        for (std::size_t i = 0; i < kept; ++i)
-            breaks.push_back(m_breaks[i * count / kept]);
-        const bool across = kept < count;
-        const std::vector<double> ends = Ends(breaks);
-        try {
-            double value = 0, error = 0, size = 0;
-            for (std::size_t i = 0; i + 1 < ends.size(); ++i) {
-                const Piece piece = IntegratePiece(ends[i], ends[i + 1]);
-                value += piece.value;
-                // Across a break no estimate can be trusted: only the whole
-                // size of the piece bounds the error.
-                error += across ? piece.size : piece.error;
-                size += piece.size;
-            }
-            // Rounding: of the values, their positions and the sums over
-            // the nested subintervals of the rules.
-            error += gaps + 64 * std::numeric_limits<double>::epsilon() * size;
-            if (!std::isfinite(value) || !std::isfinite(error))
-                Refuse(ChartMessage::kAreaDivergent);
+    // A curve whose area hides between the samples (a spike next to one)
+    // has its size measured by a first pass, and is integrated again
+    // against it.
+    for (int pass = 0;; ++pass) {
+        const Sum total = Pass(a, b, points, size);
+        if (!total.Finite())
+            RefuseArea(ChartMessage::kAreaTooLarge);
+        const double value = total.Value();
+        const double error = total.Error();
+        if (error <= kRequired * std::fabs(value))
             return {value, error};
-        } catch (const PieceFailure& failure) {
-            if (!Isolated(failure.x))
-                Refuse(ChartMessage::kAreaUndefined);
-            m_breaks.push_back(failure.x);
-            SettleBreaks();
-            gaps = CheckBreaks();
+        // An area that vanishes within the bound is 0, where the bound is
+        // small beside what the pieces or the curves add up to, or below
+        // the normal doubles.
+        if (std::fabs(value) <= error &&
+            (error <= kRequiredOfZero * std::max(total.Scale(), curves) ||
+             error <= std::numeric_limits<double>::min()))
+            return {0, IntervalMath::Up(std::fabs(value) + error)};
+        if (pass > 0 || !(total.Scale() * 16 < size))
+            RefuseArea(ChartMessage::kAreaInaccurate);
+        size = total.Scale();
+    }
+}
+
+CurveArea::Sum CurveArea::Pass(double a, double b, const std::vector<double>& points, double size)
+{
+    AreaBudget budget{kMaxStretches, kMaxNodes, kMaxProbes};
+    struct Spend
+    {
+        const AreaBudget& budget;
+        Work& spent;
+        ~Spend()
+        {
+            spent.stretches += kMaxStretches - budget.stretches;
+            spent.nodes += kMaxNodes - budget.nodes;
+            spent.probes += kMaxProbes - budget.probes;
+        }
+    } spend{budget, m_spent};
+
+    const HermiteRule rule(m_integrand.MaxOrder() >= 8 ? 4 : 3);
+    const int32_t order = rule.BoundOrder();
+    AreaPanels panels(m_integrand, rule, budget);
+    const double half = b / 2 - a / 2;
+    auto allowed = [&](double width, Interval value) {
+        const double share = std::max(width / 2 / half, kLeastShare);
+        return kAim * (size * share + width * std::fabs(value.lo / 2 + value.hi / 2));
+    };
+
+    AreaSingularities singular(m_integrand, panels, budget, m_bAbsolute, a, b);
+    const std::vector<AreaTail> tails = singular.Find(points);
+    Sum total;
+    for (const AreaTail& tail : tails)
+        total.Add(tail.value);
+
+    // Cells, deepest first, until each is a piece for the rule or bounded
+    // by its enclosure.
+    std::vector<Cell> pending = Cells(points, tails);
+    std::reverse(pending.begin(), pending.end());
+    std::vector<RulePiece> pieces;
+    std::vector<Interval> xs;
+    std::vector<double> widths;
+    std::vector<Interval> g;
+    std::vector<uint8_t> flags;
+    std::size_t nodes = 0;
+    while (!pending.empty()) {
+        const std::size_t n = std::min(kBatch, pending.size());
+        std::vector<Cell> batch(pending.end() - static_cast<std::ptrdiff_t>(n), pending.end());
+        pending.resize(pending.size() - n);
+        xs.clear();
+        widths.clear();
+        for (const Cell& c : batch) {
+            xs.push_back({c.l, c.u});
+            widths.push_back(c.u - c.l);
+        }
+        budget.TakeStretches(n);
+        g.resize(n * static_cast<std::size_t>(order + 1));
+        flags.resize(g.size());
+        m_integrand.Enclose(xs.data(), widths.data(), n, order, g.data(), flags.data());
+        for (std::size_t i = 0; i < n; ++i) {
+            const Cell& c = batch[i];
+            const double width = widths[i];
+            const Interval value = g[i];
+            const double mid = c.l + (c.u - c.l) / 2;
+            const bool splittable = c.l < mid && mid < c.u && std::isfinite(width);
+            auto split = [&] {
+                if (!splittable)
+                    RefuseArea(ChartMessage::kAreaInaccurate);
+                pending.push_back({mid, c.u});
+                pending.push_back({c.l, mid});
+            };
+            // Inside the grid's cells that the search for singular points
+            // found clean, only the rounding of a wide enclosure can fail.
+            if ((flags[i] & (Enclosure::kMayFail | Enclosure::kMustFail)) || !value.IsFinite()) {
+                split();
+                continue;
+            }
+            bool smooth = std::isfinite(width);
+            for (int32_t k = 0; k <= order && smooth; ++k) {
+                const std::size_t at = static_cast<std::size_t>(k) * n + i;
+                smooth = flags[at] == 0 && g[at].IsFinite();
+            }
+            const double allow = allowed(width, value);
+            if (smooth) {
+                const Interval bound = g[static_cast<std::size_t>(order) * n + i];
+                int64_t m = rule.PanelsFor(width, width, bound, allow / 2, kMaxPanels);
+                if (m > kMaxPanels && splittable) {
+                    split();
+                    continue;
+                }
+                m = std::min(m, Resolvable(c.l, c.u, kMaxPanels));
+                int32_t sign = 1;
+                if (m_bAbsolute)
+                    sign = value.lo >= 0 ? 1 : value.hi <= 0 ? -1 : 0;
+                RulePiece piece{c.l, c.u, m, sign, {}, width, allow / 2};
+                for (int32_t k = 0; k <= order; ++k)
+                    piece.g[k] = g[static_cast<std::size_t>(k) * n + i];
+                pieces.push_back(piece);
+                nodes += static_cast<std::size_t>(m) + 1;
+                if (nodes > budget.nodes)
+                    RefuseArea(ChartMessage::kAreaInaccurate);
+                continue;
+            }
+            const Interval bounded =
+                (Interval::Point(c.u) - Interval::Point(c.l)) * (m_bAbsolute ? Absolute(value) : value);
+            if (bounded.hi - bounded.lo <= allow || !splittable) {
+                total.Add(bounded);
+                continue;
+            }
+            split();
         }
     }
-    Refuse(ChartMessage::kAreaUndefined);
+
+    std::sort(pieces.begin(), pieces.end(), [](const RulePiece& l, const RulePiece& r) { return l.l < r.l; });
+    std::vector<Interval> integrals;
+    panels.Integrate(pieces, integrals);
+    for (const Interval& integral : integrals)
+        total.Add(integral);
+    return total;
+}
+
+void CurveArea::Sum::Add(Interval v)
+{
+    if (!v.IsFinite()) {
+        m_bFinite = false;
+        return;
+    }
+    const double mid = v.lo / 2 + v.hi / 2;
+    m_radius = IntervalMath::Up(m_radius + IntervalMath::Up(std::max(mid - v.lo, v.hi - mid)));
+    m_scale += std::fabs(mid);
+    // The midpoints are summed without loss: each sum's rounding is kept
+    // (TwoSum) in a second word, and only what that word's own sums drop
+    // counts against the answer.
+    const auto [sum, error] = TwoSum(m_high, mid);
+    m_high = sum;
+    const auto [low, lost] = TwoSum(m_low, error);
+    m_low = low;
+    m_lost = IntervalMath::Up(m_lost + std::fabs(lost));
+    m_bFinite = m_bFinite && std::isfinite(m_high) && std::isfinite(m_radius);
+}
+
+double CurveArea::Sum::Value() const
+{
+    return m_high + m_low;
+}
+
+double CurveArea::Sum::Error() const
+{
+    const auto [value, rounding] = TwoSum(m_high, m_low);
+    return IntervalMath::Up(IntervalMath::Up(m_radius + m_lost) + std::fabs(rounding));
+}
+
+std::pair<double, double> CurveArea::Sum::TwoSum(double a, double b)
+{
+    const double s = a + b;
+    const double bb = s - a;
+    return {s, (a - (s - bb)) + (b - bb)};
 }

@@ -30,6 +30,10 @@ bool Overlap(const RECT& a, const RECT& b)
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
+// The shade's cover: the grid and the axis show through it.
+constexpr uint8_t kShadeOpacity = 80;
+constexpr uint8_t kNegativeShadeOpacity = 36;
+
 bool Empty(const RECT& r)
 {
     return r.right <= r.left || r.bottom <= r.top;
@@ -46,10 +50,14 @@ void FunctionContainer::DrawShade(DeviceContext& dc, const ChartMarks& marks, do
     if (index >= m_functions.size())
         return;
     // Translucent, so the grid and the axis show through, and without a
-    // border: the curve drawn next is the edge.
+    // border: the curve drawn next is the edge. What a signed area counts
+    // negative is fainter.
+    const COLORREF color = m_functions[index].m_crColor;
+    const bool signedArea = marks.area->kind == AreaKind::kSigned;
     const Pen oldPen = dc.SelectPen({Pen::kNone, 1, 0});
-    const Brush oldBrush = dc.SelectBrush({false, m_functions[index].m_crColor, 80});
+    const Brush oldBrush = dc.SelectBrush({false, color, kShadeOpacity});
     for (const std::vector<ChartPoint>& polygon : marks.outline) {
+        dc.SelectBrush({false, color, signedArea && BelowAxis(polygon) ? kNegativeShadeOpacity : kShadeOpacity});
         std::vector<POINT> points;
         points.reserve(polygon.size());
         for (const ChartPoint& p : polygon)
@@ -100,19 +108,38 @@ void FunctionContainer::DrawAreaLabel(DeviceContext& dc, const ChartMarks& marks
     const std::size_t index = static_cast<std::size_t>(marks.area->function);
     if (index >= m_functions.size())
         return;
-    // Over the middle of the shade as shown: halfway between the axis and
-    // the curve at the middle of the visible interval.
-    const double mid = (marks.outline.front().front().x + marks.outline.back().back().x) / 2;
-    double y = 0;
+    // Over the middle of the shade as shown: halfway between its lower and
+    // upper edges (the axis and the curve, or the two curves) at the middle
+    // of the visible interval.
+    double first = INFINITY;
+    double last = -INFINITY;
+    for (const std::vector<ChartPoint>& polygon : marks.outline) {
+        for (const ChartPoint& p : polygon) {
+            first = std::min(first, p.x);
+            last = std::max(last, p.x);
+        }
+    }
+    const double mid = (first + last) / 2;
     double nearest = INFINITY;
     for (const std::vector<ChartPoint>& polygon : marks.outline) {
-        for (std::size_t i = 1; i + 1 < polygon.size(); ++i) {
-            if (std::fabs(polygon[i].x - mid) < nearest) {
-                nearest = std::fabs(polygon[i].x - mid);
-                y = polygon[i].y / 2;
+        for (const ChartPoint& p : polygon)
+            nearest = std::min(nearest, std::fabs(p.x - mid));
+    }
+    double low = INFINITY;
+    double high = -INFINITY;
+    for (const std::vector<ChartPoint>& polygon : marks.outline) {
+        for (const ChartPoint& p : polygon) {
+            if (std::fabs(p.x - mid) == nearest) {
+                low = std::min(low, p.y);
+                high = std::max(high, p.y);
             }
         }
     }
+    if (marks.area->kind != AreaKind::kBetween) {
+        low = std::min(low, 0.0);
+        high = std::max(high, 0.0);
+    }
+    const double y = low / 2 + high / 2;
     const int32_t width = plot.right - plot.left - 1;
     const int32_t height = plot.bottom - plot.top - 1;
     const int32_t cx = plot.left + static_cast<int32_t>(std::lround(Inside(mid, s.m_xMin, sx, kLogicalWidth) /

@@ -2,9 +2,12 @@
 #include "cli/jsonwriter.h"
 
 #include "chart/chartfile.h"
+#include "chart/chartmessages.h"
 #include "chart/curveanalysis.h"
 #include "chart/functioncontainer.h"
 #include "chart/functioncontainerexception.h"
+#include "engine/function.h"
+#include "engine/functionexception.h"
 #include "platform/cp1250.h"
 
 #include <charconv>
@@ -16,7 +19,8 @@
 namespace {
 
 constexpr std::string_view kAnalyzeUsage = "analyze PLIK [--x A:B] [--max N]";
-constexpr std::string_view kAreaUsage = "area PLIK --function I --x A:B";
+constexpr std::string_view kAreaUsage =
+    "area PLIK --function I [--kind signed|geometric] [--and J] --x A:B";
 // More points than anyone reads, and a bound on the output.
 constexpr int32_t kLargestCap = 1000000;
 
@@ -26,6 +30,8 @@ struct Options
     std::optional<std::string> range; // "A:B", code page 1250
     std::optional<std::string> max;
     std::optional<std::string> function;
+    std::optional<std::string> kind;
+    std::optional<std::string> second;
 };
 
 // FILE and the options that take a value; false on anything else.
@@ -36,8 +42,14 @@ bool ParseOptions(int argc, char** argv, bool area, Options& options)
         std::optional<std::string>* value = nullptr;
         if (option == "--x")
             value = &options.range;
-        else if (option == (area ? "--function" : "--max"))
-            value = area ? &options.function : &options.max;
+        else if (!area && option == "--max")
+            value = &options.max;
+        else if (area && option == "--function")
+            value = &options.function;
+        else if (area && option == "--kind")
+            value = &options.kind;
+        else if (area && option == "--and")
+            value = &options.second;
         if (value == nullptr) {
             if (!options.file.empty() || option.starts_with("--"))
                 return false;
@@ -74,6 +86,32 @@ void ReadRange(FunctionContainer& chart, const std::string& text, double& min, d
     min = chart.GetEditSettings().m_xMin;
     max = chart.GetEditSettings().m_xMax;
     chart.CancelEdit();
+}
+
+void ReadEnds(const FunctionContainer& chart, const std::string& text, double& a, double& b)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos || text.find(':', colon + 1) != std::string::npos)
+        throw FunctionContainerException(Cp1250::FromUtf8("oczekiwano A:B: ") + text);
+    Function formula;
+    formula.m_bThrowSyntaxErrors = true;
+    formula.m_bThrowEvalErrors = true;
+    formula.m_bDegrees = chart.GetSettings().m_bDegrees != 0;
+    auto evaluate = [&](const std::string& end, const char* prefix) {
+        try {
+            return formula.SetFormula(end).Evaluate(0);
+        } catch (const FunctionException& e) {
+            throw FunctionContainerException(
+                e.m_nPosition < 0
+                    ? ChartMessage::Format(ChartMessage::kSettingFormatNoPosition, prefix,
+                                           e.m_strMessage.c_str())
+                    : ChartMessage::Format(ChartMessage::kSettingFormat, prefix,
+                                           e.m_strMessage.c_str(), e.m_nPosition),
+                e.m_nPosition);
+        }
+    };
+    a = evaluate(text.substr(0, colon), ChartMessage::kRangeXMin);
+    b = evaluate(text.substr(colon + 1), ChartMessage::kRangeXMax);
 }
 
 namespace {
@@ -165,20 +203,31 @@ int RunAnalyze(int argc, char** argv)
     return 0;
 }
 
-// area FILE --function I --x A:B: the signed area with its error.
+// area FILE --function I [--kind signed|geometric] [--and J] --x A:B: an
+// area with its error; with --and the area between the two curves.
 int RunArea(int argc, char** argv)
 {
     Options options;
     int32_t index = 0;
+    int32_t second = -1;
     if (!ParseOptions(argc, argv, true, options) || !options.function || !options.range ||
-        !ParseCount(*options.function, index))
+        !ParseCount(*options.function, index) ||
+        (options.second && !ParseCount(*options.second, second)) ||
+        (options.kind && *options.kind != "signed" && *options.kind != "geometric"))
         return UsageError(kAreaUsage);
+    AreaKind kind = options.kind && *options.kind == "geometric" ? AreaKind::kGeometric : AreaKind::kSigned;
+    if (options.second) {
+        // The region between two curves has no sign.
+        if (options.kind && *options.kind == "signed")
+            return ReportError(Cp1250::FromUtf8(kSignedBetween));
+        kind = AreaKind::kBetween;
+    }
     try {
         FunctionContainer chart;
         LoadChartFile(chart, options.file);
         double a = 0, b = 0;
-        ReadRange(chart, *options.range, a, b);
-        const AreaAnswer area = CurveAnalysis(chart).Area(index, a, b);
+        ReadEnds(chart, *options.range, a, b);
+        const AreaAnswer area = CurveAnalysis(chart).Area(index, a, b, kind, second);
         JsonWriter json;
         json.BeginObject();
         json.Key("area"), json.Double(area.value);

@@ -27,6 +27,16 @@ int ReportError(std::string_view message);
 /// is left as it was. Throws FunctionContainerException.
 void ReadRange(FunctionContainer& chart, const std::string& text, double& min, double& max);
 
+/// The ends of an area's "A:B": formulas at x = 0 in the chart's angle unit,
+/// each refused with the message the chart gives its x range; unlike a range
+/// they may come in either order, or be equal. Throws
+/// FunctionContainerException.
+void ReadEnds(const FunctionContainer& chart, const std::string& text, double& a, double& b);
+
+/// Why --and takes no --kind signed (UTF-8).
+inline constexpr const char* kSignedBetween =
+    "--and: pole między dwoma wykresami nie ma znaku; użyj --kind geometric albo pomiń --kind";
+
 /// Lets Qt's warnings through to standard error but not its notes, such as
 /// the one about a missing runtime folder, which mean nothing here.
 void QuietQtNotes();

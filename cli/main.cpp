@@ -25,13 +25,13 @@ constexpr char kUsage[] =
     "  dump [--computed] PLIK\n"
     "  table PLIK\n"
     "  render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ] [--aliased]\n"
-    "      [--points] [--area I:A:B] [--pi] [--classic]\n"
+    "      [--points] [--area I:A:B [--kind signed|geometric] [--and J]] [--pi] [--classic]\n"
     "  serve PLIK [--port PORT] [--max N] [--bind ADRES]\n"
     "  receive HOST [--port PORT] [--name NAZWA] [--count N] [--keep N]\n"
     "      [--timeout SEKUNDY] -o WZORZEC\n"
     "      (z %d we WZORCU zostaje --keep najnowszych zapisanych plików, domyślnie 100)\n"
     "  analyze PLIK [--x A:B] [--max N]\n"
-    "  area PLIK --function I --x A:B\n"
+    "  area PLIK --function I [--kind signed|geometric] [--and J] --x A:B\n"
     "  help | --help\n"
     "  --version\n";
 

@@ -22,15 +22,16 @@ namespace {
 
 constexpr std::string_view kUsage =
     "render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ] [--aliased] [--points] "
-    "[--area I:A:B] [--pi] [--classic]";
+    "[--area I:A:B [--kind signed|geometric] [--and J]] [--pi] [--classic]";
 constexpr int kMaxSide = 8192;
 // The rings' bounds, as the graph view's.
 constexpr std::size_t kRingCap = 200;
 constexpr std::size_t kRingEvaluations = 400000;
 
-// "I:A:B": function I (from 0) over A ... B; the area is computed as the
-// area command computes it. Throws FunctionContainerException.
-ShadedArea ReadArea(FunctionContainer& chart, const std::string& text)
+// "I:A:B": function I (from 0) over A ... B (either order), of the kind
+// given, between I and J when `second` is; computed as the area command
+// computes it. Throws FunctionContainerException.
+ShadedArea ReadArea(FunctionContainer& chart, const std::string& text, AreaKind kind, int32_t second)
 {
     const std::size_t colon = text.find(':');
     ShadedArea area;
@@ -38,8 +39,10 @@ ShadedArea ReadArea(FunctionContainer& chart, const std::string& text)
     if (colon == std::string::npos ||
         std::sscanf(text.substr(0, colon).c_str(), "%d%c", &area.function, &tail) != 1)
         throw FunctionContainerException(Cp1250::FromUtf8("--area: oczekiwano I:A:B: ") + text);
-    ReadRange(chart, text.substr(colon + 1), area.a, area.b);
-    area.value = CurveAnalysis(chart).Area(area.function, area.a, area.b).value;
+    ReadEnds(chart, text.substr(colon + 1), area.a, area.b);
+    area.kind = kind;
+    area.second = second;
+    area.value = CurveAnalysis(chart).Area(area.function, area.a, area.b, kind, second).value;
     return area;
 }
 
@@ -51,11 +54,15 @@ bool EndsWith(const std::string& text, std::string_view suffix)
 
 } // namespace
 
-// render FILE -o OUT [--size WxH] [--aliased] [--points] [--area I:A:B] [--pi] [--classic]
+// render FILE -o OUT [--size WxH] [--aliased] [--points]
+//     [--area I:A:B [--kind signed|geometric] [--and J]] [--pi] [--classic]
 // (--classic: the automatic spacings of version 2.0)
 int RunRender(int argc, char** argv)
 {
     std::string input, output, area;
+    AreaKind kind = AreaKind::kSigned;
+    bool kindGiven = false;
+    int32_t second = -1;
     ChartPicture picture;
     bool points = false;
     SpacingRule rule;
@@ -83,6 +90,16 @@ int RunRender(int argc, char** argv)
             rule.classic = true;
         } else if (arg == "--area" && i + 1 < argc) {
             area = Cp1250::FromUtf8(argv[++i]);
+        } else if (arg == "--kind" && i + 1 < argc && !kindGiven) {
+            const std::string_view name = argv[++i];
+            if (name != "signed" && name != "geometric")
+                return UsageError(kUsage);
+            kind = name == "geometric" ? AreaKind::kGeometric : AreaKind::kSigned;
+            kindGiven = true;
+        } else if (arg == "--and" && i + 1 < argc && second < 0) {
+            char tail = 0;
+            if (std::sscanf(argv[++i], "%d%c", &second, &tail) != 1 || second < 0)
+                return UsageError(kUsage);
         } else if (input.empty() && !arg.starts_with("-")) {
             input = argv[i];
         } else {
@@ -92,8 +109,14 @@ int RunRender(int argc, char** argv)
     const bool png = EndsWith(output, ".png");
     const bool svg = EndsWith(output, ".svg");
     const bool pdf = EndsWith(output, ".pdf");
-    if (input.empty() || !(png || svg || pdf))
+    if (input.empty() || !(png || svg || pdf) || (area.empty() && (kindGiven || second >= 0)))
         return UsageError(kUsage);
+    if (second >= 0) {
+        // The region between two curves has no sign.
+        if (kindGiven && kind == AreaKind::kSigned)
+            return ReportError(Cp1250::FromUtf8(kSignedBetween));
+        kind = AreaKind::kBetween;
+    }
 
     QuietQtNotes();
     int qtArgc = 1;
@@ -108,7 +131,7 @@ int RunRender(int argc, char** argv)
     try {
         LoadChartFile(chart, input);
         if (!area.empty()) {
-            picture.marks.area = ReadArea(chart, area);
+            picture.marks.area = ReadArea(chart, area, kind, second);
             picture.marks.outline = ShadeOutline(chart, *picture.marks.area);
         }
     } catch (const FunctionContainerException& e) {

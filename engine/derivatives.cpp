@@ -68,6 +68,12 @@ void Function::EvaluateDerivatives(const double* xs, std::size_t count, int32_t 
 void Function::Enclose(const Interval* xs, std::size_t count, int32_t order,
                        Interval* enclosures, uint8_t* flags)
 {
+    EncloseScaled(xs, nullptr, count, order, enclosures, flags);
+}
+
+void Function::EncloseScaled(const Interval* xs, const double* scales, std::size_t count,
+                             int32_t order, Interval* enclosures, uint8_t* flags)
+{
     order = std::clamp(order, 0, kMaxOrder);
     const std::size_t total = count * static_cast<std::size_t>(order + 1);
     if (!m_bCompiled) {
@@ -81,7 +87,12 @@ void Function::Enclose(const Interval* xs, std::size_t count, int32_t order,
     auto& block = *m_pEnclosures;
     for (std::size_t start = 0; start < count; start += Series::kIntervalLanes) {
         const std::size_t n = std::min(Series::kIntervalLanes, count - start);
-        block.Run(xs + start, n, m_bDegrees);
+        Interval slopes[Series::kIntervalLanes];
+        if (scales != nullptr) {
+            for (std::size_t i = 0; i < n; ++i)
+                slopes[i] = Interval::Point(scales[start + i]);
+        }
+        block.Run(xs + start, n, m_bDegrees, scales != nullptr ? slopes : nullptr);
         const Series::LaneState* state = block.State();
         for (int32_t k = 0; k <= order; ++k) {
             const Interval* c = block.Coefficient(k);
@@ -96,6 +107,11 @@ void Function::Enclose(const Interval* xs, std::size_t count, int32_t order,
                 if (lane.m_nJump <= k)
                     bits |= Enclosure::kMayJump;
                 const std::size_t at = k * count + start + i;
+                // An enclosure beyond the doubles on one side fails by
+                // overflow; an empty one left the domain.
+                if ((bits & Enclosure::kMustFail) && c != nullptr && !c[i].IsEmpty() &&
+                    (c[i].lo == IntervalMath::kInfinity || c[i].hi == -IntervalMath::kInfinity))
+                    bits |= Enclosure::kOverflow;
                 flags[at] = bits;
                 if (bits & Enclosure::kMustFail)
                     enclosures[at] = Interval::Empty();

@@ -122,11 +122,18 @@ public:
     /// (at most kMaxOrder) over each interval of arguments:
     /// enclosures[k * count + i] holds f^(k)(x) for every x of xs[i] where
     /// f^(k) is defined, and flags[k * count + i] the Enclosure bits of that
-    /// order (may fail, fails everywhere, may jump). The intervals are
+    /// order (may fail, fails everywhere, by overflow, may jump). The intervals are
     /// finite, or [x, x] points. An object that did not compile fails
     /// everywhere. Records and throws nothing.
     void Enclose(const Interval* xs, std::size_t count, int32_t order, Interval* enclosures,
                  uint8_t* flags);
+    /// Enclose for arguments seen through a scale: enclosures[k * count + i]
+    /// holds scales[i]^k f^(k)(x) for every x of xs[i], the derivatives in t
+    /// of f(x + scales[i] t). With the scale of the interval's width, the
+    /// derivatives of a narrow interval far from 1 (x^-0.95 near 1e-300)
+    /// stay within the range of doubles where f^(k) alone would not.
+    void EncloseScaled(const Interval* xs, const double* scales, std::size_t count, int32_t order,
+                       Interval* enclosures, uint8_t* flags);
     /// The enclosure of the value over one interval of arguments.
     Interval Enclose(Interval x, uint8_t& flags);
 

@@ -239,12 +239,15 @@ public:
 
     /// Runs the program over xs[0 .. n), n <= Lanes, with angles in degrees
     /// or radians. Afterwards Coefficient(k) holds the Taylor coefficients of
-    /// order k and State() the lanes' failures.
-    void Run(const E* xs, std::size_t n, bool degrees)
+    /// order k and State() the lanes' failures. With `slopes`, x runs as
+    /// xs[i] + slopes[i] t and the coefficients are those in t: the
+    /// derivatives times slopes[i]^k, over k!.
+    void Run(const E* xs, std::size_t n, bool degrees, const E* slopes = nullptr)
     {
         m_bDegrees = degrees;
         m_bXChecked = false;
         m_xs = xs;
+        m_slopes = slopes != nullptr ? slopes : m_ones;
         m_n = n;
         for (Level& level : m_levels)
             m_free.push_back(level.block);
@@ -347,7 +350,7 @@ private:
         level.col[0] = m_xs;
         level.terms = 1;
         if (m_nTerms > 1) {
-            level.col[1] = m_ones;
+            level.col[1] = m_slopes;
             level.terms = 2;
         }
         m_levels.push_back(level);
@@ -739,6 +742,22 @@ private:
         } else {
             if (a[0].Contains(0) && !whole && terms > 1)
                 Numbers<Interval>::Mark(state, Enclosure::kMayFail, 1);
+            if (!a[0].Contains(0) && (c < 0 || !whole)) {
+                // a^c = a0^c (1 + (a - a0) / a0)^c: the terms come from a0^c
+                // and the relative change, never from a0^(c - m) alone, which
+                // overflows near 0 (x^-0.95 at 1e-300) where the terms of a
+                // series scaled by a narrow width are moderate.
+                E relative[kMaxTerms];
+                for (int k = 1; k < terms; ++k)
+                    relative[k] = a[k] / a[0];
+                for (int m = 1; m < terms; ++m) {
+                    const double binomial = Binomial(c, m);
+                    zero[m] = binomial == 0;
+                    g[m] = N::Constant(binomial) * w[0];
+                }
+                Compose(relative, g, zero, w, terms);
+                return;
+            }
             for (int m = 1; m < terms; ++m) {
                 const double binomial = Binomial(c, m);
                 zero[m] = binomial == 0;
@@ -1215,6 +1234,7 @@ private:
     std::vector<E*> m_free;
     std::vector<Level> m_levels;
     E m_ones[Lanes];
+    const E* m_slopes = m_ones;
     const E* m_xs = nullptr;
     std::size_t m_n = 0;
     LaneState m_state[Lanes];

@@ -19,9 +19,9 @@ _osiowiec_cli()
             --header --caption -o' ;;
         dump) options='--computed' ;;
         table) options='' ;;
-        render) options='-o --size --aliased --points --area --pi --classic' ;;
+        render) options='-o --size --aliased --points --area --kind --and --pi --classic' ;;
         analyze) options='--x --max' ;;
-        area) options='--function --x' ;;
+        area) options='--function --kind --and --x' ;;
         serve) options='--port --max --bind' ;;
         receive) options='--port --name --count --keep --timeout -o' ;;
         *) return ;;
@@ -31,6 +31,10 @@ _osiowiec_cli()
     case $command:$prev in
         render:-o)
             _filedir '@(png|svg|pdf)'
+            return
+            ;;
+        render:--kind | area:--kind)
+            COMPREPLY=($(compgen -W 'signed geometric' -- "$cur"))
             return
             ;;
         new:-o | receive:-o)
@@ -43,7 +47,7 @@ _osiowiec_cli()
             ;;
         eval:--order | new:-f | new:--x | new:--y | new:--points | new:--grid | \
             new:--scale | new:--table | new:--header | new:--caption | \
-            render:--size | analyze:--x | analyze:--max | area:--function | area:--x | \
+            render:--size | analyze:--x | analyze:--max | area:--function | area:--x | render:--area | render:--and | area:--and | \
             serve:--port | serve:--max | receive:--port | receive:--name | \
             receive:--count | receive:--keep | receive:--timeout)
             # A number, a formula or a text: nothing to offer.

@@ -3,6 +3,7 @@
 #include "document/zeltra20doc.h"
 #include "dialogs/analysisdlg.h"
 #include "dialogs/areadlg.h"
+#include "framework/chartrender.h"
 #include "framework/docmanager.h"
 #include "framework/valuetext.h"
 #include "tests/app/modalhelper.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -275,8 +277,9 @@ private slots:
             << "sin(x)"
             << "0"
             << "pi/0" << QString::fromUtf8("Błąd w końcu przedziału\nDzielenie przez zero");
+        // An empty interval has the area 0, no longer a refusal.
         QTest::newRow("empty interval")
-            << "sin(x)" << "1" << "1" << QString::fromUtf8("Maksymalna wartość dla X");
+            << "sin(x)" << "1" << "1" << QString::fromUtf8("Pole = 0 (całka oznaczona)");
     }
 
     void areaDialog()
@@ -346,6 +349,62 @@ private slots:
             Frame().GetAction(Cmd::kZoomIn)->trigger();
         }
         QVERIFY(!View()->GetOverlay().HasShade());
+    }
+
+    void areaShadeFollowsItsKind_data()
+    {
+        QTest::addColumn<QString>("kind"); ///< the dialog's choice
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("label");
+        // Shaded at (pi/2, 0.5) and at (-pi/2, -0.5) as much, or the second
+        // fainter; between the curves at x = 3.6 and not below them.
+        QTest::newRow("signed: below the axis fainter")
+            << "signed" << "-pi" << "pi" << QString::fromUtf8("(całka oznaczona)");
+        QTest::newRow("geometric: both sides alike")
+            << "geometric" << "-pi" << "pi" << QString::fromUtf8("(pole obszaru)");
+        QTest::newRow("between sin and cos: only between them")
+            << "between" << "pi/4" << "5pi/4" << QString::fromUtf8("(pole między wykresami)");
+    }
+
+    void areaShadeFollowsItsKind()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, label);
+        NewChart({"sin(x)", "cos(x)"});
+        const double pi = std::numbers::pi;
+        const QPoint above = Pixel(pi / 2, 0.5);
+        const QPoint below = Pixel(-pi / 2, -0.5);
+        // At x = 3.6, cos is below sin: between them, and below both.
+        const QPoint inside = Pixel(3.6, (std::sin(3.6) + std::cos(3.6)) / 2);
+        const QPoint under = Pixel(3.6, std::cos(3.6) - 0.4);
+        const QImage bare = View()->grab().toImage();
+        QString shown;
+        WhenModal([&](QWidget* modal) {
+            QTest::mouseClick(modal->findChild<QRadioButton*>(kind), Qt::LeftButton);
+            const QList<QLineEdit*> fields = modal->findChildren<QLineEdit*>();
+            fields[0]->setText(from);
+            fields[1]->setText(to);
+            static_cast<QDialog*>(modal)->accept();
+        });
+        Frame().GetAction(Cmd::kArea)->trigger();
+        QVERIFY(View()->GetOverlay().HasShade());
+        const QImage shaded = View()->grab().toImage();
+        if (kind == "between") {
+            QVERIFY(shaded.pixel(inside) != bare.pixel(inside));
+            QCOMPARE(shaded.pixel(under), bare.pixel(under));
+            QCOMPARE(shaded.pixel(below), bare.pixel(below));
+        } else {
+            QVERIFY(shaded.pixel(above) != bare.pixel(above));
+            QVERIFY(shaded.pixel(below) != bare.pixel(below));
+            QCOMPARE(shaded.pixel(above) == shaded.pixel(below), kind == "geometric");
+            QCOMPARE(shaded.pixel(inside), bare.pixel(inside));
+        }
+        // The label in the picture names the kind.
+        const QByteArray svg = RenderChartSvg(Chart(), View()->size(), View()->Picture(false));
+        QVERIFY2(svg.contains(label.toUtf8()), svg.right(400).constData());
     }
 
     void readoutFitsTheViewWithManyCurves_data()

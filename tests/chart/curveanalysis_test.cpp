@@ -350,6 +350,12 @@ TEST(Bounds, ExtremeRangesFinish)
         EXPECT_EQ(answers.m_functions.size(), 4u);
         EXPECT_TRUE(answers.m_functions[1].m_points.zeros.empty());
         EXPECT_TRUE(answers.m_functions[2].m_points.zeros.empty());
+        // Over the widest range sin holds 10^307 periods, far beyond any
+        // budget: refused, as every bound there would be wider than the area.
+        if (range[1] - range[0] > 1e300) {
+            EXPECT_THROW(analysis.Area(0, range[0], range[1]), FunctionContainerException);
+            continue;
+        }
         const AreaAnswer area = analysis.Area(0, range[0], range[1]);
         EXPECT_LE(std::fabs(area.value), area.error + 2 * std::fabs(range[1] - range[0]) / 2);
     }

@@ -37,6 +37,9 @@ TEST(Marks, AreaLabelSaysValueAndKind)
     };
     for (const Row& row : rows)
         EXPECT_EQ(AreaLabel({0, 0, 1, row.value, AreaKind::kSigned}), row.label);
+    EXPECT_EQ(AreaLabel({0, 0, 3, 6.7712361663282534, AreaKind::kGeometric}), "Pole = 6.77124 (pole obszaru)");
+    EXPECT_EQ(AreaLabel({0, 0, 1, 4 * std::sqrt(2.0), AreaKind::kBetween, 1}),
+              "Pole = 5.65685 (pole mi\xEA" "dzy wykresami)");
 }
 
 TEST(Marks, OutlineRunsFromTheAxisToTheCurve)
@@ -52,7 +55,9 @@ TEST(Marks, OutlineRunsFromTheAxisToTheCurve)
         double last;
     } rows[] = {
         {"within the range", {0, 0, kPi, 2}, 1, 0, kPi},
-        {"held to the range", {0, -10, 1, 0}, 1, -2 * kPi, 1},
+        {"held to the range, split where it crosses the axis", {0, -10, 1, 0}, 3, -2 * kPi, 1},
+        {"held to the range, one piece as a region", {0, -10, 1, 0, AreaKind::kGeometric}, 1, -2 * kPi, 1},
+        {"reversed", {0, kPi, 0, -2}, 1, 0, kPi},
         {"outside the range", {0, 10, 11, 0}, 0, 0, 0},
         {"a function that is not there", {7, 0, 1, 0}, 0, 0, 0},
         {"split at the pole", {1, -1, 1, 0}, 2, -1, 1},
@@ -69,6 +74,89 @@ TEST(Marks, OutlineRunsFromTheAxisToTheCurve)
             EXPECT_EQ(polygon.front().y, 0);
             EXPECT_EQ(polygon.back().y, 0);
         }
+    }
+}
+
+TEST(Marks, OutlineOfEachKind)
+{
+    FunctionContainer chart;
+    Sine(chart);
+    chart.BeginEdit();
+    chart.SetCurrent(-1);
+    chart.SetFunction("cos(x)", 0, true, RGB(0, 150, 0));
+    chart.CommitEdit();
+    struct Row
+    {
+        const char* name;
+        ShadedArea area;
+        std::vector<bool> below; ///< each polygon's side of the axis, in order
+    } rows[] = {
+        // sin over -3pi/2 ... 3pi/2 crosses the axis at -pi, 0 and pi.
+        {"signed", {0, -1.5 * kPi, 1.5 * kPi, 0}, {false, true, false, true}},
+        {"signed, reversed", {0, 1.5 * kPi, -1.5 * kPi, 0}, {false, true, false, true}},
+        {"geometric", {0, -1.5 * kPi, 1.5 * kPi, 0, AreaKind::kGeometric}, {false}},
+        {"between", {0, 0, 2 * kPi, 0, AreaKind::kBetween, 2}, {false}},
+        {"between, split at the pole", {1, -1, 1, 0, AreaKind::kBetween, 2}, {false, false}},
+        {"between, no second curve", {0, 0, 1, 0, AreaKind::kBetween, 5}, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto outline = ShadeOutline(chart, row.area);
+        ASSERT_EQ(outline.size(), row.below.size());
+        for (std::size_t k = 0; k < outline.size(); ++k) {
+            const std::vector<ChartPoint>& polygon = outline[k];
+            if (row.area.kind != AreaKind::kBetween) {
+                EXPECT_EQ(BelowAxis(polygon), row.below[k]) << k;
+                // Wholly on its side: a signed area's part below the axis
+                // is drawn apart from the part above.
+                for (const ChartPoint& p : polygon) {
+                    if (row.area.kind == AreaKind::kSigned) {
+                        EXPECT_TRUE(row.below[k] ? p.y <= 1e-12 : p.y >= -1e-12) << p.x << " " << p.y;
+                    }
+                }
+                continue;
+            }
+            // Along the first curve, then back along the second at the same
+            // arguments.
+            ASSERT_EQ(polygon.size() % 2, 0u);
+            const std::size_t n = polygon.size() / 2;
+            const bool sine = row.area.function == 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                const ChartPoint p = polygon[i];
+                const ChartPoint q = polygon[polygon.size() - 1 - i];
+                EXPECT_EQ(p.x, q.x);
+                EXPECT_NEAR(p.y, sine ? std::sin(p.x) : std::pow(p.x, -2), 1e-9 * std::fabs(p.y) + 1e-12);
+                EXPECT_NEAR(q.y, std::cos(q.x), 1e-12);
+            }
+        }
+    }
+}
+
+TEST(Marks, SignedShadeBelowTheAxisIsFainter)
+{
+    FunctionContainer chart;
+    Sine(chart);
+    for (AreaKind kind : {AreaKind::kSigned, AreaKind::kGeometric}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        ChartMarks marks;
+        marks.area = ShadedArea{0, -kPi, kPi, 0, kind};
+        marks.outline = ShadeOutline(chart, *marks.area);
+        RecordingDeviceContext dc;
+        chart.Draw(dc, {0, 0, 800, 600}, &marks);
+        const RECT plot = chart.GetPlotRect();
+        const int32_t axis = (plot.top + plot.bottom) / 2;
+        std::vector<std::pair<bool, uint8_t>> shades; // below the axis, opacity
+        for (const Entry& e : dc.m_entries) {
+            if (e.kind != Entry::kPolygon || e.brush.opacity == 255 || e.brush.color != RGB(200, 0, 0))
+                continue;
+            int32_t lowest = plot.top;
+            for (const POINT& p : e.points[0])
+                lowest = std::max(lowest, p.y);
+            shades.emplace_back(lowest > axis + 2, e.brush.opacity);
+        }
+        ASSERT_EQ(shades.size(), kind == AreaKind::kSigned ? 2u : 1u);
+        for (const auto& [below, opacity] : shades)
+            EXPECT_EQ(opacity, below && kind == AreaKind::kSigned ? 36 : 80);
     }
 }
 

@@ -36,8 +36,15 @@ contains "jump" "$out" '"label":"x/abs(x)","zeros":[],"minima":[],"maxima":[]'
 "$cli" new -f "x^2" -f "1/sqrt(x)" -f "ln(x)" -f "1/x" -o "$dir/areas.osw" || fail "new areas"
 out=$("$cli" area "$dir/areas.osw" --function 0 --x 0:3)
 contains "parabola" "$out" '{"area":9,"error":'
+# An area's bound holds: |area - truth| <= error, the error at most 1e-6 of it.
+bound_holds() { # NAME JSON TRUTH
+  printf '%s\n' "$2" | awk -v truth="$3" -F'[:,}]' '
+    { area = $2; error = $4; d = area - truth; if (d < 0) d = -d;
+      a = area < 0 ? -area : area;
+      exit !(d <= error && error <= 1e-6 * (a > 0 ? a : 1)) }' || fail "$1: $2 is not $3"
+}
 out=$("$cli" area "$dir/areas.osw" --function 1 --x 0:1)
-contains "singular end" "$out" '{"area":2,"error":'
+bound_holds "singular end" "$out" 2
 err=$("$cli" area "$dir/areas.osw" --function 2 --x -1:1 2>&1 >/dev/null); rc=$?
 [ $rc = 1 ] || fail "undefined area exits $rc"
 contains "undefined" "$err" 'Funkcja nie jest określona w całym przedziale'
@@ -54,12 +61,46 @@ for args in "--x 3:3" "--x 2:1" "--x abc:1" "--max -1" "--max x"; do
 done
 err=$("$cli" analyze "$dir/sin.osw" --x 3:3 2>&1 >/dev/null)
 contains "range order" "$err" 'Maksymalna wartość dla X musi być większa od minimalnej'
-err=$("$cli" area "$dir/areas.osw" --function 0 --x 1:0 2>&1 >/dev/null) && fail "reversed area range"
-contains "area range order" "$err" 'Maksymalna wartość dla X musi być większa od minimalnej'
+# An area's interval may run backwards (the negative area) or be empty (0);
+# a bad end keeps the x range's message.
+out=$("$cli" area "$dir/areas.osw" --function 0 --x 3:0)
+contains "reversed area" "$out" '{"area":-9,"error":'
+out=$("$cli" area "$dir/areas.osw" --function 0 --x 1:1)
+[ "$out" = '{"area":0,"error":0}' ] || fail "empty area: $out"
+err=$("$cli" area "$dir/areas.osw" --function 0 --x "0:2*" 2>&1 >/dev/null) && fail "bad end accepted"
+contains "bad end" "$err" 'Błąd w maksymalnej wartości dla X'
 printf 'hello' > "$dir/text.osw"
 err=$("$cli" analyze "$dir/text.osw" 2>&1 >/dev/null) && fail "non-chart analysed"
 contains "not a chart" "$err" "nie jest plikiem programu Osiowiec"
 "$cli" area "$dir/areas.osw" --x 0:1 2>/dev/null && fail "area without --function"
+
+# The three kinds: x^2-2 has 6.7712 between it and the axis over 0..3 (3
+# signed), sin and cos enclose 4*sqrt(2) over a period; the refusals with
+# their status.
+"$cli" new -f "x^2-2" -f "sin(x)" -f "cos(x)" -f "exp(x)" -f "sin(x)" -o "$dir/kinds.osw" || fail "new kinds"
+for row in "0 signed 0:3 3" "0 geometric 0:3 6.771236166328254" "1 geometric 0:2*pi 4" \
+           "1 signed -pi:pi 0" "1 geometric pi:0 -2"; do
+  set -- $row
+  out=$("$cli" area "$dir/kinds.osw" --function "$1" --kind "$2" --x "$3")
+  bound_holds "$2 area of $1 over $3" "$out" "$4"
+done
+out=$("$cli" area "$dir/kinds.osw" --function 1 --and 2 --x 0:2*pi)
+bound_holds "between sin and cos" "$out" 5.656854249492381
+out=$("$cli" area "$dir/kinds.osw" --function 1 --and 4 --x 0:1)
+contains "a curve and itself" "$out" '{"area":0,"error":'
+bound_holds "a curve and itself" "$out" 0
+for args in "--function 3 --x 0:710|Pole jest zbyt duże, aby je obliczyć" \
+            "--function 1 --x 0:1e308|Nie udało się obliczyć pola z wymaganą dokładnością" \
+            "--function 1 --kind signed --and 2 --x 0:1|--and: pole między dwoma wykresami nie ma znaku" \
+            "--function 1 --and 9 --x 0:1|Wykres nie ma funkcji o numerze 9"; do
+  err=$("$cli" area "$dir/kinds.osw" ${args%%|*} 2>&1 >/dev/null); rc=$?
+  [ $rc = 1 ] || fail "area ${args%%|*} exits $rc"
+  contains "area ${args%%|*}" "$err" "${args#*|}"
+done
+for args in "--kind wrong" "--and x"; do
+  err=$("$cli" area "$dir/kinds.osw" --function 1 $args --x 0:1 2>&1 >/dev/null) && fail "area $args accepted"
+  contains "usage for $args" "$err" 'area PLIK --function I [--kind signed|geometric] [--and J] --x A:B'
+done
 
 echo "$failures failed"
 [ "$failures" = 0 ]

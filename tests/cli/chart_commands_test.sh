@@ -108,7 +108,22 @@ done
 grep -q 'Pole = 2 (całka oznaczona)' "$dir/area.svg" || fail "area label missing from the svg"
 err=$("$cli" render "$dir/sine.osw" -o "$dir/x.png" --area "3:0:1" 2>&1 >/dev/null) && fail "area of no function"
 contains "area of no function" "$err" "Wykres nie ma funkcji o numerze 3"
-err=$("$cli" render "$dir/sine.osw" -o "$dir/x.png" --area "0:1:0" 2>&1 >/dev/null) && fail "reversed area"
+# The other kinds, and an interval from right to left, say so in the label.
+"$cli" new -f "sin(x)" -f "cos(x)" --x "-2pi:2pi" -o "$dir/two.osw" || fail "new two"
+for row in "--area 0:pi:0|Pole = -2 (całka oznaczona)" \
+           "--area 0:-pi:pi --kind geometric|Pole = 4 (pole obszaru)" \
+           "--area 0:pi/4:5pi/4 --and 1|Pole = 2.82843 (pole między wykresami)"; do
+  # shellcheck disable=SC2086
+  "$cli" render "$dir/two.osw" -o "$dir/kind.svg" ${row%%|*} || fail "render ${row%%|*}"
+  grep -q "${row#*|}" "$dir/kind.svg" || fail "label of ${row%%|*} missing from the svg"
+done
+err=$("$cli" render "$dir/two.osw" -o "$dir/x.png" --area 0:0:1 --kind signed --and 1 2>&1 >/dev/null) &&
+  fail "signed area between curves"
+contains "signed area between curves" "$err" "--and: pole między dwoma wykresami nie ma znaku"
+for args in "--kind geometric" "--and 1" "--area 0:0:1 --kind wrong" "--area 0:0:1 --and x"; do
+  # shellcheck disable=SC2086
+  "$cli" render "$dir/two.osw" -o "$dir/x.png" $args 2>/dev/null && fail "render $args accepted"
+done
 "$cli" render "$dir/sine.osw" -o "$dir/x.png" --area "x" 2>/dev/null && fail "area without interval"
 
 echo "$failures failed"

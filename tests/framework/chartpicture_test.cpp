@@ -47,10 +47,11 @@ protected:
     FunctionContainer m_chart;
 };
 
-// The shade is the curve's colour at a third over the white background.
-bool Shaded(QRgb pixel)
+// The shade is the curve's colour at a third over the white background; a
+// signed area's part below the axis (it counts negative) at a seventh.
+bool Shaded(QRgb pixel, int opacity = 80)
 {
-    auto blend = [](int channel) { return 255 + (channel - 255) * 80 / 255; };
+    auto blend = [opacity](int channel) { return 255 + (channel - 255) * opacity / 255; };
     return std::abs(qRed(pixel) - blend(GetRValue(kCurve))) <= 2 &&
            std::abs(qGreen(pixel) - blend(GetGValue(kCurve))) <= 2 &&
            std::abs(qBlue(pixel) - blend(GetBValue(kCurve))) <= 2;
@@ -64,17 +65,21 @@ TEST_F(ChartPicture, ShadeInsideItsIntervalOnly)
         double a;
         double b;
         bool smooth;
+        AreaKind kind = AreaKind::kSigned;
+        int opacity = 80;
     } rows[] = {
         {"0 to pi, smooth", 0, kPi, true},
         {"0 to pi, exact pixels", 0, kPi, false},
-        {"a negative area", -kPi, -kPi / 2, true},
-        {"reaching past the range", 4, 100, true},
+        {"a negative area", -kPi, -kPi / 2, true, AreaKind::kSigned, 36},
+        {"a region below the axis", -kPi, -kPi / 2, true, AreaKind::kGeometric},
+        {"reaching past the range", 4, 100, true, AreaKind::kGeometric},
+        {"backwards", kPi, 0, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         ::ChartPicture picture;
         picture.antialiased = row.smooth;
-        picture.marks.area = ShadedArea{0, row.a, row.b, 2};
+        picture.marks.area = ShadedArea{0, row.a, row.b, 2, row.kind};
         picture.marks.outline = ShadeOutline(m_chart, *picture.marks.area);
         const QImage image = RenderChartImage(m_chart, QSize(800, 600), 1, picture);
         {
@@ -84,13 +89,13 @@ TEST_F(ChartPicture, ShadeInsideItsIntervalOnly)
             QtLayoutDeviceContext dc(painter);
             m_chart.Draw(dc, {0, 0, 800, 600});
         }
-        const int first = Column(std::max(row.a, -2 * kPi));
-        const int last = Column(std::min(row.b, 2 * kPi));
+        const int first = Column(std::max(std::min(row.a, row.b), -2 * kPi));
+        const int last = Column(std::min(std::max(row.a, row.b), 2 * kPi));
         int inside = 0;
         int outside = 0;
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
-                if (!Shaded(image.pixel(x, y)))
+                if (!Shaded(image.pixel(x, y), row.opacity))
                     continue;
                 (x >= first - 1 && x <= last + 1 ? inside : outside) += 1;
             }
@@ -102,7 +107,7 @@ TEST_F(ChartPicture, ShadeInsideItsIntervalOnly)
         int bareShaded = 0;
         for (int y = 0; y < bare.height(); ++y) {
             for (int x = 0; x < bare.width(); ++x)
-                bareShaded += Shaded(bare.pixel(x, y));
+                bareShaded += Shaded(bare.pixel(x, y), row.opacity);
         }
         EXPECT_EQ(bareShaded, 0);
     }
