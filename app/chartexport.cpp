@@ -46,7 +46,7 @@ bool WriteExport(const QString& path, const QByteArray& bytes, QWidget* parent, 
 } // namespace
 
 bool ExportChart(CZeltra20Doc& document, QSize windowSize, const QPageLayout& printLayout,
-                 QWidget* parent)
+                 const ChartPicture& picture, QWidget* parent)
 {
     int type = kPng;
     const QString path = AskExportFileName(
@@ -59,15 +59,18 @@ bool ExportChart(CZeltra20Doc& document, QSize windowSize, const QPageLayout& pr
         return false;
     FunctionContainer& chart = document.GetChart();
     if (type == kPdf)
-        return WriteExport(path, RenderChartPdf(chart, printLayout), parent);
+        return WriteExport(path, RenderChartPdf(chart, printLayout, picture), parent);
 
     const QSize window(std::clamp(windowSize.width(), 1, int{CImageSizeDlg::kMaxSide}),
                        std::clamp(windowSize.height(), 1, int{CImageSizeDlg::kMaxSide}));
-    CImageSizeDlg dialog(window, parent);
+    CImageSizeDlg dialog(window, !picture.marks.rings.empty(), parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const QSize size = dialog.GetSize();
-    return WriteExport(path, type == kSvg ? RenderChartSvg(chart, size) : RenderChartPng(chart, size),
+    ChartPicture drawn = picture;
+    if (!dialog.GetPoints())
+        drawn.marks.rings.clear();
+    return WriteExport(path, type == kSvg ? RenderChartSvg(chart, size, drawn) : RenderChartPng(chart, size, 1, drawn),
                        parent);
 }
 

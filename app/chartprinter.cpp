@@ -1,6 +1,7 @@
 #include "app/chartprinter.h"
 
 #include "document/zeltra20doc.h"
+#include "framework/chartrender.h"
 #include "views/graphview.h"
 
 #include <QPageSetupDialog>
@@ -26,19 +27,19 @@ QPageLayout CChartPrinter::GetPageLayout()
     return GetPrinter().pageLayout();
 }
 
-void CChartPrinter::Print(CZeltra20Doc& document, QWidget* parent)
+void CChartPrinter::Print(CZeltra20Doc& document, const ChartPicture& picture, QWidget* parent)
 {
     QPrintDialog dialog(&GetPrinter(), parent);
     if (dialog.exec() == QDialog::Accepted)
-        PrintChart(document, GetPrinter());
+        PrintChart(document, GetPrinter(), picture);
 }
 
-void CChartPrinter::Preview(CZeltra20Doc& document, QWidget* parent)
+void CChartPrinter::Preview(CZeltra20Doc& document, const ChartPicture& picture, QWidget* parent)
 {
     QPrintPreviewDialog preview(&GetPrinter(), parent);
     preview.setWindowTitle(QString::fromUtf8("Podgląd wydruku"));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&document](QPrinter* printer) { PrintChart(document, *printer); });
+                     [&document, &picture](QPrinter* printer) { PrintChart(document, *printer, picture); });
     preview.exec();
 }
 

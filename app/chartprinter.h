@@ -5,6 +5,7 @@
 #include <memory>
 
 class CZeltra20Doc;
+struct ChartPicture;
 class QPrinter;
 class QWidget;
 
@@ -22,8 +23,9 @@ public:
     /// The page of a printout, as the printer is set up.
     QPageLayout GetPageLayout();
 
-    void Print(CZeltra20Doc& document, QWidget* parent);
-    void Preview(CZeltra20Doc& document, QWidget* parent);
+    /// `picture`: what the chart's window shows besides the chart.
+    void Print(CZeltra20Doc& document, const ChartPicture& picture, QWidget* parent);
+    void Preview(CZeltra20Doc& document, const ChartPicture& picture, QWidget* parent);
     void Setup(QWidget* parent);
 
 private:

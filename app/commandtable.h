@@ -44,6 +44,7 @@ inline constexpr CommandText kCommandTable[] = {
     {Cmd::kStatusBar, "Pasek &stanu", "", "Pokaż lub ukryj pasek stanu\nPasek stanu", true},
     {Cmd::kToggleTable, "&Tabela wartości", "", "Pokaż lub ukryj tabelę wartości\nTabela wartości", true},
     {Cmd::kGuides, "P&rowadnice", "", "Pokaż lub ukryj prowadnice\nProwadnice", true},
+    {Cmd::kAntialiasing, "&Wygładzanie krawędzi", "", "Rysuj krzywe, osie i siatkę z wygładzonymi krawędziami\nWygładzanie krawędzi", true},
     {Cmd::kServer, "&Serwer", "", "Otwórz okno serwera\nSerwer", false},
     {Cmd::kClient, "&Klient", "", "Otwórz okno klienta\nKlient", false},
     {Cmd::kNewWindow, "&Nowe okno", "", "Otwórz kolejne okno dla aktywnego dokumentu\nNowe okno", false},

@@ -208,11 +208,16 @@ palców powiększa lub pomniejsza wokół ich środka (jeden krok na gest);</li>
 <tr><td>F1</td><td>ta pomoc</td></tr>
 </table>
 <p><b>Prowadnice</b> (<i>Widok &gt; Prowadnice</i>) to kropkowane linie przez wskaźnik.</p>
+<p><i>Widok &gt; Wygładzanie krawędzi</i> (domyślnie włączone) rysuje krzywe, osie i siatkę
+gładko na ekranie, w schowku, w eksporcie i na wydruku; wyłączone daje dokładnie te same
+piksele bez wygładzania.</p>
 
 <h2><a name="odczyt"></a>Odczyt wykresu</h2>
 <p>Gdy wskaźnik znajdzie się kilka punktów od krzywej, na krzywej pojawia się znacznik, a obok
 wartość funkcji obliczona dokładnie w tym x, np. <code>sin(x) = 0.841470984807897</code>. Przy
-włączonych prowadnicach widać wartości wszystkich widocznych funkcji w x prowadnicy.</p>
+włączonych prowadnicach widać wartości wszystkich widocznych funkcji w x prowadnicy. Pierwszy
+wiersz podaje x; gdy funkcji jest więcej, niż zmieści się w oknie, widać najbliższe wskaźnikowi,
+a ostatni wiersz mówi, ile pominięto („… i 7 innych”).</p>
 <p><i>Wykres &gt; Punkty charakterystyczne</i> zaznacza kółkami miejsca zerowe, minima, maksima
 i punkty przecięcia widocznych funkcji w widocznym zakresie. Wskazanie kółka pokazuje rodzaj
 punktu i jego współrzędne, kliknięcie (w trybie wskazywania) kopiuje „x; y” do schowka.
@@ -221,14 +226,26 @@ Ustawienie jest zapamiętywane w programie, nie w pliku wykresu.</p>
 zaznaczone wiersze, <i>Zapisz CSV...</i> zapisuje całą listę.</p>
 <p><i>Wykres &gt; Pole pod wykresem...</i> oblicza pole ze znakiem między wykresem wybranej funkcji
 a osią X w podanym przedziale (granice można podać wzorami, np. <code>pi</code>) wraz z jego
-błędem, a po <i>OK</i> zaznacza je na wykresie do najbliższej zmiany wykresu. Całki rozbieżnej
-ani funkcji nieokreślonej w części przedziału program nie liczy.</p>
+błędem, a po <i>OK</i> zaznacza je na wykresie z podpisem „Pole = …” do najbliższej zmiany
+wykresu. Całki rozbieżnej ani funkcji nieokreślonej w części przedziału program nie liczy.
+Zaznaczone pole i kółka punktów charakterystycznych trafiają także do schowka (Ctrl+C), eksportu
+i wydruku; okno rozmiaru eksportowanego obrazu pozwala je pominąć
+(„Z punktami charakterystycznymi”).</p>
+<p>Podziałki automatyczne stoją na okrągłych wartościach 1, 2, 5, 10, 20, … i zawsze tak gęsto,
+jak pozwalają napisy, które nigdy na siebie nie zachodzą. Na stronie <i>Podziałka</i> ustawień
+wykresu „Podziałka osi X w wielokrotnościach π” opisuje oś X funkcji trygonometrycznych
+w radianach jako π/2, π, 3π/2, …, a „Odstępy jak w wersji 2.0” przywraca dawną regułę (jedna
+dziesiąta zakresu). Oba przełączniki obowiązują we wszystkich wykresach i są zapamiętywane
+w programie, nie w pliku wykresu.</p>
 
 <h2><a name="tabela"></a>Tabela wartości</h2>
 <p><i>Widok &gt; Tabela wartości</i> pokazuje lub ukrywa tabelę po lewej stronie okna. Pierwsza
 kolumna to x, dalej po jednej kolumnie na każdą widoczną funkcję. Zakres i krok tabeli ustawia
 strona „Tabela wartości” ustawień wykresu: własne albo zgodne z zakresem wykresu.
-Komórka jest pusta tam, gdzie funkcja nie ma wartości.</p>
+Komórka jest pusta tam, gdzie funkcja nie ma wartości. Liczba za szeroka na kolumnę traci
+końcowe cyfry znaczące, nigdy nie jest ucinana; wartość mniejsza niż jedna bilionowa
+największej w kolumnie (np. sin(2π) = 2.44929e-16) jest pokazana jako 0, a dokładną wartość
+każdej komórki podaje jej podpowiedź.</p>
 <p>Wiersze zaznacza się kliknięciem, z Shift (zakres) i Ctrl (pojedyncze wiersze), Ctrl+A
 zaznacza wszystkie. Ctrl+C (lub <i>Kopiuj</i> z menu tabeli) kopiuje zaznaczone wiersze,
 a gdy żaden nie jest zaznaczony – całą tabelę, z wierszem nagłówka, jako tekst rozdzielany
@@ -272,7 +289,10 @@ wykresu klienta kończy połączenie.</p>
 <tt>--caption TEKST</tt></td></tr>
 <tr><td><tt>dump [--computed] PLIK</tt></td><td>cały wykres jako JSON</td></tr>
 <tr><td><tt>table PLIK</tt></td><td>tabela wartości jako CSV</td></tr>
-<tr><td><tt>render PLIK -o WYJŚCIE [--size SxW]</tt></td><td>wykres jako PNG, SVG lub PDF</td></tr>
+<tr><td><tt>render PLIK -o WYJŚCIE [--size SxW] [--aliased] [--points] [--area I:A:B] [--pi]
+[--classic]</tt></td><td>wykres jako PNG, SVG lub PDF; bez wygładzania, z punktami
+charakterystycznymi, z zaznaczonym polem pod funkcją I od A do B, z podziałką w wielokrotnościach
+π, z odstępami jak w wersji 2.0</td></tr>
 <tr><td><tt>serve PLIK [--port P] [--max N]</tt></td><td>serwer udostępniający plik</td></tr>
 <tr><td><tt>receive HOST [--port P] [--count N] -o WZORZEC</tt></td><td>klient zapisujący
 otrzymane wykresy</td></tr>

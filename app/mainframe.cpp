@@ -10,8 +10,10 @@
 #include "dialogs/areadlg.h"
 #include "dialogs/chartdialogs.h"
 #include "document/zeltra20doc.h"
+#include "framework/chartrender.h"
 #include "framework/docmanager.h"
 #include "framework/messagebox.h"
+#include "framework/programsettings.h"
 #include "framework/qtstring.h"
 #include "net/clientdlg.h"
 #include "net/serverdlg.h"
@@ -115,6 +117,8 @@ CMainFrame::CMainFrame()
     connect(m_pDocManager.get(), &CDocManager::documentsChanged, this, &CMainFrame::UpdateActions);
 
     m_bPointsOfInterest = QSettings().value(kPointsOfInterestKey, true).toBool();
+    m_bAntialiasing = ReadAntialiasing();
+    m_spacingRule = ReadSpacingRule();
     CreateActions();
     CreateMenus();
     CreateToolBar();
@@ -219,7 +223,7 @@ void CMainFrame::CreateMenus()
     QMenu* file = menu("&Plik", m_menusNoChart);
     connect(file, &QMenu::aboutToShow, this, [this, file] { FillFileMenu(file, false); });
     FillFileMenu(file, false);
-    add(menu("&Widok", m_menusNoChart), {Cmd::kToolBar, Cmd::kStatusBar});
+    add(menu("&Widok", m_menusNoChart), {Cmd::kToolBar, Cmd::kStatusBar, 0, Cmd::kAntialiasing});
     add(menu("Pomo&c", m_menusNoChart), {Cmd::kHelp, Cmd::kAppAbout});
 
     // Menu 101, while one is.
@@ -231,7 +235,7 @@ void CMainFrame::CreateMenus()
          Cmd::kModePoint, Cmd::kModePan, Cmd::kModeZoom, 0, Cmd::kPointsOfInterest,
          Cmd::kAnalysis, Cmd::kArea});
     add(menu("&Widok", m_menusChart),
-        {Cmd::kToolBar, Cmd::kStatusBar, Cmd::kToggleTable, Cmd::kGuides});
+        {Cmd::kToolBar, Cmd::kStatusBar, Cmd::kToggleTable, Cmd::kGuides, 0, Cmd::kAntialiasing});
     add(menu("&Komunikacja", m_menusChart), {Cmd::kServer, Cmd::kClient});
     m_pWindowMenu = menu("&Okno", m_menusChart);
     connect(m_pWindowMenu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
@@ -410,6 +414,7 @@ void CMainFrame::UpdateActions()
         GetAction(mode)->setChecked(chart && m_nMouseMode == mode);
     GetAction(Cmd::kGuides)->setChecked(chart && m_bGuides);
     GetAction(Cmd::kPointsOfInterest)->setChecked(chart && m_bPointsOfInterest);
+    GetAction(Cmd::kAntialiasing)->setChecked(m_bAntialiasing);
     GetAction(Cmd::kToggleTable)->setChecked(chart && document->GetChart().IsTableVisible());
     GetAction(Cmd::kToolBar)->setChecked(m_wndToolBar == nullptr || !m_wndToolBar->isHidden());
     GetAction(Cmd::kStatusBar)->setChecked(!statusBar()->isHidden());
@@ -504,6 +509,9 @@ void CMainFrame::OnCommand(int command)
     case Cmd::kPointsOfInterest:
         OnPointsOfInterest();
         break;
+    case Cmd::kAntialiasing:
+        OnAntialiasing();
+        break;
     case Cmd::kServer:
         OnServer();
         break;
@@ -536,13 +544,14 @@ void CMainFrame::OnCommand(int command)
             m_pDocManager->OnFileSaveAs(*document);
             break;
         case Cmd::kFilePrint:
-            m_printer.Print(*document, this);
+            m_printer.Print(*document, frame->GetGraphView()->Picture(true), this);
             break;
         case Cmd::kFilePrintPreview:
-            m_printer.Preview(*document, this);
+            m_printer.Preview(*document, frame->GetGraphView()->Picture(true), this);
             break;
         case Cmd::kExportChart:
-            ExportChart(*document, frame->GetGraphView()->size(), m_printer.GetPageLayout(), this);
+            ExportChart(*document, frame->GetGraphView()->size(), m_printer.GetPageLayout(),
+                        frame->GetGraphView()->Picture(true), this);
             break;
         case Cmd::kExportTable:
             ExportTable(*document, this);
@@ -567,6 +576,7 @@ void CMainFrame::OnCommand(int command)
         case Cmd::kComputation:
         case Cmd::kTableSettings:
             document->OnSettings(command, this);
+            ApplySpacingRule();
             break;
         case Cmd::kZoomIn:
             document->OnZoomIn();
@@ -625,11 +635,34 @@ void CMainFrame::OnPointsOfInterest()
 
 void CMainFrame::OnArea(CChildFrame& frame)
 {
-    int32_t index = 0;
-    double a = 0;
-    double b = 0;
-    if (RunAreaDialog(frame.GetDocument().GetChart(), this, index, a, b))
-        frame.GetGraphView()->ShadeArea(index, a, b);
+    ShadedArea area;
+    if (RunAreaDialog(frame.GetDocument().GetChart(), this, area))
+        frame.GetGraphView()->ShadeArea(area);
+}
+
+void CMainFrame::OnAntialiasing()
+{
+    m_bAntialiasing = !m_bAntialiasing;
+    WriteAntialiasing(m_bAntialiasing);
+    for (CChildFrame* frame : GetFrames())
+        frame->GetGraphView()->Redraw();
+}
+
+void CMainFrame::ApplySpacingRule()
+{
+    m_spacingRule = ReadSpacingRule();
+    std::vector<CZeltra20Doc*> changed;
+    for (CChildFrame* frame : GetFrames()) {
+        FunctionContainer& chart = frame->GetDocument().GetChart();
+        if (chart.GetSpacingRule() == m_spacingRule)
+            continue;
+        chart.SetSpacingRule(m_spacingRule);
+        chart.Recalculate(true);
+        changed.push_back(&frame->GetDocument());
+    }
+    // The charts themselves are as they were: nothing to send or save.
+    for (CZeltra20Doc* document : changed)
+        document->UpdateAllViews(nullptr, UpdateHint::kKeepTable | UpdateHint::kNoSend);
 }
 
 void CMainFrame::OnAbout()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chart/ticks.h"
+
 #include "app/chartprinter.h"
 #include "framework/commandids.h"
 #include "net/clientsocket.h"
@@ -60,6 +62,7 @@ public:
     int GetMouseMode() const override { return m_nMouseMode; }
     bool GetGuides() const override { return m_bGuides; }
     bool GetPointsOfInterest() const override { return m_bPointsOfInterest; }
+    bool GetAntialiasing() const override { return m_bAntialiasing; }
     void ShowCoordinates(const QString& x, const QString& y) override;
     void ShowContextMenu(const QPoint& globalPos) override;
     void SendChartToClients() override;
@@ -121,6 +124,10 @@ private:
     /// with nothing closed, when the user cancels.
     bool CloseAllCharts();
     void OnPointsOfInterest();
+    void OnAntialiasing();
+    /// Gives every open chart the program's spacing rule as stored, drawing
+    /// again those it changes.
+    void ApplySpacingRule();
     void OnArea(CChildFrame& frame);
     void OnServer();
     void OnClient();
@@ -129,6 +136,8 @@ private:
     bool m_bGuides = false;
     /// Remembered in the program's settings, not in the charts.
     bool m_bPointsOfInterest = true;
+    bool m_bAntialiasing = true;
+    SpacingRule m_spacingRule;
     /// The cursor of every graph view: it follows the mouse mode chosen while
     /// a chart window is active.
     Qt::CursorShape m_viewCursor = Qt::ArrowCursor;

@@ -59,6 +59,13 @@ std::vector<CChildFrame*> CMainFrame::FramesOf(const CZeltra20Doc& document) con
 CChildFrame* CMainFrame::OpenFrame(CZeltra20Doc& document)
 {
     const bool first = FramesOf(document).empty();
+    // Every chart follows the program's spacing rule; one loaded or made
+    // under another is laid out again.
+    FunctionContainer& chart = document.GetChart();
+    if (!(chart.GetSpacingRule() == m_spacingRule)) {
+        chart.SetSpacingRule(m_spacingRule);
+        chart.Recalculate(true);
+    }
     auto* frame = new CChildFrame(document, *this);
     m_frames.push_back(frame);
     m_pLastActive = frame;

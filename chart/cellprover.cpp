@@ -252,8 +252,13 @@ bool CellProver::Convex(const Cell& c, const Jet& jet, ProverFindings& out)
     if (!jet.Clean(p + 1))
         return false;
     // p'' costs a derivative more than the rest: worth it only where p'
-    // changes sign, where p may have its one extremum.
-    if (!SignChange(c.ja, c.jb, p + 1))
+    // changes sign, where p may have its one extremum, or where p' is 0 at
+    // an end (an extremum on the grid: x^2 at 0), whose enclosure over the
+    // cell holds 0 however narrow the cell.
+    const bool turns = SignChange(c.ja, c.jb, p + 1);
+    const bool flatEnd = (Has(c.ja, p + 1) && c.ja.v[p + 1] == 0) ||
+                         (Has(c.jb, p + 1) && c.jb.v[p + 1] == 0);
+    if (!turns && !flatEnd)
         return false;
     Jet second;
     if (!Enclose(c.a, c.b, p + 3, second)) {
@@ -262,6 +267,14 @@ bool CellProver::Convex(const Cell& c, const Jet& jet, ProverFindings& out)
     }
     if (!second.Excludes0(p + 2))
         return false;
+    if (!turns) {
+        // p' is strictly monotone and 0 at an end: not 0 inside, so p is
+        // strictly monotone there, with one sign change at most.
+        if (SignChange(c.ja, c.jb, p) &&
+            !Cross(c, Refine(p, c.a, c.ja, c.b, c.jb), true, Negative(c.ja.v[p]), out).ok)
+            Unresolved(c.a, c.b, out);
+        return true;
+    }
     // p' is strictly monotone: p has one extremum, and is monotone on each
     // side of it.
     const Refined e = Refine(p + 1, c.a, c.ja, c.b, c.jb);
@@ -709,8 +722,11 @@ void CellProver::Point(double x, const PointJet& jet, ProverFindings& out)
             return;
         }
         // Rounding leaves a short run of zeros about a zero (x^3 underflows
-        // near 0, cos(x) - 1 is 0 near 0): one point, in its middle.
-        const double centre = Middle(run.from, run.to);
+        // near 0, cos(x) - 1 is 0 near 0): one point, in its middle, unless
+        // p' is 0 at x too, where the curve touches 0 at x itself (rounding
+        // spreads the zeros of x^2+2x+1 unevenly about -1).
+        const bool touches = Has(jet, p + 1) && jet.v[p + 1] == 0;
+        const double centre = touches ? x : Middle(run.from, run.to);
         PointJet jc = jet;
         if (centre != x && !Evaluate(centre, jc))
             return;

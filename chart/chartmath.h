@@ -23,9 +23,26 @@ double SnapToZero(double v);
 /// process locale.
 std::string FormatG(double v, int precision = 6);
 
-/// The labels of one axis: each value in "%.Pg" with the smallest P from 6
-/// ("%g") to 17 that gives no two values the same text, so ticks that
-/// differ are told apart. Values that are equal keep P = 17.
+/// The exponent of a number as "%g" writes it: "e+15", "e-07".
+std::string ExponentSuffix(int exponent);
+
+/// Whether plain digits of `plain` characters read better than the exponent
+/// form of `exponential`: unless they are more than two characters longer.
+bool PlainIsReadable(std::size_t plain, std::size_t exponential);
+
+/// v with P significant digits as a person writes it: plain digits, the
+/// exponent form ("1e-07", "1e+15") only where plain digits would be more
+/// than two characters longer; a whole number keeps all its digits in the
+/// plain form, so it never reads as a rounded other number.
+std::string ReadableNumber(double v, int precision);
+
+/// v as ReadableNumber writes it with the fewest digits that read back as v.
+std::string ShortestNumber(double v);
+
+/// The labels of one axis: each value as ReadableNumber writes it with the
+/// smallest precision P from 6 to 17 that gives no two values the same
+/// text, so ticks that differ are told apart. Values that are equal keep
+/// P = 17.
 std::vector<std::string> DistinctLabels(const std::vector<double>& values);
 
 /// The k-th argument of a row that starts at `first` and moves by `step`:

@@ -174,14 +174,18 @@ void ChartScan::ScanCurve(Track& track, FunctionAnswers& answers)
     };
     // Bit 1: the curve's enclosure holds 0; bit 2: its derivative's does
     // (and the curve is not constant there), or an edge of the curve's
-    // domain may lie there.
+    // domain or a kink may lie there.
     auto live = [&](int level, std::size_t index) {
         const Jet& jet = nodes.Node(level, index);
         unsigned bits = 0;
         if (!jet.Empty(0) && !jet.Excludes0(0))
             bits |= 1;
+        // A derivative that may fail or jump may change sign there across a
+        // kink, also where it keeps away from 0 on the cell (abs(x) on a
+        // cell ending at 0).
         if ((!jet.Empty(1) && !jet.Excludes0(1) && !Flat(jet, 1)) ||
-            (!jet.Empty(0) && (jet.flags[0] & Enclosure::kMayFail) != 0))
+            (!jet.Empty(0) && (jet.flags[0] & Enclosure::kMayFail) != 0) ||
+            (!jet.Empty(0) && (jet.flags[1] & (Enclosure::kMayFail | Enclosure::kMayJump)) != 0))
             bits |= 2;
         return bits;
     };

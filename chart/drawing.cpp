@@ -1,5 +1,7 @@
+#include "chart/chartmarks.h"
 #include "chart/chartmath.h"
 #include "chart/functioncontainer.h"
+#include "chart/ticks.h"
 
 #include "platform/devicecontext.h"
 
@@ -17,13 +19,9 @@ namespace {
 constexpr int32_t kMaxFontPoints = 1000;
 constexpr int32_t kMaxTextSize = 1 << 24;
 
-// A chart font on this device: the stored height is in points.
 LOGFONTA DeviceFont(const LOGFONTA& font, const DeviceContext& dc)
 {
-    LOGFONTA device = font;
-    device.lfHeight = -MulDiv(std::clamp(font.lfHeight, -kMaxFontPoints, kMaxFontPoints), dc.DpiY(), 72);
-    device.lfWidth = 0;
-    return device;
+    return ChartFontOnDevice(font, dc);
 }
 
 int32_t Bounded(int32_t size)
@@ -51,32 +49,11 @@ Pen SolidPen(int32_t width, COLORREF color)
     return {Pen::kSolid, width, color};
 }
 
-// The offsets from min of the multiples of spacing within min ... max, as a
-// running sum from the first one. None when the spacing is not positive or
-// would give more lines than `limit` (the pixels there are to draw them on).
-std::vector<double> TickOffsets(double min, double max, double spacing, int32_t limit)
+// Where a chart value falls in logical units along an axis of `scale`
+// logical units per chart unit from min.
+int32_t Logical(double v, double min, double scale)
 {
-    std::vector<double> offsets;
-    if (!(spacing > 0) || !(max > min))
-        return offsets;
-    const double first = (-min) - std::floor(-min / spacing) * spacing;
-    const double count = std::floor((max - min - first) / spacing) + 1;
-    if (!(count <= std::max(limit, 1)))
-        return offsets;
-    const std::size_t bound = static_cast<std::size_t>(std::max(count, 0.0)) + 1;
-    for (double v = first; v <= max - min && offsets.size() < bound; v += spacing)
-        offsets.push_back(v);
-    return offsets;
-}
-
-// The labels at min + each offset; a value that is 0 up to rounding reads 0.
-std::vector<std::string> TickLabels(const std::vector<double>& offsets, double min)
-{
-    std::vector<double> values;
-    values.reserve(offsets.size());
-    for (double v : offsets)
-        values.push_back(SnapToZero(v + min));
-    return DistinctLabels(values);
+    return SaturateToInt32((v - min) * scale);
 }
 
 void SetPlotMapping(DeviceContext& dc, const RECT& r)
@@ -93,6 +70,12 @@ void SetDeviceOrigin(DeviceContext& dc, int32_t x, int32_t y)
     dc.SetViewportOrg(x, y);
 }
 
+// How far a label moves from its tick to stay within the chart.
+double ShiftOf(const AxisScale& scale, std::size_t i)
+{
+    return i < scale.shifts.size() ? scale.shifts[i] : 0;
+}
+
 int32_t NonZero(int32_t v)
 {
     return v == 0 ? 1 : v;
@@ -100,7 +83,15 @@ int32_t NonZero(int32_t v)
 
 } // namespace
 
-void FunctionContainer::Draw(DeviceContext& dc, const RECT& target)
+LOGFONTA ChartFontOnDevice(const LOGFONTA& font, const DeviceContext& dc)
+{
+    LOGFONTA device = font;
+    device.lfHeight = -MulDiv(std::clamp(font.lfHeight, -kMaxFontPoints, kMaxFontPoints), dc.DpiY(), 72);
+    device.lfWidth = 0;
+    return device;
+}
+
+void FunctionContainer::Draw(DeviceContext& dc, const RECT& target, ChartMarks* marks)
 {
     const ChartSettings& s = m_settings;
     const double sx = kLogicalWidth / (s.m_xMax - s.m_xMin);
@@ -112,21 +103,34 @@ void FunctionContainer::Draw(DeviceContext& dc, const RECT& target)
 
     if (s.m_bHeaderVisible || s.m_bCaptionVisible)
         DrawTitles(dc, r);
+    // Between the header and the caption: where the rings may go.
+    m_rcInner = r;
+    m_scaleLabelsX.clear();
+    m_scaleLabelsY.clear();
+    AxisScale scaleX;
+    AxisScale scaleY;
     if (s.m_bScaleXVisible || s.m_bScaleYVisible)
-        DrawScales(dc, r, target, sx, sy);
+        DrawScales(dc, r, target, sx, sy, scaleX, scaleY);
+    m_rcLegend = LegendBox(dc, r);
 
     SetPlotMapping(dc, r);
     if (s.m_bGridVisible)
-        DrawGrid(dc, target, sx, sy);
+        DrawGrid(dc, target, sx, sy, scaleX, scaleY);
     if ((s.m_xMin <= 0 && 0 <= s.m_xMax) || (s.m_yMin <= 0 && 0 <= s.m_yMax))
         DrawAxes(dc, r, sx, sy);
+    if (marks != nullptr)
+        DrawShade(dc, *marks, sx, sy);
     DrawCurves(dc);
     if (s.m_bFrameVisible)
         DrawFrame(dc);
+    if (marks != nullptr)
+        DrawRings(dc, *marks, r, sx, sy);
     dc.ResetMapping();
 
     if (s.m_bLegendVisible)
         DrawLegend(dc, r);
+    if (marks != nullptr)
+        DrawAreaLabel(dc, *marks, r, sx, sy);
     m_rcPlot = r;
 
     dc.SelectPen(oldPen);
@@ -158,8 +162,40 @@ void FunctionContainer::DrawTitles(DeviceContext& dc, RECT& r) const
     dc.SelectFont(oldFont);
 }
 
+AxisScale FunctionContainer::ScaleOf(DeviceContext& dc, bool horizontal, const RECT& r,
+                                      const RECT& target) const
+{
+    const ChartSettings& s = m_settings;
+    const double min = horizontal ? s.m_xMin : s.m_yMin;
+    const double max = horizontal ? s.m_xMax : s.m_yMax;
+    const bool automatic = horizontal ? s.m_bAutoScaleX : s.m_bAutoScaleY;
+    const int32_t extent = horizontal ? target.right - target.left : target.bottom - target.top;
+    if (!automatic || m_spacingRule.classic)
+        return FixedScale(min, max, horizontal ? s.m_scaleStepX : s.m_scaleStepY, extent);
+    const TextMetrics tm = Metrics(dc);
+    AxisRoom room;
+    room.min = min;
+    room.max = max;
+    room.horizontal = horizontal;
+    room.textHeight = tm.tmHeight;
+    if (horizontal) {
+        room.length = r.right - r.left - 1;
+        room.gap = std::max(tm.tmAveCharWidth, 2);
+        room.before = r.left - target.left;
+        room.after = target.right - r.right;
+        room.pi = m_spacingRule.piTicks && s.m_bDegrees == 0 && m_bTrigonometric;
+    } else {
+        room.length = r.bottom - r.top - 1;
+        room.gap = tm.tmHeight / 2;
+        // Half a line beyond either end: a label stays centred on its tick.
+        room.before = (tm.tmHeight + 1) / 2;
+        room.after = (tm.tmHeight + 1) / 2;
+    }
+    return ChooseScale(room, [&dc](std::string_view text) { return Bounded(dc.GetTextExtentUtf8(text).cx); });
+}
+
 void FunctionContainer::DrawScales(DeviceContext& dc, RECT& r, const RECT& target, double sx,
-                                   double sy) const
+                                   double sy, AxisScale& scaleX, AxisScale& scaleY)
 {
     const ChartSettings& s = m_settings;
     const Pen oldPen = dc.SelectPen(SolidPen(1, s.m_crFrame));
@@ -175,45 +211,50 @@ void FunctionContainer::DrawScales(DeviceContext& dc, RECT& r, const RECT& targe
             r.top += third;
     }
     if (s.m_bScaleYVisible) {
-        const std::vector<double> ticks = TickOffsets(s.m_yMin, s.m_yMax, s.m_scaleStepY,
-                                                      target.bottom - target.top);
-        const std::vector<std::string> labels = TickLabels(ticks, s.m_yMin);
+        scaleY = ScaleOf(dc, false, r, target);
+        m_scaleLabelsY = scaleY.labels;
         const double p = (r.bottom - r.top - 1) / (s.m_yMax - s.m_yMin);
         int32_t widest = 0;
-        for (const std::string& label : labels)
-            widest = std::max(widest, Extent(dc, label).cx);
+        for (const std::string& label : scaleY.labels)
+            widest = std::max(widest, Bounded(dc.GetTextExtentUtf8(label).cx));
         r.right -= tm.tmAveCharWidth;
         r.left += widest + 2 * third;
 
         // Right-aligned a third of a line left of the plot, centred on the tick.
         dc.SetTextAlign(TA_RIGHT | TA_TOP);
         SetDeviceOrigin(dc, r.left, r.bottom - 1);
-        for (std::size_t i = 0; i < ticks.size(); ++i)
-            dc.TextOut(-third, SaturateToInt32(-(ticks[i] * p) - h / 2), labels[i]);
+        for (std::size_t i = 0; i < scaleY.ticks.size(); ++i) {
+            if (!scaleY.labels[i].empty())
+                dc.TextOutUtf8(-third,
+                               SaturateToInt32(-((scaleY.ticks[i] - s.m_yMin) * p) - h / 2 - ShiftOf(scaleY, i)),
+                               scaleY.labels[i]);
+        }
 
         SetPlotMapping(dc, r);
         const int32_t tick = SaturateToInt32(-32000.0 * third / NonZero(r.right - r.left));
-        for (double v : ticks) {
-            const int32_t y = SaturateToInt32(v * sy);
+        for (double v : scaleY.ticks) {
+            const int32_t y = Logical(v, s.m_yMin, sy);
             dc.Line({0, y}, {tick, y});
         }
         dc.ResetMapping();
     }
 
     if (s.m_bScaleXVisible) {
-        const std::vector<double> ticks = TickOffsets(s.m_xMin, s.m_xMax, s.m_scaleStepX,
-                                                      target.right - target.left);
-        const std::vector<std::string> labels = TickLabels(ticks, s.m_xMin);
+        scaleX = ScaleOf(dc, true, r, target);
+        m_scaleLabelsX = scaleX.labels;
         const double p = (r.right - r.left - 1) / (s.m_xMax - s.m_xMin);
         dc.SetTextAlign(TA_CENTER | TA_TOP);
         SetDeviceOrigin(dc, r.left, r.bottom - 1);
-        for (std::size_t i = 0; i < ticks.size(); ++i)
-            dc.TextOut(SaturateToInt32(ticks[i] * p), third, labels[i]);
+        for (std::size_t i = 0; i < scaleX.ticks.size(); ++i) {
+            if (!scaleX.labels[i].empty())
+                dc.TextOutUtf8(SaturateToInt32((scaleX.ticks[i] - s.m_xMin) * p + ShiftOf(scaleX, i)), third,
+                               scaleX.labels[i]);
+        }
 
         SetPlotMapping(dc, r);
         const int32_t tick = SaturateToInt32(-24000.0 * third / NonZero(r.bottom - r.top));
-        for (double v : ticks) {
-            const int32_t x = SaturateToInt32(v * sx);
+        for (double v : scaleX.ticks) {
+            const int32_t x = Logical(v, s.m_xMin, sx);
             dc.Line({x, 0}, {x, tick});
         }
         dc.ResetMapping();
@@ -222,25 +263,42 @@ void FunctionContainer::DrawScales(DeviceContext& dc, RECT& r, const RECT& targe
     dc.SelectFont(oldFont);
 }
 
-std::vector<std::string> FunctionContainer::GetScaleLabels(bool horizontal, int32_t extent) const
+std::vector<std::string> FunctionContainer::GetScaleLabels(bool horizontal) const
 {
-    const ChartSettings& s = m_settings;
-    if (horizontal)
-        return TickLabels(TickOffsets(s.m_xMin, s.m_xMax, s.m_scaleStepX, extent), s.m_xMin);
-    return TickLabels(TickOffsets(s.m_yMin, s.m_yMax, s.m_scaleStepY, extent), s.m_yMin);
+    return horizontal ? m_scaleLabelsX : m_scaleLabelsY;
 }
 
-void FunctionContainer::DrawGrid(DeviceContext& dc, const RECT& target, double sx,
-                                 double sy) const
+std::vector<double> FunctionContainer::GridLines(bool horizontal, const AxisScale& scale,
+                                                 int32_t extent) const
+{
+    const ChartSettings& s = m_settings;
+    const double min = horizontal ? s.m_xMin : s.m_yMin;
+    const double max = horizontal ? s.m_xMax : s.m_yMax;
+    const bool automatic = horizontal ? s.m_bAutoGridX : s.m_bAutoGridY;
+    const bool scaled = horizontal ? s.m_bScaleXVisible && s.m_bAutoScaleX
+                                   : s.m_bScaleYVisible && s.m_bAutoScaleY;
+    double spacing = horizontal ? s.m_gridX : s.m_gridY;
+    if (automatic && !m_spacingRule.classic && scaled) {
+        // With the labels: the step they chose, or their ticks where no
+        // step fitted.
+        if (!(scale.gridStep < max - min))
+            return scale.ticks;
+        spacing = scale.gridStep;
+    }
+    return FixedScale(min, max, spacing, extent).ticks;
+}
+
+void FunctionContainer::DrawGrid(DeviceContext& dc, const RECT& target, double sx, double sy,
+                                 const AxisScale& scaleX, const AxisScale& scaleY) const
 {
     const ChartSettings& s = m_settings;
     const Pen oldPen = dc.SelectPen(SolidPen(1, s.m_crGrid));
-    for (double v : TickOffsets(s.m_xMin, s.m_xMax, s.m_gridX, target.right - target.left)) {
-        const int32_t x = SaturateToInt32(v * sx);
+    for (double v : GridLines(true, scaleX, target.right - target.left)) {
+        const int32_t x = Logical(v, s.m_xMin, sx);
         dc.Line({x, 0}, {x, kLogicalHeight});
     }
-    for (double v : TickOffsets(s.m_yMin, s.m_yMax, s.m_gridY, target.bottom - target.top)) {
-        const int32_t y = SaturateToInt32(v * sy);
+    for (double v : GridLines(false, scaleY, target.bottom - target.top)) {
+        const int32_t y = Logical(v, s.m_yMin, sy);
         dc.Line({0, y}, {kLogicalWidth, y});
     }
     dc.SelectPen(oldPen);
@@ -302,20 +360,13 @@ void FunctionContainer::DrawFrame(DeviceContext& dc) const
     dc.SelectBrush(oldBrush);
 }
 
-void FunctionContainer::DrawLegend(DeviceContext& dc, const RECT& r)
+RECT FunctionContainer::LegendBox(DeviceContext& dc, const RECT& r)
 {
     const ChartSettings& s = m_settings;
     const int32_t count = GetFunctionCount();
-    if (count == 0)
-        return;
-    const Pen oldPen = dc.SelectPen(SolidPen(1, s.m_crFrame));
-    const Brush oldBrush = dc.SelectBrush({false, s.m_crLegendBack});
+    if (!s.m_bLegendVisible || count == 0)
+        return {0, 0, 0, 0};
     const LOGFONTA oldFont = dc.SelectFont(DeviceFont(s.m_lfLegend, dc));
-    dc.SetTextColor(s.m_crLegendText);
-    dc.SetTextAlign(TA_LEFT | TA_TOP);
-
-    // The accessors walk the list through the current index, which is left
-    // on the last function.
     int32_t width = 0;
     int32_t height = 0;
     int32_t last = 0;
@@ -328,8 +379,32 @@ void FunctionContainer::DrawLegend(DeviceContext& dc, const RECT& r)
         height += size.cy;
         last = size.cy;
     }
+    dc.SelectFont(oldFont);
     const int32_t m = last / 2;
-    const RECT box = {r.right - 6 * m - width, r.bottom - 2 * m - height, r.right, r.bottom};
+    return {r.right - 6 * m - width, r.bottom - 2 * m - height, r.right, r.bottom};
+}
+
+void FunctionContainer::DrawLegend(DeviceContext& dc, const RECT& r)
+{
+    const ChartSettings& s = m_settings;
+    const int32_t count = GetFunctionCount();
+    if (count == 0)
+        return;
+    // The accessors walk the list through the current index, which is left
+    // on the last function.
+    const RECT box = LegendBox(dc, r);
+    const Pen oldPen = dc.SelectPen(SolidPen(1, s.m_crFrame));
+    const Brush oldBrush = dc.SelectBrush({false, s.m_crLegendBack});
+    const LOGFONTA oldFont = dc.SelectFont(DeviceFont(s.m_lfLegend, dc));
+    dc.SetTextColor(s.m_crLegendText);
+    dc.SetTextAlign(TA_LEFT | TA_TOP);
+    int32_t last = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        m_nCurrent = i;
+        if (IsVisible())
+            last = Extent(dc, GetLegendLabel()).cy;
+    }
+    const int32_t m = last / 2;
     dc.Rectangle(box.left, box.top, box.right, box.bottom);
 
     int32_t y = box.top + m;

@@ -1,5 +1,6 @@
 #include "chart/functioncontainer.h"
 
+#include "chart/chartcolors.h"
 #include "chart/chartmath.h"
 #include "chart/chartmessages.h"
 #include "chart/chartimage.h"
@@ -281,10 +282,9 @@ COLORREF FunctionContainer::GetColor() const
 {
     if (const FunctionEntry* entry = CurrentEntry())
         return entry->m_crColor;
-    // A new function takes the next colour of the cycle black, red, green,
-    // yellow, blue, magenta, cyan.
-    const std::size_t k = ReadList().size() % 7;
-    return RGB(k & 1 ? 255 : 0, k & 2 ? 255 : 0, k & 4 ? 255 : 0);
+    // A new function takes the next colour of the palette; the colours of
+    // functions already in a chart are theirs and never change.
+    return PaletteColor(ReadList().size());
 }
 
 std::string LegendLabel(const FunctionEntry& entry)

@@ -2,6 +2,7 @@
 
 #include "chart/chartsettings.h"
 #include "chart/functionentry.h"
+#include "chart/ticks.h"
 #include "engine/function.h"
 #include "platform/wintypes.h"
 
@@ -14,7 +15,11 @@
 class ArchiveReader;
 class ArchiveWriter;
 class DeviceContext;
+struct ChartMarks;
 enum class ChartParse;
+
+/// A chart font on a device: the stored height is in points.
+LOGFONTA ChartFontOnDevice(const LOGFONTA& font, const DeviceContext& dc);
 
 /// A point of the chart under the mouse (chart units).
 struct WorldPoint
@@ -175,11 +180,21 @@ public:
     /// records the plot rectangle for the mouse. What was selected on the
     /// device before is selected again afterwards. The legend walks the list
     /// through the current index, which is left on the last function.
-    void Draw(DeviceContext& dc, const RECT& target);
+    /// With `marks`, the shaded area goes under the curves, the rings over
+    /// them and the area's label over the legend's corner of the plot; the
+    /// marks learn where their rings were drawn.
+    void Draw(DeviceContext& dc, const RECT& target, ChartMarks* marks = nullptr);
     /// The scale labels of the x axis (horizontal) or the y axis, in tick
-    /// order, as Draw writes them into a target `extent` pixels wide (x) or
-    /// high (y): none where the ticks would outnumber the pixels.
-    std::vector<std::string> GetScaleLabels(bool horizontal, int32_t extent) const;
+    /// order, as the last drawing wrote them (UTF-8: a label may read "π");
+    /// an empty label for a tick left unlabelled.
+    std::vector<std::string> GetScaleLabels(bool horizontal) const;
+    /// Where the last drawing put the legend box (device units); empty
+    /// without a legend.
+    const RECT& GetLegendRect() const { return m_rcLegend; }
+    /// How automatic spacings are chosen: the program's switches, the same
+    /// for every chart. Takes effect at the next recalculation.
+    void SetSpacingRule(const SpacingRule& rule) { m_spacingRule = rule; }
+    const SpacingRule& GetSpacingRule() const { return m_spacingRule; }
 
     /// Writes the committed chart in the chart file format.
     void Store(ArchiveWriter& archive) const;
@@ -210,17 +225,31 @@ private:
     double EvaluateSetting(const std::string& text, const char* prefix);
     void SaveZoomLevel();
     /// Recalculation's last step for the grid and scale spacings: automatic
-    /// ones from the ranges, every one at least 1e-10.
+    /// ones from the ranges by the spacing rule, and any that is not a
+    /// positive number made automatic.
     void SettleSpacings();
 
     // Drawing steps; r is the layout rectangle, shrunk as they go.
     void DrawTitles(DeviceContext& dc, RECT& r) const;
-    void DrawScales(DeviceContext& dc, RECT& r, const RECT& target, double sx, double sy) const;
-    void DrawGrid(DeviceContext& dc, const RECT& target, double sx, double sy) const;
+    /// The scale of one axis laid out in r, the scale font selected.
+    AxisScale ScaleOf(DeviceContext& dc, bool horizontal, const RECT& r, const RECT& target) const;
+    void DrawScales(DeviceContext& dc, RECT& r, const RECT& target, double sx, double sy,
+                    AxisScale& scaleX, AxisScale& scaleY);
+    /// The chart values of the grid lines of one axis (scale: its labels as
+    /// drawn, none when hidden).
+    std::vector<double> GridLines(bool horizontal, const AxisScale& scale, int32_t extent) const;
+    void DrawGrid(DeviceContext& dc, const RECT& target, double sx, double sy,
+                  const AxisScale& scaleX, const AxisScale& scaleY) const;
     void DrawAxes(DeviceContext& dc, const RECT& r, double sx, double sy) const;
     void DrawCurves(DeviceContext& dc) const;
     void DrawFrame(DeviceContext& dc) const;
+    RECT LegendBox(DeviceContext& dc, const RECT& r);
     void DrawLegend(DeviceContext& dc, const RECT& r);
+    // The marks (markdrawing.cpp).
+    void DrawShade(DeviceContext& dc, const ChartMarks& marks, double sx, double sy) const;
+    void DrawRings(DeviceContext& dc, ChartMarks& marks, const RECT& plot, double sx, double sy) const;
+    void DrawAreaLabel(DeviceContext& dc, const ChartMarks& marks, const RECT& plot, double sx,
+                       double sy) const;
 
     // Recalculation steps.
     std::size_t VisibleCount() const;
@@ -262,6 +291,15 @@ private:
     double m_scaleX = 0;
     double m_scaleY = 0;
     RECT m_rcPlot = {0, 0, 0, 0};
+    RECT m_rcLegend = {0, 0, 0, 0};
+    /// The target of the last drawing less its header and caption.
+    RECT m_rcInner = {0, 0, 0, 0};
+    std::vector<std::string> m_scaleLabelsX;
+    std::vector<std::string> m_scaleLabelsY;
+    SpacingRule m_spacingRule;
+    /// A visible function calls sin, cos, tg or ctg (as of the last
+    /// recalculation): its x axis may be marked in multiples of π.
+    bool m_bTrigonometric = false;
     bool m_bSettingsDirty = false;
     bool m_bListDirty = false;
     int32_t m_nCurrent = -1;

@@ -2,6 +2,7 @@
 #include "chart/functioncontainer.h"
 #include "chart/polylines.h"
 #include "chart/steepruns.h"
+#include "chart/ticks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -62,6 +63,20 @@ std::vector<double> IndexedArguments(double first, double last, double step, std
         xs.push_back(x);
     }
     return xs;
+}
+
+// Whether the compiled formula takes the sine, cosine, tangent or
+// cotangent of something.
+bool CallsTrigonometric(const Function& function)
+{
+    if (!function.IsCompiled())
+        return false;
+    for (int32_t code : function.GetProgram()) {
+        if (code == Function::kSin || code == Function::kCos || code == Function::kTan ||
+            code == Function::kCtg)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -140,11 +155,14 @@ void FunctionContainer::SettleSpacings()
 {
     ChartSettings& s = m_settings;
     // A spacing that is not positive could never end a grid or tick loop; it
-    // is computed as an automatic one.
-    auto settle = [](double& spacing, bool automatic, double min, double max) {
-        if (automatic || !(spacing > 0))
-            spacing = AutoSpacing(min, max);
-        spacing = RaiseTiny(spacing);
+    // is computed as an automatic one. An automatic spacing follows the
+    // range however narrow it is: the drawing bounds the lines by the pixels.
+    const bool classic = m_spacingRule.classic;
+    auto settle = [classic](double& spacing, bool automatic, double min, double max) {
+        if (automatic || !(spacing > 0) || !std::isfinite(spacing))
+            spacing = classic ? AutoSpacing(min, max) : NiceSpacing(min, max);
+        if (!(spacing > 0))
+            spacing = RaiseTiny(spacing);
     };
     settle(s.m_gridX, s.m_bAutoGridX, s.m_xMin, s.m_xMax);
     settle(s.m_gridY, s.m_bAutoGridY, s.m_yMin, s.m_yMax);
@@ -177,10 +195,12 @@ void FunctionContainer::SampleCurves(bool fitRangeY, int32_t points, double step
     const std::vector<double> xs = IndexedArguments(s.m_xMin, s.m_xMax, step, limit);
     std::size_t budget = kMaxChartSamples;
     bool boundSet = false;
+    m_bTrigonometric = false;
     for (FunctionEntry& entry : m_functions) {
         if (!entry.m_bVisible)
             continue;
         SampleWithin(entry, xs, budget, entry.m_samples, entry.m_failed);
+        m_bTrigonometric = m_bTrigonometric || CallsTrigonometric(m_evaluator);
         if (!fitRangeY)
             continue;
         // A sample is a candidate for the y range when it continues the curve:

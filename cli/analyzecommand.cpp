@@ -57,9 +57,8 @@ bool ParseCount(const std::string& text, int32_t& value)
     return error == std::errc() && end == text.data() + text.size();
 }
 
-// A and B of "A:B" read as the chart reads its x range: formulas at x = 0 in
-// the chart's angle unit, with its messages, and B above A. The chart itself
-// is left as it was.
+} // namespace
+
 void ReadRange(FunctionContainer& chart, const std::string& text, double& min, double& max)
 {
     const std::size_t colon = text.find(':');
@@ -76,6 +75,8 @@ void ReadRange(FunctionContainer& chart, const std::string& text, double& min, d
     max = chart.GetEditSettings().m_xMax;
     chart.CancelEdit();
 }
+
+namespace {
 
 void WriteRanges(JsonWriter& json, std::string_view name, const std::vector<XRange>& ranges)
 {

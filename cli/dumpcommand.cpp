@@ -5,7 +5,12 @@
 #include "chart/chartimage.h"
 #include "chart/functioncontainer.h"
 #include "chart/functioncontainerexception.h"
+#include "framework/chartrender.h"
 #include "platform/cp1250.h"
+
+#include <QGuiApplication>
+
+#include <clocale>
 
 #include <cstdio>
 #include <cstring>
@@ -184,16 +189,24 @@ int RunDump(int argc, char** argv)
     if (computed) {
         json.Key("m_scaleX"), json.Double(chart.GetScaleX());
         json.Key("m_scaleY"), json.Double(chart.GetScaleY());
-        // The scale labels as drawn at render's default size of 800 x 600.
-        auto labels = [&](const char* key, bool horizontal, int32_t extent) {
+        // The scale labels as drawn at render's default size of 800 x 600,
+        // measured with the fonts the picture uses.
+        QuietQtNotes();
+        int qtArgc = 1;
+        char name[] = "osiowiec-cli";
+        char* qtArgv[] = {name, nullptr};
+        QGuiApplication app(qtArgc, qtArgv);
+        std::setlocale(LC_NUMERIC, "C");
+        LayOutChart(chart, QSize(800, 600));
+        auto labels = [&](const char* key, bool horizontal) {
             json.Key(key);
             json.BeginArray();
-            for (const std::string& label : chart.GetScaleLabels(horizontal, extent))
+            for (const std::string& label : chart.GetScaleLabels(horizontal))
                 json.String(label);
             json.EndArray();
         };
-        labels("scaleLabelsX", true, 800);
-        labels("scaleLabelsY", false, 600);
+        labels("scaleLabelsX", true);
+        labels("scaleLabelsY", false);
     }
     json.EndObject();
     std::printf("%s\n", json.Text().c_str());

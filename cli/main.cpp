@@ -3,6 +3,9 @@
 #include "platform/cp1250.h"
 #include "platform/fileio.h"
 
+#include <QString>
+#include <QtGlobal>
+
 #include <clocale>
 #include <csignal>
 #include <cstdio>
@@ -20,7 +23,8 @@ constexpr char kUsage[] =
     "      [--table MIN:MAX:KROK] [--header TEKST] [--caption TEKST] -o PLIK\n"
     "  dump [--computed] PLIK\n"
     "  table PLIK\n"
-    "  render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ]\n"
+    "  render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ] [--aliased]\n"
+    "      [--points] [--area I:A:B] [--pi] [--classic]\n"
     "  serve PLIK [--port PORT] [--max N] [--bind ADRES]\n"
     "  receive HOST [--port PORT] [--name NAZWA] [--count N] [--timeout SEKUNDY]\n"
     "      -o WZORZEC\n"
@@ -39,6 +43,14 @@ void OnStopSignal(int signal)
 }
 
 } // namespace
+
+void QuietQtNotes()
+{
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type != QtDebugMsg && type != QtInfoMsg && !message.startsWith("QStandardPaths"))
+            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    });
+}
 
 int UsageError(std::string_view usage)
 {

@@ -1,6 +1,8 @@
 #include "cli/commands.h"
 
 #include "chart/chartfile.h"
+#include "chart/chartmarks.h"
+#include "chart/curveanalysis.h"
 #include "chart/functioncontainer.h"
 #include "chart/functioncontainerexception.h"
 #include "chart/chartmessages.h"
@@ -18,8 +20,28 @@
 
 namespace {
 
-constexpr std::string_view kUsage = "render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ]";
+constexpr std::string_view kUsage =
+    "render PLIK -o WYJŚCIE.png|.svg|.pdf [--size SZEROKOŚĆxWYSOKOŚĆ] [--aliased] [--points] "
+    "[--area I:A:B] [--pi] [--classic]";
 constexpr int kMaxSide = 8192;
+// The rings' bounds, as the graph view's.
+constexpr std::size_t kRingCap = 200;
+constexpr std::size_t kRingEvaluations = 400000;
+
+// "I:A:B": function I (from 0) over A ... B; the area is computed as the
+// area command computes it. Throws FunctionContainerException.
+ShadedArea ReadArea(FunctionContainer& chart, const std::string& text)
+{
+    const std::size_t colon = text.find(':');
+    ShadedArea area;
+    char tail = 0;
+    if (colon == std::string::npos ||
+        std::sscanf(text.substr(0, colon).c_str(), "%d%c", &area.function, &tail) != 1)
+        throw FunctionContainerException(Cp1250::FromUtf8("--area: oczekiwano I:A:B: ") + text);
+    ReadRange(chart, text.substr(colon + 1), area.a, area.b);
+    area.value = CurveAnalysis(chart).Area(area.function, area.a, area.b).value;
+    return area;
+}
 
 bool EndsWith(const std::string& text, std::string_view suffix)
 {
@@ -29,10 +51,14 @@ bool EndsWith(const std::string& text, std::string_view suffix)
 
 } // namespace
 
-// render FILE -o OUT [--size WxH]
+// render FILE -o OUT [--size WxH] [--aliased] [--points] [--area I:A:B] [--pi] [--classic]
+// (--classic: the automatic spacings of version 2.0)
 int RunRender(int argc, char** argv)
 {
-    std::string input, output;
+    std::string input, output, area;
+    ChartPicture picture;
+    bool points = false;
+    SpacingRule rule;
     int width = 800;
     int height = 600;
     for (int i = 0; i < argc; ++i) {
@@ -47,6 +73,16 @@ int RunRender(int argc, char** argv)
                              kMaxSide);
                 return 1;
             }
+        } else if (arg == "--aliased") {
+            picture.antialiased = false;
+        } else if (arg == "--points") {
+            points = true;
+        } else if (arg == "--pi") {
+            rule.piTicks = true;
+        } else if (arg == "--classic") {
+            rule.classic = true;
+        } else if (arg == "--area" && i + 1 < argc) {
+            area = Cp1250::FromUtf8(argv[++i]);
         } else if (input.empty() && !arg.starts_with("-")) {
             input = argv[i];
         } else {
@@ -59,11 +95,7 @@ int RunRender(int argc, char** argv)
     if (input.empty() || !(png || svg || pdf))
         return UsageError(kUsage);
 
-    // Qt's note that the runtime folder is missing means nothing here.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-        if (type != QtDebugMsg && type != QtInfoMsg && !message.startsWith("QStandardPaths"))
-            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-    });
+    QuietQtNotes();
     int qtArgc = 1;
     char name[] = "osiowiec-cli";
     char* qtArgv[] = {name, nullptr};
@@ -72,17 +104,27 @@ int RunRender(int argc, char** argv)
     std::setlocale(LC_NUMERIC, "C");
 
     FunctionContainer chart;
+    chart.SetSpacingRule(rule);
     try {
         LoadChartFile(chart, input);
+        if (!area.empty()) {
+            picture.marks.area = ReadArea(chart, area);
+            picture.marks.outline = ShadeOutline(chart, *picture.marks.area);
+        }
     } catch (const FunctionContainerException& e) {
         return ReportError(e.m_strMessage);
+    }
+    if (points) {
+        const ChartSettings& s = chart.GetSettings();
+        picture.marks.rings =
+            RingsOf(chart, CurveAnalysis(chart, kRingEvaluations).Analyze(s.m_xMin, s.m_xMax, kRingCap));
     }
     // Drawn into memory and written whole afterwards, so a failed write is
     // reported and leaves no cut-off file.
     const QSize size(width, height);
-    const QByteArray bytes = png ? RenderChartPng(chart, size)
-                           : svg ? RenderChartSvg(chart, size)
-                                 : RenderChartPdf(chart);
+    const QByteArray bytes = png ? RenderChartPng(chart, size, 1, picture)
+                           : svg ? RenderChartSvg(chart, size, picture)
+                                 : RenderChartPdf(chart, DefaultPrintLayout(), picture);
     if (bytes.isEmpty() || !WriteFileAtomically(output, std::vector<uint8_t>(bytes.begin(), bytes.end())))
         return ReportError(ChartMessage::Format(ChartMessage::kWriteFailed,
                                                 Cp1250::FromUtf8(output).c_str()));

@@ -99,6 +99,7 @@ bool CAreaDlg::Compute()
         m_nFunction = function;
         m_from = from;
         m_to = to;
+        m_value = area.value;
         known = true;
     } catch (const FunctionContainerException& e) {
         m_wndResult->setText(FromCp1250(e.m_strMessage));
@@ -113,14 +114,15 @@ void CAreaDlg::accept()
         QDialog::accept();
 }
 
-bool RunAreaDialog(const FunctionContainer& chart, QWidget* parent, int32_t& function, double& from,
-                   double& to)
+bool RunAreaDialog(const FunctionContainer& chart, QWidget* parent, ShadedArea& area)
 {
     CAreaDlg dialog(chart, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    function = dialog.GetFunction();
-    from = dialog.GetFrom();
-    to = dialog.GetTo();
+    area.function = dialog.GetFunction();
+    area.a = dialog.GetFrom();
+    area.b = dialog.GetTo();
+    area.value = dialog.GetValue();
+    area.kind = AreaKind::kSigned;
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chart/chartmarks.h"
+
 #include <QDialog>
 
 #include <cstdint>
@@ -29,6 +31,7 @@ public:
     int32_t GetFunction() const { return m_nFunction; }
     double GetFrom() const { return m_from; }
     double GetTo() const { return m_to; }
+    double GetValue() const { return m_value; }
 
 private:
     /// Computes the area of the fields; false, with the reason shown, when
@@ -46,9 +49,9 @@ private:
     int32_t m_nFunction = -1;
     double m_from = 0;
     double m_to = 0;
+    double m_value = 0;
 };
 
 /// Asks for an area of the chart; true, with the function and the interval
 /// computed, when the user confirms one.
-bool RunAreaDialog(const FunctionContainer& chart, QWidget* parent, int32_t& function, double& from,
-                   double& to);
+bool RunAreaDialog(const FunctionContainer& chart, QWidget* parent, ShadedArea& area);

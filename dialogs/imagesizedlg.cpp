@@ -1,5 +1,6 @@
 #include "dialogs/imagesizedlg.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -10,7 +11,7 @@
 
 #include <algorithm>
 
-CImageSizeDlg::CImageSizeDlg(QSize windowSize, QWidget* parent)
+CImageSizeDlg::CImageSizeDlg(QSize windowSize, bool points, QWidget* parent)
     : QDialog(parent), m_windowSize(windowSize)
 {
     setWindowTitle(QStringLiteral("Rozmiar obrazu"));
@@ -45,6 +46,10 @@ CImageSizeDlg::CImageSizeDlg(QSize windowSize, QWidget* parent)
             m_pWidth->setFocus();
     });
 
+    m_pPoints = new QCheckBox(QString::fromUtf8("Z &punktami charakterystycznymi"), this);
+    m_pPoints->setChecked(points);
+    layout->addWidget(m_pPoints);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Anuluj"));
@@ -58,4 +63,9 @@ QSize CImageSizeDlg::GetSize() const
     if (m_pTyped->isChecked())
         return QSize(m_pWidth->value(), m_pHeight->value());
     return m_windowSize;
+}
+
+bool CImageSizeDlg::GetPoints() const
+{
+    return m_pPoints->isChecked();
 }

@@ -3,11 +3,13 @@
 #include <QDialog>
 #include <QSize>
 
+class QCheckBox;
 class QRadioButton;
 class QSpinBox;
 
 /// "Rozmiar obrazu": the size of an exported picture, the window's size or
-/// one typed in pixels (1 to kMaxSide on each side).
+/// one typed in pixels (1 to kMaxSide on each side), and whether the picture
+/// rings the points of interest ("Z punktami charakterystycznymi").
 class CImageSizeDlg : public QDialog
 {
     Q_OBJECT
@@ -15,11 +17,13 @@ class CImageSizeDlg : public QDialog
 public:
     static constexpr int kMaxSide = 8192;
 
-    /// `windowSize` is offered first and starts the typed fields.
-    CImageSizeDlg(QSize windowSize, QWidget* parent = nullptr);
+    /// `windowSize` is offered first and starts the typed fields; `points`
+    /// starts the switch of the rings (on when the window shows them).
+    CImageSizeDlg(QSize windowSize, bool points, QWidget* parent = nullptr);
 
     /// The size chosen, valid after the dialog was accepted.
     QSize GetSize() const;
+    bool GetPoints() const;
 
 private:
     QSize m_windowSize;
@@ -27,4 +31,5 @@ private:
     QRadioButton* m_pTyped;
     QSpinBox* m_pWidth;
     QSpinBox* m_pHeight;
+    QCheckBox* m_pPoints;
 };

@@ -3,6 +3,7 @@
 #include "chart/chartmessages.h"
 #include "chart/functioncontainer.h"
 #include "dialogs/fontbutton.h"
+#include "framework/programsettings.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -22,7 +23,10 @@ CScalePropertyPage::CScalePropertyPage(FunctionContainer& chart, QWidget* parent
       m_wndVisibleY(AddCheck(QStringLiteral("Widoczna"), QStringLiteral("visibleY"))),
       m_wndAutoY(AddCheck(QStringLiteral("Automatyczna"), QStringLiteral("autoY"))),
       m_wndStepY(AddEdit(QStringLiteral("stepY"))),
-      m_wndFont(new CFontButton(QStringLiteral("&Czcionka..."), this))
+      m_wndFont(new CFontButton(QStringLiteral("&Czcionka..."), this)),
+      m_wndPiTicks(AddCheck(QString::fromUtf8("Podziałka osi X w wielokrotnościach \u03C0"),
+                            QStringLiteral("piTicks"))),
+      m_wndClassic(AddCheck(QString::fromUtf8("Odstępy jak w wersji 2.0"), QStringLiteral("spacing20")))
 {
     m_wndFont->setObjectName(QStringLiteral("font"));
     m_wndFont->setAutoDefault(false);
@@ -45,6 +49,8 @@ CScalePropertyPage::CScalePropertyPage(FunctionContainer& chart, QWidget* parent
     font->addStretch(1);
     font->addWidget(m_wndFont);
     Body()->addLayout(boxes);
+    Body()->addWidget(m_wndPiTicks);
+    Body()->addWidget(m_wndClassic);
     Body()->addLayout(font);
     Body()->addStretch(1);
 
@@ -66,6 +72,8 @@ void CScalePropertyPage::OnInitDialog()
     m_wndVisibleY->setChecked(s.m_bScaleYVisible != 0);
     m_wndFont->SetFont(s.m_lfScale);
     m_wndFont->SetColor(s.m_crScaleText);
+    m_wndPiTicks->setChecked(chart.GetSpacingRule().piTicks);
+    m_wndClassic->setChecked(chart.GetSpacingRule().classic);
     EndLoad();
     UpdateEnabling();
 }
@@ -84,4 +92,16 @@ bool CScalePropertyPage::OnKillActive()
                          m_wndVisibleY->isChecked(), m_wndFont->GetColor(), m_wndFont->GetFont());
     },
                  {{ChartMessage::kScaleX, m_wndStepX}, {ChartMessage::kScaleY, m_wndStepY}});
+}
+
+bool CScalePropertyPage::OnApply()
+{
+    // The program's switches: this chart takes them with its recalculation,
+    // the others when the sheet is closed.
+    SpacingRule rule;
+    rule.piTicks = m_wndPiTicks->isChecked();
+    rule.classic = m_wndClassic->isChecked();
+    WriteSpacingRule(rule);
+    Chart().SetSpacingRule(rule);
+    return CChartPage::OnApply();
 }

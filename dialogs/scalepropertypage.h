@@ -6,7 +6,10 @@ class CFontButton;
 class QCheckBox;
 class QLineEdit;
 
-/// The page "Podziałka": tick marks and labels along both axes.
+/// The page "Podziałka": tick marks and labels along both axes, and the
+/// program's switches of automatic spacings (kept with the program's
+/// settings, for every chart): multiples of π on the x axis of
+/// trigonometric charts, and the rule of version 2.0.
 class CScalePropertyPage : public CChartPage
 {
     Q_OBJECT
@@ -16,6 +19,7 @@ public:
 
     void OnInitDialog() override;
     bool OnKillActive() override;
+    bool OnApply() override;
 
 private:
     void UpdateEnabling();
@@ -27,4 +31,6 @@ private:
     QCheckBox* m_wndAutoY;
     QLineEdit* m_wndStepY;
     CFontButton* m_wndFont;
+    QCheckBox* m_wndPiTicks;
+    QCheckBox* m_wndClassic;
 };

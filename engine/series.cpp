@@ -46,21 +46,41 @@ constexpr bool kFusedMultiplyAdd = true;
 #endif
 
 using BlockRunner = decltype(&baseline::RunProgram);
+using PowersRunner = decltype(&baseline::Powers);
 
-// The AVX2 code where the processor has AVX2 and FMA, unless OSIOWIEC_SAMPLING is
-// "baseline" (so the tests can run both on one machine).
-BlockRunner ChooseBlockRunner()
+// The AVX2 code where the processor has AVX2 and FMA, unless
+// OSIOWIEC_SAMPLING is "baseline" (so the tests can run both on one machine).
+bool UseAvx2()
 {
 #ifdef OSIOWIEC_AVX2_BLOCKS
     const char* choice = std::getenv("OSIOWIEC_SAMPLING");
     const bool baselineAsked = choice != nullptr && std::strcmp(choice, "baseline") == 0;
-    if (!baselineAsked && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
+    return !baselineAsked && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+#else
+    return false;
+#endif
+}
+
+BlockRunner ChooseBlockRunner()
+{
+#ifdef OSIOWIEC_AVX2_BLOCKS
+    if (UseAvx2())
         return avx2::RunProgram;
 #endif
     return baseline::RunProgram;
 }
 
 } // namespace
+
+void WholePower::Powers(const double* x, std::size_t count, int n, double* out)
+{
+#ifdef OSIOWIEC_AVX2_BLOCKS
+    static const PowersRunner run = UseAvx2() ? avx2::Powers : baseline::Powers;
+#else
+    static const PowersRunner run = baseline::Powers;
+#endif
+    run(x, count, n, out);
+}
 
 void Function::RunBlock(const double* xs, std::size_t n, double* values, uint8_t* failed) const
 {

@@ -528,22 +528,29 @@ private:
     template <class F>
     void PerLane(Level& level, int terms, F f)
     {
-        Check(level);
+        // The operand and the result are tested in the same pass, lane by
+        // lane, as the function itself runs.
+        const bool operandChecked = level.checked;
         E* out = TakeBlock();
         E u[kMaxTerms];
         E w[kMaxTerms];
         for (std::size_t i = 0; i < m_n; ++i) {
-            for (int k = 0; k < level.terms; ++k)
+            LaneState& state = m_state[i];
+            for (int k = 0; k < level.terms; ++k) {
                 u[k] = level.col[k][i];
+                if (!operandChecked)
+                    N::Check(u[k], k, state);
+            }
             for (int k = level.terms; k < terms; ++k)
                 u[k] = N::Constant(0);
-            f(u, w, terms, m_state[i]);
-            for (int k = 0; k < terms; ++k)
+            f(u, w, terms, state);
+            for (int k = 0; k < terms; ++k) {
+                N::Check(w[k], k, state);
                 Column(out, k)[i] = w[k];
+            }
         }
         Replace(level, out, terms);
-        level.checked = false;
-        Check(level);
+        level.checked = true;
     }
 
     // The terms a function's result has: all of them unless its argument is
@@ -1098,11 +1105,20 @@ private:
             }
             break;
         }
+        case Op::kXPowC:
+            if constexpr (std::is_same_v<E, double>) {
+                if (WholePower::IsWholeExponent(c)) {
+                    WholePowerOfX(static_cast<int>(c));
+                    break;
+                }
+            }
+            PushX();
+            WithConstant(Op::kPow, c);
+            break;
         case Op::kXAddC:
         case Op::kXSubC:
         case Op::kXMulC:
         case Op::kXDivC:
-        case Op::kXPowC:
             PushX();
             WithConstant(in.op - Op::kXAddC + Op::kAdd, c);
             break;
@@ -1137,6 +1153,38 @@ private:
             break;
         default: UnaryStep(in.op); break;
         }
+    }
+
+    // x^c for a whole c from 1 to 16, the commonest power, a column at a
+    // time: the value by the sampling path's own powers, the coefficients
+    // binom(c, k) x^(c-k) with the powers of x made as PowerSeries makes them
+    // (products from x up), so each is the same to the last bit.
+    void WholePowerOfX(int c)
+    {
+        PushX();
+        Level& top = Top();
+        E* out = TakeBlock();
+        WholePower::Powers(m_xs, m_n, c, Column(out, 0));
+        const int terms = std::min(m_nTerms, c + 1);
+        E* power = TakeBlock(); // x^e, e from 1 up
+        for (int e = 0; e < c; ++e) {
+            if (e == 1)
+                std::copy(m_xs, m_xs + m_n, power);
+            else if (e > 1)
+                for (std::size_t i = 0; i < m_n; ++i)
+                    power[i] = power[i] * m_xs[i];
+            const int k = c - e;
+            if (k >= terms)
+                continue;
+            const double binomial = Binomial(c, k);
+            E* w = Column(out, k);
+            for (std::size_t i = 0; i < m_n; ++i)
+                w[i] = 0.0 + binomial * (e == 0 ? 1.0 : power[i]);
+        }
+        m_free.push_back(power);
+        Replace(top, out, terms);
+        top.checked = false;
+        Check(top);
     }
 
     // The top level u becomes c / u without failing on u = 0 (root's 1 / b).

@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 // Whole powers x^n, n = 1 ... 16, to the last bit of std::pow, mostly without
@@ -108,6 +109,11 @@ inline double Power(double x, int n)
         MultiplyStep(hi, lo, x, parts);
     return SureMask(x, hi, lo, Limit(n)) != 0 ? hi : std::pow(x, n);
 }
+
+/// out[i] = std::pow(x[i], n) for a whole n from 1 to kMaxExponent and
+/// count <= 256, a step at a time over all arguments (the sampling path's
+/// own code, for the processor at hand). out may be x.
+void Powers(const double* x, std::size_t count, int n, double* out);
 
 /// std::pow(a, b), faster for the exponents 1 and 2. One value at a time the
 /// products of higher powers form a chain that takes longer than pow.

@@ -19,17 +19,20 @@ QColor Background(const FunctionContainer& chart)
 
 // Drawing records the plot rectangle for the mouse; a picture made off the
 // screen must not replace the screen's.
-void DrawKeepingPlot(FunctionContainer& chart, QPainter& painter, const QRect& target)
+void DrawKeepingPlot(FunctionContainer& chart, QPainter& painter, const QRect& target,
+                     const ChartPicture& picture)
 {
     const RECT screenPlot = chart.GetPlotRect();
-    QtDeviceContext dc(painter);
-    chart.Draw(dc, {target.left(), target.top(), target.right() + 1, target.bottom() + 1});
+    QtDeviceContext dc(painter, picture.antialiased);
+    ChartMarks marks = picture.marks;
+    chart.Draw(dc, {target.left(), target.top(), target.right() + 1, target.bottom() + 1}, &marks);
     chart.SetPlotRect(screenPlot);
 }
 
 } // namespace
 
-QImage RenderChartImage(FunctionContainer& chart, QSize size, qreal devicePixelRatio)
+QImage RenderChartImage(FunctionContainer& chart, QSize size, qreal devicePixelRatio,
+                        const ChartPicture& picture)
 {
     if (size.isEmpty() || !(devicePixelRatio > 0))
         return QImage();
@@ -39,13 +42,26 @@ QImage RenderChartImage(FunctionContainer& chart, QSize size, qreal devicePixelR
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Background(chart));
     QPainter painter(&image);
-    DrawKeepingPlot(chart, painter, QRect(QPoint(0, 0), size));
+    DrawKeepingPlot(chart, painter, QRect(QPoint(0, 0), size), picture);
     return image;
 }
 
-QByteArray RenderChartPng(FunctionContainer& chart, QSize size, qreal devicePixelRatio)
+void LayOutChart(FunctionContainer& chart, QSize size)
 {
-    const QImage image = RenderChartImage(chart, size, devicePixelRatio);
+    if (size.isEmpty())
+        return;
+    QImage image(1, 1, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const RECT screenPlot = chart.GetPlotRect();
+    QtLayoutDeviceContext dc(painter);
+    chart.Draw(dc, {0, 0, size.width(), size.height()});
+    chart.SetPlotRect(screenPlot);
+}
+
+QByteArray RenderChartPng(FunctionContainer& chart, QSize size, qreal devicePixelRatio,
+                          const ChartPicture& picture)
+{
+    const QImage image = RenderChartImage(chart, size, devicePixelRatio, picture);
     QByteArray bytes;
     QBuffer out(&bytes);
     out.open(QIODevice::WriteOnly);
@@ -54,7 +70,7 @@ QByteArray RenderChartPng(FunctionContainer& chart, QSize size, qreal devicePixe
     return bytes;
 }
 
-QByteArray RenderChartSvg(FunctionContainer& chart, QSize size)
+QByteArray RenderChartSvg(FunctionContainer& chart, QSize size, const ChartPicture& picture)
 {
     QByteArray bytes;
     QBuffer out(&bytes);
@@ -69,7 +85,7 @@ QByteArray RenderChartSvg(FunctionContainer& chart, QSize size)
     if (size.isEmpty() || !painter.begin(&svg))
         return {};
     painter.fillRect(QRect(QPoint(0, 0), size), Background(chart));
-    DrawKeepingPlot(chart, painter, QRect(QPoint(0, 0), size));
+    DrawKeepingPlot(chart, painter, QRect(QPoint(0, 0), size), picture);
     if (!painter.end())
         return {};
     return bytes;
@@ -81,7 +97,14 @@ QPageLayout DefaultPrintLayout()
                        QPageLayout::Millimeter);
 }
 
-QByteArray RenderChartPdf(FunctionContainer& chart, const QPageLayout& layout)
+void DrawChartPage(FunctionContainer& chart, QPainter& painter, const QRect& page,
+                   const ChartPicture& picture)
+{
+    DrawKeepingPlot(chart, painter, QRect(QPoint(0, 0), page.size()), picture);
+}
+
+QByteArray RenderChartPdf(FunctionContainer& chart, const QPageLayout& layout,
+                          const ChartPicture& picture)
 {
     QByteArray bytes;
     QBuffer out(&bytes);
@@ -95,7 +118,7 @@ QByteArray RenderChartPdf(FunctionContainer& chart, const QPageLayout& layout)
         if (!painter.begin(&pdf))
             return {};
         const QRect area = pdf.pageLayout().paintRectPixels(pdf.resolution());
-        DrawKeepingPlot(chart, painter, QRect(QPoint(0, 0), area.size()));
+        DrawChartPage(chart, painter, area, picture);
         if (!painter.end())
             return {};
     }

@@ -55,6 +55,7 @@ inline constexpr int kToolBar = 59392;
 inline constexpr int kStatusBar = 59393;
 inline constexpr int kToggleTable = 32792;
 inline constexpr int kGuides = 32791;
+inline constexpr int kAntialiasing = 40053;
 inline constexpr int kServer = 32800;
 inline constexpr int kClient = 32801;
 inline constexpr int kNewWindow = 57648;

@@ -19,7 +19,7 @@ _osiowiec_cli()
             --header --caption -o' ;;
         dump) options='--computed' ;;
         table) options='' ;;
-        render) options='-o --size' ;;
+        render) options='-o --size --aliased --points --area --pi --classic' ;;
         analyze) options='--x --max' ;;
         area) options='--function --x' ;;
         serve) options='--port --max --bind' ;;

@@ -1,5 +1,7 @@
 #include "platform/devicecontext.h"
 
+#include "platform/cp1250.h"
+
 #include <algorithm>
 #include <limits>
 #include <utility>
@@ -113,16 +115,59 @@ LOGFONTA DeviceContext::SelectFont(const LOGFONTA& font)
     return std::exchange(m_font, font);
 }
 
-void DeviceContext::TextOut(int32_t x, int32_t y, std::string_view text)
+POINT DeviceContext::AlignedText(int32_t x, int32_t y, int32_t width) const
 {
     POINT p = LogicalToDevice({x, y});
     if ((m_textAlign & TA_CENTER) == TA_CENTER)
-        p.x = Add(p.x, -GetTextExtent(text).cx / 2);
+        p.x = Add(p.x, -width / 2);
     else if (m_textAlign & TA_RIGHT)
-        p.x = Add(p.x, -GetTextExtent(text).cx);
+        p.x = Add(p.x, -width);
     if (m_textAlign & TA_BOTTOM)
         p.y = Add(p.y, -GetTextMetrics().tmHeight);
-    DeviceText(p, text);
+    return p;
+}
+
+void DeviceContext::TextOut(int32_t x, int32_t y, std::string_view text)
+{
+    const bool left = (m_textAlign & TA_CENTER) == TA_LEFT;
+    DeviceText(AlignedText(x, y, left ? 0 : GetTextExtent(text).cx), text);
+}
+
+void DeviceContext::TextOutUtf8(int32_t x, int32_t y, std::string_view utf8)
+{
+    const bool left = (m_textAlign & TA_CENTER) == TA_LEFT;
+    DeviceTextUtf8(AlignedText(x, y, left ? 0 : GetTextExtentUtf8(utf8).cx), utf8);
+}
+
+TextSize DeviceContext::GetTextExtentUtf8(std::string_view utf8) const
+{
+    return GetTextExtent(Cp1250::FromUtf8(utf8));
+}
+
+void DeviceContext::DeviceTextUtf8(POINT topLeft, std::string_view utf8)
+{
+    DeviceText(topLeft, Cp1250::FromUtf8(utf8));
+}
+
+int32_t DeviceContext::RingReach() const
+{
+    return std::max(6, 6 * DpiY() / 96);
+}
+
+void DeviceContext::Ring(POINT centre, COLORREF color)
+{
+    DeviceRing(LogicalToDevice(centre), color);
+}
+
+void DeviceContext::DeviceRing(POINT c, COLORREF color)
+{
+    const int32_t r = RingReach() * 2 / 3;
+    const int32_t d = r * 2 / 5;
+    const Pen pen = SelectPen({Pen::kSolid, 1, color});
+    DevicePolylines({{{c.x - d, c.y - r}, {c.x + d, c.y - r}, {c.x + r, c.y - d}, {c.x + r, c.y + d},
+                      {c.x + d, c.y + r}, {c.x - d, c.y + r}, {c.x - r, c.y + d}, {c.x - r, c.y - d},
+                      {c.x - d, c.y - r}}});
+    SelectPen(pen);
 }
 
 void DeviceContext::Line(POINT from, POINT to)

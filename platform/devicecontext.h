@@ -7,10 +7,11 @@
 #include <string_view>
 #include <vector>
 
-/// A pen: solid or dotted, width in device pixels at 96 pixels per inch.
+/// A pen: solid or dotted, width in device pixels at 96 pixels per inch; a
+/// pen of style kNone draws no line (a filled shape without a border).
 struct Pen
 {
-    enum Style { kSolid, kDot };
+    enum Style { kSolid, kDot, kNone };
     Style style = kSolid;
     int32_t width = 1;
     COLORREF color = 0;
@@ -22,6 +23,8 @@ struct Brush
 {
     bool hollow = true;
     COLORREF color = 0;
+    /// 255 covers what is below; less lets it show through (a shaded area).
+    uint8_t opacity = 255;
     friend bool operator==(const Brush&, const Brush&) = default;
 };
 
@@ -92,6 +95,11 @@ public:
     /// Text at a logical point, aligned as set; always without a background
     /// box (the transparent mode, the only one a chart uses).
     void TextOut(int32_t x, int32_t y, std::string_view text);
+    /// The same for a text in UTF-8, for the few signs that code page 1250
+    /// lacks (π on a scale). A back end that draws code page 1250 only gets
+    /// such a sign as '?'.
+    void TextOutUtf8(int32_t x, int32_t y, std::string_view utf8);
+    virtual TextSize GetTextExtentUtf8(std::string_view utf8) const;
 
     // Drawing in logical coordinates with the selected pen and brush.
     void Line(POINT from, POINT to);
@@ -104,6 +112,12 @@ public:
     /// rectangle draws nothing.
     void Rectangle(int32_t left, int32_t top, int32_t right, int32_t bottom);
     void SetPixel(POINT p, COLORREF color);
+    /// The ring of a point of interest centred on a logical point: a circle
+    /// in the colour on a white halo, 4 pixels in radius at 96 pixels per
+    /// inch (its size in points on every device).
+    void Ring(POINT centre, COLORREF color);
+    /// Half the size of a ring's box, in device pixels of this device.
+    int32_t RingReach() const;
 
 protected:
     // What a back end draws, in device units, with the state above.
@@ -114,8 +128,13 @@ protected:
     virtual void DevicePixel(POINT p, COLORREF color) = 0;
     /// Text whose top left corner is at p.
     virtual void DeviceText(POINT topLeft, std::string_view text) = 0;
+    virtual void DeviceTextUtf8(POINT topLeft, std::string_view utf8);
+    /// A ring as Ring describes it; by default a hollow octagon.
+    virtual void DeviceRing(POINT centre, COLORREF color);
 
 private:
+    POINT AlignedText(int32_t x, int32_t y, int32_t width) const;
+
     int32_t m_windowExtX = 1;
     int32_t m_windowExtY = 1;
     int32_t m_viewportOrgX = 0;

@@ -10,15 +10,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QPainter>
-#include <QPainterPath>
-#include <QPolygonF>
 #include <QWidget>
 
 #include <algorithm>
 #include <cmath>
-#include <map>
-#include <set>
-#include <tuple>
 
 namespace {
 
@@ -57,15 +52,6 @@ bool ToPixel(const FunctionContainer& chart, double x, double y, QPointF& pixel)
     return true;
 }
 
-// The chart x of the middle of a pixel column.
-double ColumnX(const FunctionContainer& chart, double column)
-{
-    const ChartSettings& s = chart.GetSettings();
-    const RECT& r = chart.GetPlotRect();
-    const double f = (column - r.left) / (r.right - r.left);
-    return f * s.m_xMax + (1 - f) * s.m_xMin;
-}
-
 QString KindText(CCurveOverlay::PointKind kind)
 {
     switch (kind) {
@@ -83,14 +69,19 @@ QString KindText(CCurveOverlay::PointKind kind)
 
 } // namespace
 
-CCurveOverlay::CCurveOverlay(QWidget& view) : m_view(view) {}
+CCurveOverlay::CCurveOverlay(QWidget& view, std::function<void()> ringsFound)
+    : m_view(view), m_ringsFound(std::move(ringsFound)),
+      m_worker(view, [this](ChartAnswers answers) { TakePoints(answers); })
+{
+}
 
 CCurveOverlay::~CCurveOverlay() = default;
 
 void CCurveOverlay::ChartChanged(const FunctionContainer& chart, int hint, bool pointsShown)
 {
     m_readout = Readout();
-    m_shade = Shade();
+    m_marks.area.reset();
+    m_marks.outline.clear();
     // A pan in progress moves the ranges only: the curves stay, and the
     // rings already found stay on their points until the pan ends.
     const int panStep = UpdateHint::kKeepTable | UpdateHint::kNoSend;
@@ -131,13 +122,22 @@ void CCurveOverlay::TraceCurves(const FunctionContainer& chart)
 void CCurveOverlay::FindPoints(const FunctionContainer& chart)
 {
     m_points.clear();
-    m_ringPixels.clear();
+    m_marks.rings.clear();
+    m_marks.drawnRings.clear();
     const ChartSettings& s = chart.GetSettings();
     if (!m_bPointsShown || m_curves.empty() || !std::isfinite(s.m_xMin) ||
-        !std::isfinite(s.m_xMax) || !(s.m_xMin < s.m_xMax))
+        !std::isfinite(s.m_xMax) || !(s.m_xMin < s.m_xMax)) {
+        m_worker.Cancel();
         return;
-    const ChartAnswers answers =
-        CurveAnalysis(chart, kRingEvaluations).Analyze(s.m_xMin, s.m_xMax, kRingCap);
+    }
+    m_worker.Request(CurveSet::Take(chart, s.m_xMin, s.m_xMax), kRingCap, kRingEvaluations);
+}
+
+void CCurveOverlay::TakePoints(const ChartAnswers& answers)
+{
+    m_points.clear();
+    m_marks.rings.clear();
+    m_marks.drawnRings.clear();
     auto curveOf = [this](int32_t index) -> const Traced* {
         for (const Traced& t : m_curves) {
             if (t.index == index)
@@ -164,14 +164,24 @@ void CCurveOverlay::FindPoints(const FunctionContainer& chart)
         m_points.push_back({PointKind::kIntersection, meet.x, meet.y, first->color,
                             first->label + QString::fromUtf8(" i ") + second->label});
     }
+    for (const PointOfInterest& point : m_points) {
+        const QColor& c = point.color;
+        m_marks.rings.push_back({point.x, point.y,
+                                 RGB(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
+                                     static_cast<uint8_t>(c.blue()))});
+    }
+    if (m_ringsFound)
+        m_ringsFound();
 }
 
 const CCurveOverlay::PointOfInterest* CCurveOverlay::PointNear(QPoint p) const
 {
     const PointOfInterest* nearest = nullptr;
     int best = kReach * kReach;
-    for (const auto& [at, index] : m_ringPixels) {
-        const QPoint d = at - p;
+    for (const auto& [pixel, index] : m_marks.drawnRings) {
+        if (index >= m_points.size())
+            continue;
+        const QPoint d = QPoint(pixel.x, pixel.y) - p;
         const int distance = d.x() * d.x() + d.y() * d.y();
         if (distance <= best) {
             best = distance;
@@ -199,9 +209,10 @@ void CCurveOverlay::PointerAt(const FunctionContainer& chart, QPoint p, bool gui
                       << QStringLiteral("x = %1; y = %2").arg(ValueText(point->x, 15),
                                                                ValueText(point->y, 15));
         readout.colors = {point->color, point->color};
+    } else if (guides) {
+        GuideLines(chart, readout, chart.PixelToWorld(p.x(), p.y()).x, p, plot);
     } else {
-        // At the x of the status bar's readout; with the guides every curve
-        // speaks (the guide marks the x), without them the nearest in reach.
+        // At the x of the status bar's readout: the nearest curve within reach.
         const double x = chart.PixelToWorld(p.x(), p.y()).x;
         int best = kReach + 1;
         for (Traced& t : m_curves) {
@@ -211,23 +222,69 @@ void CCurveOverlay::PointerAt(const FunctionContainer& chart, QPoint p, bool gui
                 continue;
             const QPoint pixel(p.x(), static_cast<int>(std::lround(at.y())));
             const int distance = std::abs(pixel.y() - p.y());
-            if (!plot.contains(pixel) || (!guides && distance >= best))
+            if (!plot.contains(pixel) || distance >= best)
                 continue;
-            const QString line = t.label + QStringLiteral(" = ") + ValueText(y, 15);
-            if (guides) {
-                readout.lines << line;
-                readout.colors.push_back(t.color);
-            } else {
-                best = distance;
-                readout.markers = {{pixel, t.color}};
-                readout.lines = QStringList{line};
-                readout.colors = {t.color};
-            }
+            best = distance;
+            readout.markers = {{pixel, t.color}};
+            readout.lines = QStringList{QStringLiteral("x = ") + ValueText(x, 15),
+                                        t.label + QStringLiteral(" = ") + ValueText(y, 15)};
+            readout.colors = {Qt::black, t.color};
         }
     }
     if (!readout.lines.isEmpty())
         LayOut(readout, p, plot);
     Show(std::move(readout));
+}
+
+void CCurveOverlay::GuideLines(const FunctionContainer& chart, Readout& readout, double x, QPoint p,
+                               const QRect& plot)
+{
+    if (m_pStamp == nullptr)
+        m_pStamp = std::make_unique<CTextStamp>(m_view.font());
+    struct Value
+    {
+        std::size_t curve;
+        double y;
+        int distance; ///< pixels from the pointer's y
+    };
+    std::vector<Value> values;
+    for (std::size_t i = 0; i < m_curves.size(); ++i) {
+        double y = 0;
+        QPointF at;
+        if (!m_curves[i].curve->At(x, y) || !std::isfinite(y) || !ToPixel(chart, x, y, at))
+            continue;
+        const QPoint pixel(p.x(), static_cast<int>(std::lround(at.y())));
+        if (plot.contains(pixel))
+            values.push_back({i, y, std::abs(pixel.y() - p.y())});
+    }
+    if (values.empty())
+        return;
+    // As many lines as the plot is high; past that the nearest curves keep
+    // theirs, in the list's order, and one line counts the others.
+    const int fitting = std::max(2, (plot.height() - m_pStamp->FrameHeight()) / std::max(m_pStamp->LineHeight(), 1));
+    std::size_t others = 0;
+    if (static_cast<int>(values.size()) + 1 > fitting) {
+        const std::size_t kept = static_cast<std::size_t>(std::max(fitting - 2, 1));
+        others = values.size() - kept;
+        std::vector<Value> nearest = values;
+        std::stable_sort(nearest.begin(), nearest.end(),
+                         [](const Value& a, const Value& b) { return a.distance < b.distance; });
+        nearest.resize(kept);
+        std::stable_sort(nearest.begin(), nearest.end(),
+                         [](const Value& a, const Value& b) { return a.curve < b.curve; });
+        values = std::move(nearest);
+    }
+    readout.lines << QStringLiteral("x = ") + ValueText(x, 15);
+    readout.colors.push_back(Qt::black);
+    for (const Value& v : values) {
+        const Traced& t = m_curves[v.curve];
+        readout.lines << t.label + QStringLiteral(" = ") + ValueText(v.y, 15);
+        readout.colors.push_back(t.color);
+    }
+    if (others > 0) {
+        readout.lines << QString::fromUtf8("… i %1 innych").arg(others);
+        readout.colors.push_back(Qt::black);
+    }
 }
 
 void CCurveOverlay::LayOut(Readout& readout, QPoint p, const QRect& plot)
@@ -238,12 +295,28 @@ void CCurveOverlay::LayOut(Readout& readout, QPoint p, const QRect& plot)
     // the new one is drawn in its pixels.
     readout.image = std::move(m_readout.image);
     m_pStamp->Draw(readout.lines, readout.colors, readout.image);
-    // Up and to the right of the pointer, turned back inside the plot.
+    // Up and to the right of the pointer, turned back inside the plot, and
+    // off the legend where the plot leaves room beside it.
     QRect box(QPoint(p.x() + 12, p.y() - 12 - readout.image.height()), readout.image.size());
     if (box.right() > plot.right())
         box.moveRight(p.x() - 12);
     if (box.top() < plot.top())
         box.moveTop(p.y() + 12);
+    if (box.intersects(m_legend)) {
+        QRect above = box;
+        above.moveBottom(m_legend.top() - 1);
+        QRect left = box;
+        left.moveRight(m_legend.left() - 1);
+        if (above.top() >= plot.top())
+            box = above;
+        else if (left.left() >= plot.left())
+            box = left;
+    }
+    // Never past the plot's edges, whatever the pointer's place.
+    box.moveBottom(std::min(box.bottom(), plot.bottom()));
+    box.moveTop(std::max(box.top(), plot.top()));
+    box.moveRight(std::min(box.right(), plot.right()));
+    box.moveLeft(std::max(box.left(), plot.left()));
     readout.box = box;
 }
 
@@ -303,114 +376,30 @@ bool CCurveOverlay::CopyPointAt(QPoint p)
     return true;
 }
 
-void CCurveOverlay::SetShade(int32_t index, double a, double b)
+void CCurveOverlay::SetShade(const FunctionContainer& chart, const ShadedArea& area)
 {
-    m_shade = {true, index, a, b};
+    if (!m_bTraced)
+        TraceCurves(chart);
+    m_marks.area = area;
+    m_marks.outline = ShadeOutline(chart, area);
 }
 
-void CCurveOverlay::DrawShade(QPainter& painter, const FunctionContainer& chart)
+void CCurveOverlay::ImageDrawn(const FunctionContainer& chart)
 {
-    if (!m_shade.shown)
-        return;
-    const Traced* traced = nullptr;
-    for (const Traced& t : m_curves) {
-        if (t.index == m_shade.index)
-            traced = &t;
-    }
-    const QRect plot = PlotOf(chart);
-    QPointF left;
-    QPointF right;
-    QPointF axis;
-    if (traced == nullptr || plot.isEmpty() || !ToPixel(chart, m_shade.a, 0, left) ||
-        !ToPixel(chart, m_shade.b, 0, right) || !ToPixel(chart, 0, 0, axis))
-        return;
-    const double axisY = std::clamp(axis.y(), plot.top() - 1.0, plot.bottom() + 2.0);
-    const double first = std::max(left.x(), plot.left() - 1.0);
-    const double last = std::min(right.x(), plot.right() + 2.0);
-    if (!(first < last))
-        return;
-
-    // One polygon per run of defined values, closed along the axis: a
-    // column at a time, with the ends of the interval where they lie.
-    QPainterPath path;
-    QPolygonF run;
-    auto close = [&] {
-        if (run.size() > 1) {
-            run.prepend(QPointF(run.front().x(), axisY));
-            run.append(QPointF(run.back().x(), axisY));
-            path.addPolygon(run);
-            path.closeSubpath();
-        }
-        run.clear();
-    };
-    Curve& curve = *traced->curve;
-    const double lo = std::min(std::max(m_shade.a, chart.GetSettings().m_xMin), m_shade.b);
-    const double hi = std::max(std::min(m_shade.b, chart.GetSettings().m_xMax), lo);
-    const int columns = static_cast<int>(std::ceil(last - first));
-    for (int i = 0; i <= columns; ++i) {
-        const double column = std::min(first + i, last);
-        const double x = i == 0 ? lo : i == columns ? hi : std::clamp(ColumnX(chart, column), lo, hi);
-        double y = 0;
-        QPointF at;
-        if (!curve.At(x, y) || !std::isfinite(y) || !ToPixel(chart, x, y, at)) {
-            close();
-            continue;
-        }
-        run.append(QPointF(column, std::clamp(at.y(), plot.top() - 2.0, plot.bottom() + 3.0)));
-    }
-    close();
-    QColor fill = traced->color;
-    fill.setAlpha(80);
-    painter.save();
-    painter.setClipRect(plot);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(fill);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.drawPath(path);
-    painter.restore();
+    const RECT& r = chart.GetLegendRect();
+    m_legend = r.right > r.left ? QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)) : QRect();
 }
 
-void CCurveOverlay::DrawInto(QPainter& painter, const FunctionContainer& chart)
+ChartMarks CCurveOverlay::PictureMarks(bool rings) const
 {
-    DrawShade(painter, chart);
-    DrawRings(painter, chart);
-}
-
-void CCurveOverlay::DrawRings(QPainter& painter, const FunctionContainer& chart)
-{
-    // One antialiased ring per colour, copied to every point; points that
-    // fall on a pixel already ringed in their colour (a crowd of them where
-    // a curve oscillates faster than the pixels) are drawn once.
-    std::map<QRgb, QImage> sprites;
-    auto sprite = [&sprites](const QColor& color) -> const QImage& {
-        QImage& image = sprites[color.rgb()];
-        if (image.isNull()) {
-            image = QImage(13, 13, QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter p(&image);
-            p.setRenderHint(QPainter::Antialiasing, true);
-            p.setBrush(Qt::NoBrush);
-            p.setPen(QPen(Qt::white, 3));
-            p.drawEllipse(QPointF(6.5, 6.5), 4, 4);
-            p.setPen(QPen(color, 1.5));
-            p.drawEllipse(QPointF(6.5, 6.5), 4, 4);
-        }
-        return image;
-    };
-    const QRect plot = PlotOf(chart);
-    std::set<std::tuple<int, int, QRgb>> drawn;
-    m_ringPixels.clear();
-    for (std::size_t i = 0; i < m_points.size(); ++i) {
-        const PointOfInterest& point = m_points[i];
-        QPointF at;
-        if (!ToPixel(chart, point.x, point.y, at))
-            continue;
-        const QPoint pixel(static_cast<int>(std::lround(at.x())), static_cast<int>(std::lround(at.y())));
-        if (!plot.contains(pixel) || !drawn.emplace(pixel.x(), pixel.y(), point.color.rgb()).second)
-            continue;
-        painter.drawImage(pixel - QPoint(6, 6), sprite(point.color));
-        m_ringPixels.emplace_back(pixel, i);
-    }
+    if (rings && m_bPointsShown)
+        FinishPoints();
+    ChartMarks marks;
+    marks.area = m_marks.area;
+    marks.outline = m_marks.outline;
+    if (rings && m_bPointsShown)
+        marks.rings = m_marks.rings;
+    return marks;
 }
 
 void CCurveOverlay::Paint(QPainter& painter) const

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "chart/chartmarks.h"
 #include "chart/curve.h"
+#include "views/ringworker.h"
 
 #include <QColor>
 #include <QImage>
@@ -11,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -25,15 +28,20 @@ class QWidget;
 /// the values under the pointer, the points of interest as rings and the
 /// shaded area under a curve.
 ///
-/// The shade and the rings go into the chart image when it is drawn (the
-/// shade lasts until the chart next changes); the values are painted over the
-/// image in the view's paint event, so moving the pointer repaints the
-/// readout's old and new rectangles only, never the chart.
+/// The shade and the rings go into the chart image when it is drawn, as
+/// marks the chart draws (the shade lasts until the chart next changes); the
+/// values are painted over the image in the view's paint event, so moving the
+/// pointer repaints the readout's old and new rectangles only, never the
+/// chart.
 ///
-/// The rings are the analysis of the visible range, made when the chart
+/// The rings are the analysis of the visible range, asked for when the chart
 /// changes while they are shown, never while a pan is in progress (the rings
 /// found before stay where their points are), and bounded: at most
-/// kRingEvaluations point evaluations and kRingCap points of each list.
+/// kRingEvaluations units of work and kRingCap points of each list, spread
+/// over the range. They are worked out off the GUI thread (CRingWorker): the
+/// chart shows at once, the rings when they are found (`ringsFound` is
+/// called then, to draw the image again); until then the rings of the chart
+/// before are not shown.
 class CCurveOverlay
 {
 public:
@@ -53,7 +61,7 @@ public:
     static constexpr std::size_t kRingCap = 200;
     static constexpr std::size_t kRingEvaluations = 400000;
 
-    explicit CCurveOverlay(QWidget& view);
+    CCurveOverlay(QWidget& view, std::function<void()> ringsFound);
     ~CCurveOverlay();
     CCurveOverlay(const CCurveOverlay&) = delete;
     CCurveOverlay& operator=(const CCurveOverlay&) = delete;
@@ -63,6 +71,10 @@ public:
     void ChartChanged(const FunctionContainer& chart, int hint, bool pointsShown);
     void SetPointsShown(const FunctionContainer& chart, bool shown);
     const std::vector<PointOfInterest>& Points() const { return m_points; }
+    /// Whether rings asked for are still being worked out.
+    bool PointsPending() const { return m_worker.Pending(); }
+    /// Waits for the rings being worked out and takes them now.
+    void FinishPoints() const { m_worker.Finish(); }
 
     /// The pointer is at p (view pixels; the chart's plot rectangle is this
     /// view's). Over a ring: its kind and coordinates; otherwise the value of
@@ -75,12 +87,17 @@ public:
     /// Copies "x; y" of the ring at p to the clipboard; false when none is there.
     bool CopyPointAt(QPoint p);
 
-    /// Shades the area between the function at `index` and the x axis over
-    /// a ... b when the image is next drawn.
-    void SetShade(int32_t index, double a, double b);
-    bool HasShade() const { return m_shade.shown; }
-    /// The shade and the rings, into the chart image after the chart.
-    void DrawInto(QPainter& painter, const FunctionContainer& chart);
+    /// Shades the area when the image is next drawn, with its label.
+    void SetShade(const FunctionContainer& chart, const ShadedArea& area);
+    bool HasShade() const { return m_marks.area.has_value(); }
+    /// The shade and the rings for the chart image; the drawing records in
+    /// them where it put the rings, and where the legend is.
+    ChartMarks& ImageMarks() { return m_marks; }
+    void ImageDrawn(const FunctionContainer& chart);
+    /// The shade, and the rings when `rings` and they are shown: what a copy,
+    /// an export or a printout of the view adds to the chart (it waits for
+    /// rings being worked out).
+    ChartMarks PictureMarks(bool rings) const;
     /// The readout, in the view's paint event.
     void Paint(QPainter& painter) const;
 
@@ -107,21 +124,17 @@ private:
         /// What showing or erasing it repaints: the box and the markers.
         QRect Bounds() const;
     };
-    struct Shade
-    {
-        bool shown = false;
-        int32_t index = 0;
-        double a = 0;
-        double b = 0;
-    };
-
     void TraceCurves(const FunctionContainer& chart);
     void FindPoints(const FunctionContainer& chart);
+    void TakePoints(const ChartAnswers& answers);
     /// The ring within kReach of p, nearest first, as the image last drew them.
     const PointOfInterest* PointNear(QPoint p) const;
+    /// The guides' readout at x: x first, then the curves' values, as many
+    /// as fit in the plot's height, the nearest to the pointer's y first
+    /// chosen, with a last line for the rest.
+    void GuideLines(const FunctionContainer& chart, Readout& readout, double x, QPoint p,
+                    const QRect& plot);
     void LayOut(Readout& readout, QPoint p, const QRect& plot);
-    void DrawShade(QPainter& painter, const FunctionContainer& chart);
-    void DrawRings(QPainter& painter, const FunctionContainer& chart);
     void Show(Readout readout);
 
     QWidget& m_view;
@@ -132,10 +145,15 @@ private:
     std::vector<Traced> m_curves;
     bool m_bPointsShown = false;
     std::vector<PointOfInterest> m_points;
-    /// Where the image shows the rings: one per pixel and colour, with the
-    /// index of its point. Hovering and clicking look here.
-    std::vector<std::pair<QPoint, std::size_t>> m_ringPixels;
+    /// The shade and the rings (one per point, in m_points' order); their
+    /// drawnRings tell where the image shows the rings: hovering and
+    /// clicking look there.
+    ChartMarks m_marks;
+    /// Where the image shows the legend: the readout keeps off it.
+    QRect m_legend;
     Readout m_readout;
-    Shade m_shade;
     std::unique_ptr<CTextStamp> m_pStamp;
+    std::function<void()> m_ringsFound;
+    /// Last: it is stopped before what it delivers to goes.
+    mutable CRingWorker m_worker;
 };

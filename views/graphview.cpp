@@ -100,9 +100,19 @@ void CZeltra20View::ShowPointsOfInterest()
     InvalidateImage();
 }
 
-void CZeltra20View::ShadeArea(int32_t index, double a, double b)
+void CZeltra20View::ShadeArea(const ShadedArea& area)
 {
-    m_overlay.SetShade(index, a, b);
+    m_overlay.SetShade(GetChartDocument().GetChart(), area);
+    InvalidateImage();
+}
+
+ChartPicture CZeltra20View::Picture(bool rings) const
+{
+    return {m_host.GetAntialiasing(), m_overlay.PictureMarks(rings)};
+}
+
+void CZeltra20View::Redraw()
+{
     InvalidateImage();
 }
 
@@ -133,10 +143,10 @@ void CZeltra20View::RenderChart()
         m_image = QImage(size, QImage::Format_RGB32);
     m_image.fill(ToQColor(chart.GetSettings().m_crBackground));
     QPainter painter(&m_image);
-    QtDeviceContext dc(painter);
-    chart.Draw(dc, {0, 0, size.width(), size.height()});
+    QtDeviceContext dc(painter, m_host.GetAntialiasing());
+    chart.Draw(dc, {0, 0, size.width(), size.height()}, &m_overlay.ImageMarks());
     m_rcPlot = chart.GetPlotRect();
-    m_overlay.DrawInto(painter, chart);
+    m_overlay.ImageDrawn(chart);
 }
 
 FunctionContainer& CZeltra20View::MouseChart()
@@ -424,25 +434,20 @@ void CZeltra20View::contextMenuEvent(QContextMenuEvent* event)
 void CZeltra20View::CopyToClipboard()
 {
     FunctionContainer& chart = GetChartDocument().GetChart();
+    // What the view shows: the shade and the rings too.
+    const ChartPicture picture = Picture(true);
     auto* data = new QMimeData;
-    data->setData(QStringLiteral("image/png"), RenderChartPng(chart, size(), devicePixelRatioF()));
-    data->setData(QStringLiteral("image/svg+xml"), RenderChartSvg(chart, size()));
+    data->setData(QStringLiteral("image/png"), RenderChartPng(chart, size(), devicePixelRatioF(), picture));
+    data->setData(QStringLiteral("image/svg+xml"), RenderChartSvg(chart, size(), picture));
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
-void PrintChart(CZeltra20Doc& document, QPrinter& printer)
+void PrintChart(CZeltra20Doc& document, QPrinter& printer, const ChartPicture& picture)
 {
     QPainter painter;
     if (!painter.begin(&printer))
         return;
-    FunctionContainer& chart = document.GetChart();
-    // Drawing records the plot rectangle for the mouse; the printer's must
-    // not replace the screen's.
-    const RECT screenPlot = chart.GetPlotRect();
     const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
-    const QRect page = area.translated(-area.topLeft());
-    QtDeviceContext dc(painter);
-    chart.Draw(dc, {page.left(), page.top(), page.right() + 1, page.bottom() + 1});
-    chart.SetPlotRect(screenPlot);
+    DrawChartPage(document.GetChart(), painter, area, picture);
     painter.end();
 }

@@ -12,6 +12,7 @@
 
 class CZeltra20Doc;
 class FunctionContainer;
+struct ChartPicture;
 class QNativeGestureEvent;
 class QPrinter;
 
@@ -27,6 +28,8 @@ public:
     virtual bool GetGuides() const = 0;
     /// Whether the zeros, extrema and intersections show as rings.
     virtual bool GetPointsOfInterest() const = 0;
+    /// Whether charts are drawn smoothed ("Wygładzanie krawędzi").
+    virtual bool GetAntialiasing() const = 0;
     /// Status-bar panes 1 and 2; empty texts clear them.
     virtual void ShowCoordinates(const QString& x, const QString& y) = 0;
     virtual void ShowContextMenu(const QPoint& globalPos) = 0;
@@ -66,9 +69,13 @@ public:
     const CCurveOverlay& GetOverlay() const { return m_overlay; }
     /// Follows the host's switch of the rings.
     void ShowPointsOfInterest();
-    /// Shades the area under the function at `index` over a ... b until the
-    /// chart next changes.
-    void ShadeArea(int32_t index, double a, double b);
+    /// Shades the area until the chart next changes.
+    void ShadeArea(const ShadedArea& area);
+    /// What a copy, an export or a printout shows: the chart as this view
+    /// draws it, with its shade, and its rings when `rings` (and shown).
+    ChartPicture Picture(bool rings) const;
+    /// The drawing changed (smoothing, spacings): the image is drawn again.
+    void Redraw();
 
 protected:
     bool event(QEvent* event) override;
@@ -152,9 +159,9 @@ private:
     bool m_bResultPending = false; ///< a step went to no one else yet
     Ranges m_gestureRanges{};
     QTimer m_gestureEnd;
-    CCurveOverlay m_overlay{*this};
+    CCurveOverlay m_overlay{*this, [this] { InvalidateImage(); }};
 };
 
 /// Prints the chart on the printer's page within its printable area, without
 /// background: the printout of the graph and of the value table alike.
-void PrintChart(CZeltra20Doc& document, QPrinter& printer);
+void PrintChart(CZeltra20Doc& document, QPrinter& printer, const ChartPicture& picture);

@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "chart/chartmath.h"
+
 #include <cmath>
 
 TableCellDelegate::TableCellDelegate(QObject* parent) : QAbstractItemDelegate(parent) {}
@@ -59,9 +61,39 @@ const TableCellDelegate::Glyph* TableCellDelegate::Find(QChar c) const
     return &glyph;
 }
 
-void TableCellDelegate::DrawText(QPainter* painter, const QRect& cell, const QString& text) const
+qreal TableCellDelegate::Width(const QString& text) const
+{
+    qreal width = 0;
+    for (QChar c : text) {
+        const Glyph* glyph = Find(c);
+        if (glyph == nullptr)
+            return -1;
+        width += glyph->advance;
+    }
+    return width;
+}
+
+QString TableCellDelegate::Fitting(const QString& text, qreal room) const
+{
+    const qreal width = Width(text);
+    if (width < 0 || width <= room)
+        return text;
+    bool number = false;
+    const double value = text.toDouble(&number);
+    if (!number || !std::isfinite(value))
+        return text;
+    for (int digits = 5; digits >= 1; --digits) {
+        const QString shorter = QString::fromStdString(FormatG(value, digits));
+        if (Width(shorter) <= room)
+            return shorter;
+    }
+    return text;
+}
+
+void TableCellDelegate::DrawText(QPainter* painter, const QRect& cell, const QString& cellText) const
 {
     const QRect area = cell.adjusted(kMargin, 0, -kMargin, 0);
+    const QString text = Fitting(cellText, area.width());
     const qreal room = area.width();
     const Glyph* dot = Find(QLatin1Char('.'));
     m_indexes.clear();

@@ -7,9 +7,11 @@
 
 #include <array>
 
-/// Paints the value table's cells: the cell's text, left-aligned on one line
-/// and cut with "..." where the column is too narrow, on the selection colour
-/// when the row is selected.
+/// Paints the value table's cells: the cell's text, left-aligned on one line,
+/// on the selection colour when the row is selected. A number too wide for
+/// its column is written with as many significant digits as fit (2.44929e-16
+/// as 2.4e-16), never cut; only a text that is no number, or a number whose
+/// one digit does not fit, is cut with "...".
 ///
 /// A table shows many short texts of few characters (digits, '.', '-', 'e',
 /// '+', "nan", "inf"), so the glyph and advance of every ASCII character are
@@ -39,6 +41,12 @@ private:
     void UseFont(const QFont& font) const;
     const Glyph* Find(QChar c) const;
     void DrawText(QPainter* painter, const QRect& cell, const QString& text) const;
+    /// The width of a text in the cell font; negative when a character is
+    /// not in the glyph cache.
+    qreal Width(const QString& text) const;
+    /// The number of `text` with fewer significant digits, so it fits in
+    /// `room`; the text itself when it fits or is no number.
+    QString Fitting(const QString& text, qreal room) const;
 
     // The glyph cache of the font last painted with.
     mutable QFont m_font;

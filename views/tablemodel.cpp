@@ -4,6 +4,8 @@
 #include "chart/functioncontainer.h"
 #include "framework/qtstring.h"
 
+#include <cmath>
+
 TableModel::TableModel(FunctionContainer& chart, QObject* parent)
     : QAbstractTableModel(parent), m_chart(chart)
 {
@@ -16,6 +18,7 @@ void TableModel::Rebuild()
     m_labels.clear();
     m_columns.clear();
     m_arguments.clear();
+    m_largest.clear();
 
     const std::vector<FunctionEntry>& functions = m_chart.GetFunctions();
     if (!functions.empty()) {
@@ -24,6 +27,12 @@ void TableModel::Rebuild()
             if (functions[i].m_bVisible) {
                 m_labels.push_back(FromCp1250(LegendLabel(functions[i])));
                 m_columns.push_back(i);
+                double largest = 0;
+                for (double v : m_chart.GetTableValues(i)) {
+                    if (std::isfinite(v) && v != FunctionContainer::kErrorValue)
+                        largest = std::max(largest, std::fabs(v));
+                }
+                m_largest.push_back(largest);
             }
         }
         // Row k stands at x0 + k * h, as its values were computed.
@@ -47,14 +56,29 @@ int TableModel::columnCount(const QModelIndex& parent) const
 
 QVariant TableModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid))
         return QVariant();
     const auto row = static_cast<std::size_t>(index.row());
-    if (index.column() == 0)
+    if (index.column() == 0) {
+        if (role == Qt::ToolTipRole)
+            return QString::fromStdString(ShortestNumber(m_arguments[row]));
         return QString::fromStdString(FormatG(m_arguments[row]));
+    }
 
-    const std::size_t function = m_columns[static_cast<std::size_t>(index.column() - 1)];
-    return QString::fromStdString(m_chart.GetTableText(function, row));
+    const auto column = static_cast<std::size_t>(index.column() - 1);
+    const std::size_t function = m_columns[column];
+    const std::string text = m_chart.GetTableText(function, row);
+    const std::vector<double>& values = m_chart.GetTableValues(function);
+    if (text.empty() || row >= values.size() || !std::isfinite(values[row]))
+        return role == Qt::DisplayRole ? QVariant(QString::fromStdString(text)) : QVariant();
+    const double v = values[row];
+    if (role == Qt::ToolTipRole)
+        return QString::fromStdString(ShortestNumber(v));
+    // The rounding left of a zero reads as one; the tooltip keeps the value.
+    if (v != 0 && std::fabs(v) < 1e-12 * m_largest[column])
+        return QStringLiteral("0");
+    return QString::fromStdString(text);
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const

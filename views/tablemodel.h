@@ -15,6 +15,10 @@ class FunctionContainer;
 /// evaluation failed is an empty cell. Without functions there are no columns
 /// at all; with functions but none visible there is the "x" column alone.
 ///
+/// A value below 1e-12 of its column's largest magnitude (the rounding left
+/// of a zero, as sin(-2pi) = 2.44929e-16) reads 0; every value cell's tooltip
+/// gives the value in full.
+///
 /// Rebuild fixes the columns, their labels, the rows and the arguments; until
 /// the next Rebuild they stay as they are whatever the chart does. The values
 /// are read from the chart's committed list when a cell is shown, so the table
@@ -44,4 +48,5 @@ private:
     QStringList m_labels;               ///< column headers, "x" first
     std::vector<std::size_t> m_columns; ///< committed-list index of each function column
     std::vector<double> m_arguments;    ///< x of each row
+    std::vector<double> m_largest;      ///< the largest finite magnitude of each function column
 };

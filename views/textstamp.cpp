@@ -1,5 +1,7 @@
 #include "views/textstamp.h"
 
+#include "chart/chartcolors.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -46,6 +48,27 @@ const QImage& CTextStamp::Glyph(QChar c, const QColor& color)
     return glyph;
 }
 
+int CTextStamp::FrameHeight() const
+{
+    return 2 * 2;
+}
+
+QColor CTextStamp::Ink(const QColor& color)
+{
+    const auto it = m_inks.find(color.rgb());
+    if (it != m_inks.end())
+        return it->second;
+    const COLORREF legible = LegibleOn(RGB(static_cast<uint8_t>(color.red()), static_cast<uint8_t>(color.green()),
+                                           static_cast<uint8_t>(color.blue())),
+                                       RGB(static_cast<uint8_t>(kBackground.red()),
+                                           static_cast<uint8_t>(kBackground.green()),
+                                           static_cast<uint8_t>(kBackground.blue())),
+                                       3.0);
+    const QColor ink(GetRValue(legible), GetGValue(legible), GetBValue(legible));
+    m_inks.emplace(color.rgb(), ink);
+    return ink;
+}
+
 QSize CTextStamp::Measure(const QStringList& lines)
 {
     int width = 0;
@@ -55,7 +78,7 @@ QSize CTextStamp::Measure(const QStringList& lines)
             w += Advance(c);
         width = std::max(width, w);
     }
-    return QSize(width + 2 * kMargin, m_nHeight * static_cast<int>(lines.size()) + 2 * 2);
+    return QSize(width + 2 * kMargin, m_nHeight * static_cast<int>(lines.size()) + FrameHeight());
 }
 
 void CTextStamp::Draw(const QStringList& lines, const std::vector<QColor>& colors, QImage& box)
@@ -68,7 +91,7 @@ void CTextStamp::Draw(const QStringList& lines, const std::vector<QColor>& color
     const qsizetype stride = box.bytesPerLine();
     const int boxWidth = box.width();
     for (int i = 0; i < lines.size(); ++i) {
-        const QColor& color = colors[static_cast<std::size_t>(i)];
+        const QColor color = Ink(colors[static_cast<std::size_t>(i)]);
         std::vector<QImage>& ascii = m_ascii[color.rgb()];
         ascii.resize(128);
         int x = kMargin;

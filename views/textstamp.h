@@ -22,6 +22,12 @@ public:
 
     /// The box of the lines: a border, a margin and one line per row.
     QSize Measure(const QStringList& lines);
+    /// Pixels a line adds to the box, and the box's height without lines.
+    int LineHeight() const { return m_nHeight; }
+    int FrameHeight() const;
+    /// The colour a line of `color` is written in: the colour itself, or
+    /// darkened until it reads on the box with a contrast of at least 3:1.
+    QColor Ink(const QColor& color);
     /// Draws the box with each line in its colour (colors: one per line) into
     /// `box`, whose pixels are reused when it has the box's size.
     void Draw(const QStringList& lines, const std::vector<QColor>& colors, QImage& box);
@@ -37,4 +43,5 @@ private:
     std::map<std::pair<QRgb, char16_t>, QImage> m_glyphs;
     /// The glyphs of ASCII characters by colour, for lookups without a search.
     std::map<QRgb, std::vector<QImage>> m_ascii;
+    std::map<QRgb, QColor> m_inks;
 };

@@ -11,6 +11,8 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFontMetrics>
+#include <QMimeData>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -75,10 +77,20 @@ private:
                                                               (r.bottom - r.top))));
     }
 
+    // The rings, once the worker has found them and the view drawn them.
+    const std::vector<CCurveOverlay::PointOfInterest>& Rings()
+    {
+        const bool found = QTest::qWaitFor([this] { return !Overlay().PointsPending(); }, 10000);
+        if (!found)
+            qWarning("the rings were not found in time");
+        QCoreApplication::processEvents();
+        return Overlay().Points();
+    }
+
     std::vector<double> Zeros()
     {
         std::vector<double> zeros;
-        for (const CCurveOverlay::PointOfInterest& p : Overlay().Points()) {
+        for (const CCurveOverlay::PointOfInterest& p : Rings()) {
             if (p.kind == Kind::kZero)
                 zeros.push_back(p.x);
         }
@@ -135,6 +147,9 @@ private slots:
             const bool sine = line.startsWith("sin");
             line = line.section('=', 0, 0) + "= " + ValueText(sine ? std::sin(x) : std::cos(x), 15);
         }
+        // The x the values are read at comes first.
+        if (!lines.isEmpty())
+            lines.prepend("x = " + ValueText(x, 15));
         QTest::mouseMove(View(), p + QPoint(0, 3));
         QTest::mouseMove(View(), p);
         QCOMPARE(Overlay().ReadoutLines(), lines);
@@ -187,16 +202,35 @@ private slots:
     {
         NewChart({"sin(x)", "x^2-2"});
         int meetings = 0;
-        for (const CCurveOverlay::PointOfInterest& p : Overlay().Points())
+        for (const CCurveOverlay::PointOfInterest& p : Rings())
             meetings += p.kind == Kind::kIntersection;
         QCOMPARE(meetings, 2);
         QVERIFY(!Zeros().empty());
         Frame().GetAction(Cmd::kPointsOfInterest)->trigger();
-        QVERIFY(Overlay().Points().empty());
+        QVERIFY(Rings().empty());
         // A click where a ring was is a plain click again.
         QApplication::clipboard()->setText("kept");
         QTest::mouseClick(View(), Qt::LeftButton, Qt::NoModifier, Pixel(std::sqrt(2.0), 0));
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("kept"));
+    }
+
+    void ringsFollowTheNewestChart()
+    {
+        // Each change asks for rings again; those of a chart already
+        // replaced never show, even when they were being worked out.
+        NewChart({"sin(300*x)"});
+        for (const char* formula : {"sin(x)", "x^3-x", "x^2-2"}) {
+            Chart().BeginEdit();
+            Chart().SetCurrent(0);
+            Chart().SetFunction(formula, 0, true, 0);
+            Chart().CommitEdit();
+            Doc().UpdateAllViews(nullptr, 0);
+        }
+        const std::vector<double> zeros = Zeros();
+        QCOMPARE(zeros.size(), std::size_t{2});
+        QCOMPARE(zeros[1], std::sqrt(2.0));
+        QCOMPARE(zeros[0], -std::sqrt(2.0));
+        QVERIFY(!Overlay().PointsPending());
     }
 
     void theSwitchIsRememberedAcrossARestart()
@@ -211,7 +245,7 @@ private slots:
             QVERIFY(!Frame().GetAction(command)->isEnabled());
         NewChart({"sin(x)"});
         QVERIFY(!Frame().GetAction(Cmd::kPointsOfInterest)->isChecked());
-        QVERIFY(Overlay().Points().empty());
+        QVERIFY(Rings().empty());
         // Not part of the chart: a saved chart has no say in it.
         QVERIFY(!Doc().IsModified());
         Frame().GetAction(Cmd::kPointsOfInterest)->trigger();
@@ -332,6 +366,124 @@ private slots:
             Frame().GetAction(Cmd::kZoomIn)->trigger();
         }
         QVERIFY(!View()->GetOverlay().HasShade());
+    }
+
+    void readoutFitsTheViewWithManyCurves_data()
+    {
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<int>("curves");
+        QTest::newRow("30 curves in a small window") << QSize(700, 420) << 30;
+        QTest::newRow("30 curves in a large window") << QSize(1000, 950) << 30;
+        QTest::newRow("3 curves, all listed") << QSize(700, 420) << 3;
+    }
+
+    void readoutFitsTheViewWithManyCurves()
+    {
+        QFETCH(QSize, window);
+        QFETCH(int, curves);
+        m_frame->resize(window);
+        Frame().GetDocManager().OnFileNew();
+        Chart().BeginEdit();
+        for (int k = 0; k < curves; ++k) {
+            Chart().SetCurrent(-1);
+            Chart().SetFunction("sin(x)+" + std::to_string(k) + "/10", 0, true, 0);
+        }
+        Chart().CommitEdit();
+        Doc().UpdateAllViews(nullptr, 0);
+        Doc().SetModifiedFlag(false);
+        Frame().GetAction(Cmd::kGuides)->trigger();
+        QCoreApplication::processEvents();
+        // Among the curves, near the middle of the bunch.
+        const QPoint p = Pixel(1, std::sin(1.0) + (curves - 1) / 20.0);
+        QTest::mouseMove(View(), p + QPoint(0, 3));
+        QTest::mouseMove(View(), p);
+        const QStringList lines = Overlay().ReadoutLines();
+        QVERIFY(!lines.isEmpty());
+        QVERIFY2(lines.front().startsWith("x = "), qPrintable(lines.front()));
+        const RECT& r = Chart().GetPlotRect();
+        const int lineHeight = QFontMetrics(View()->font()).height();
+        QVERIFY(lines.size() * lineHeight <= r.bottom - r.top);
+        const int shown = static_cast<int>(lines.size()) - 1;
+        if (shown >= curves) {
+            QCOMPARE(shown, curves);
+            return;
+        }
+        // The rest are counted, the nearest to the pointer listed.
+        const QString others = QString::fromUtf8("\u2026 i %1 innych").arg(curves - shown + 1);
+        QCOMPARE(lines.back(), others);
+        const double x = Chart().PixelToWorld(p.x(), p.y()).x;
+        const double y = Chart().PixelToWorld(p.x(), p.y()).y;
+        const long nearest = std::lround((y - std::sin(x)) * 10);
+        QVERIFY(lines.contains(QStringLiteral("sin(x)+%1/10 = ").arg(nearest) +
+                               ValueText(std::sin(x) + nearest / 10.0, 15)));
+        // Inside the view, clear of the legend where there is room.
+        const QImage image = View()->grab().toImage();
+        QCOMPARE(image.size(), View()->size());
+    }
+
+    void copyShowsTheShadeAndTheRings()
+    {
+        constexpr COLORREF curve = RGB(213, 94, 0);
+        Frame().GetDocManager().OnFileNew();
+        Chart().BeginEdit();
+        Chart().SetFunction("sin(x)", 0, true, curve);
+        Chart().CommitEdit();
+        Doc().UpdateAllViews(nullptr, 0);
+        Doc().SetModifiedFlag(false);
+        QCoreApplication::processEvents();
+        auto copied = [this] {
+            Frame().GetAction(Cmd::kEditCopy)->trigger();
+            return QImage::fromData(QApplication::clipboard()->mimeData()->data("image/png"));
+        };
+        auto shaded = [](QRgb pixel) {
+            auto blend = [](int channel) { return 255 + (channel - 255) * 80 / 255; };
+            return std::abs(qRed(pixel) - blend(GetRValue(curve))) <= 2 &&
+                   std::abs(qGreen(pixel) - blend(GetGValue(curve))) <= 2 &&
+                   std::abs(qBlue(pixel) - blend(GetBValue(curve))) <= 2;
+        };
+        const QImage bare = copied();
+        WhenModal([](QWidget* modal) {
+            const QList<QLineEdit*> fields = modal->findChildren<QLineEdit*>();
+            fields[0]->setText("0");
+            fields[1]->setText("pi");
+            static_cast<QDialog*>(modal)->accept();
+        });
+        Frame().GetAction(Cmd::kArea)->trigger();
+        const QImage shade = copied();
+        QVERIFY(shade != bare);
+        // What the window shows is what is copied.
+        QCOMPARE(shade, View()->grab().toImage().convertToFormat(shade.format()));
+        const int first = Pixel(0, 0).x();
+        const int last = Pixel(std::numbers::pi, 0).x();
+        int inside = 0;
+        int outside = 0;
+        for (int y = 0; y < shade.height(); ++y) {
+            for (int x = 0; x < shade.width(); ++x) {
+                if (shaded(shade.pixel(x, y)))
+                    (x >= first - 1 && x <= last + 1 ? inside : outside) += 1;
+            }
+        }
+        QVERIFY2(inside > 1000, qPrintable(QString::number(inside)));
+        QCOMPARE(outside, 0);
+        // The rings are in it: without them the picture differs.
+        Frame().GetAction(Cmd::kPointsOfInterest)->trigger();
+        QVERIFY(copied() != shade);
+    }
+
+    void smoothingIsAProgramSetting()
+    {
+        NewChart({"sin(3*x)"});
+        QAction* smoothing = Frame().GetAction(Cmd::kAntialiasing);
+        QVERIFY(smoothing->isChecked());
+        const QImage smooth = View()->grab().toImage();
+        smoothing->trigger();
+        QVERIFY(!smoothing->isChecked());
+        QVERIFY(View()->grab().toImage() != smooth);
+        QCOMPARE(QSettings().value("Settings/Antialiasing").toBool(), false);
+        // Remembered by the next window.
+        cleanup();
+        OpenFrame();
+        QVERIFY(!Frame().GetAction(Cmd::kAntialiasing)->isChecked());
     }
 };
 

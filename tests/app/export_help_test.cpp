@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QCheckBox>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -63,6 +64,10 @@ void AnswerSizeDialog(QWidget* modal, QSize typed)
     auto* dialog = qobject_cast<CImageSizeDlg*>(modal);
     QVERIFY(dialog != nullptr);
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Rozmiar obrazu"));
+    // The rings go into the picture as the window shows them.
+    const QList<QCheckBox*> points = dialog->findChildren<QCheckBox*>();
+    QCOMPARE(points.size(), 1);
+    QCOMPARE(points.at(0)->text(), QString::fromUtf8("Z &punktami charakterystycznymi"));
     if (typed.isValid()) {
         const QList<QRadioButton*> choices = dialog->findChildren<QRadioButton*>();
         choices.at(1)->click();

@@ -3,6 +3,8 @@
 #include "chart/steepruns.h"
 #include "platform/archive.h"
 
+#include "tests/platform/recordingdevicecontext.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -250,7 +252,9 @@ TEST(ExactRules, TickLabelsTellTicksApart)
         std::vector<double> values;
         std::vector<std::string> labels;
     } rows[] = {
-        {"already distinct keep %g", {-5, -0.5, 0, 1e-7, 1234567}, {"-5", "-0.5", "0", "1e-07", "1.23457e+06"}},
+        {"already distinct keep six digits", {-5, -0.5, 0, 1e-7, 1234567}, {"-5", "-0.5", "0", "1e-07", "1234567"}},
+        {"plain digits where not longer", {1700000040, 1700000050}, {"1700000040", "1700000050"}},
+        {"exponent where much shorter", {1e15, 2e15}, {"1e+15", "2e+15"}},
         {"a millionth apart", {1000000, 1000000.1, 1000000.2}, {"1000000", "1000000.1", "1000000.2"}},
         {"after deep zooms", {-0.45454545, -0.45454546, -0.45454547},
          {"-0.45454545", "-0.45454546", "-0.45454547"}},
@@ -264,15 +268,19 @@ TEST(ExactRules, TickLabelsTellTicksApart)
 
     FunctionContainer chart;
     Fill(chart, {{"x", 0}}, "1000000", "1000001");
-    const std::vector<std::string> x = chart.GetScaleLabels(true, 800);
+    RecordingDeviceContext dc;
+    chart.Draw(dc, {0, 0, 800, 600});
+    const std::vector<std::string> x = chart.GetScaleLabels(true);
     ASSERT_EQ(x.size(), 11u);
     EXPECT_EQ(x.front(), "1000000");
     EXPECT_EQ(x[3], "1000000.3");
+    // Moved in from the right edge, not off the picture.
     EXPECT_EQ(x.back(), "1000001");
 
     // The default chart's labels are those of "%g".
     FunctionContainer plain;
-    EXPECT_EQ(plain.GetScaleLabels(false, 600),
+    plain.Draw(dc, {0, 0, 800, 600});
+    EXPECT_EQ(plain.GetScaleLabels(false),
               (std::vector<std::string>{"-5", "-4", "-3", "-2", "-1", "0", "1", "2", "3", "4", "5"}));
 }
 

@@ -209,9 +209,11 @@ TEST(FunctionList, ColoursLabelsAndCurrent)
     FunctionContainer chart;
     EXPECT_EQ(chart.GetColor(), RGB(0, 0, 0));
     chart.BeginEdit();
-    const std::vector<COLORREF> cycle = {RGB(0, 0, 0),     RGB(255, 0, 0),   RGB(0, 255, 0),
-                                         RGB(255, 255, 0), RGB(0, 0, 255),   RGB(255, 0, 255),
-                                         RGB(0, 255, 255), RGB(0, 0, 0)};
+    // The palette: black, orange, sky blue, bluish green, blue, vermillion,
+    // reddish purple, and black again.
+    const std::vector<COLORREF> cycle = {RGB(0, 0, 0),     RGB(230, 159, 0), RGB(86, 180, 233),
+                                         RGB(0, 158, 115), RGB(0, 114, 178), RGB(213, 94, 0),
+                                         RGB(204, 121, 167), RGB(0, 0, 0)};
     for (std::size_t i = 0; i < 7; ++i) {
         chart.SetCurrent(-1);
         EXPECT_EQ(chart.GetColor(), cycle[i]) << i;

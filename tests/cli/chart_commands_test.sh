@@ -15,7 +15,8 @@ trap 'rm -rf "$dir"' EXIT
   --header "Zażółć gęślą" --caption "Podpis" -o "$dir/full.osw" || fail "new full"
 dump=$("$cli" dump "$dir/full.osw")
 contains "formula" "$dump" '"m_strFormula":"log(x,2)","m_crColor":33023,"m_nDerivative":2,"m_bVisible":true'
-contains "hidden" "$dump" '"m_strFormula":"x^2","m_crColor":65280,"m_nDerivative":1,"m_bVisible":false'
+# The third function takes the palette's third colour, sky blue.
+contains "hidden" "$dump" '"m_strFormula":"x^2","m_crColor":15316054,"m_nDerivative":1,"m_bVisible":false'
 contains "header text" "$dump" '"m_szHeader":"Zażółć gęślą"'
 contains "caption shown" "$dump" '"m_bCaptionVisible":true'
 contains "range" "$dump" '"m_xMin":-3.1415926535897931,"m_xMax":3.1415926535897931,"m_yMin":-2,"m_yMax":2'
@@ -31,9 +32,9 @@ computed=$("$cli" dump --computed "$dir/full.osw")
 # The curve's own samples, at -pi + k * step degrees: a table of its own
 # range no longer takes their place.
 contains "samples" "$computed" '"m_samples":[-0.054803665148789531,-0.054256169612169003,'
-contains "scale labels" "$computed" '"scaleLabelsX":["-3","-2","-1","0","1","2","3"],"scaleLabelsY":["-2","-1.6",'
+contains "scale labels" "$computed" '"scaleLabelsX":["-3","-2","-1","0","1","2","3"],"scaleLabelsY":["-2","-1.5",'
 "$cli" new -f "x" --x "1000000:1000001" -o "$dir/narrow.osw" || fail "new narrow"
-contains "labels told apart" "$("$cli" dump --computed "$dir/narrow.osw")" '"scaleLabelsX":["1000000","1000000.1","1000000.2",'
+contains "labels told apart" "$("$cli" dump --computed "$dir/narrow.osw")" '"scaleLabelsX":["1000000","1000000.2","1000000.4",'
 contains "scales" "$computed" '"m_scaleX":5092.9581789406511'
 
 table=$("$cli" table "$dir/full.osw")
@@ -93,6 +94,22 @@ grep -q '<svg' "$dir/chart.svg" || fail "not an svg"
 "$cli" render "$dir/full.osw" -o "$dir/x.gif" 2>/dev/null && fail "gif accepted"
 err=$("$cli" render "$dir/text.osw" -o "$dir/x.png" 2>&1 >/dev/null) && fail "render of non-chart"
 contains "render refuses" "$err" "nie jest plikiem programu Osiowiec"
+
+# What the window shows besides the chart: each option changes the picture,
+# in the SVG the area's label is written out.
+"$cli" new -f "sin(x)" --x "-2pi:2pi" -o "$dir/sine.osw" || fail "new sine"
+"$cli" render "$dir/sine.osw" -o "$dir/plain.png" || fail "render plain"
+for option in "--aliased" "--points" "--area 0:0:pi" "--pi" "--classic"; do
+  # shellcheck disable=SC2086
+  "$cli" render "$dir/sine.osw" -o "$dir/marked.png" $option || fail "render $option"
+  cmp -s "$dir/plain.png" "$dir/marked.png" && fail "render $option changed nothing"
+done
+"$cli" render "$dir/sine.osw" -o "$dir/area.svg" --area "0:0:pi" || fail "render area svg"
+grep -q 'Pole = 2 (całka oznaczona)' "$dir/area.svg" || fail "area label missing from the svg"
+err=$("$cli" render "$dir/sine.osw" -o "$dir/x.png" --area "3:0:1" 2>&1 >/dev/null) && fail "area of no function"
+contains "area of no function" "$err" "Wykres nie ma funkcji o numerze 3"
+err=$("$cli" render "$dir/sine.osw" -o "$dir/x.png" --area "0:1:0" 2>&1 >/dev/null) && fail "reversed area"
+"$cli" render "$dir/sine.osw" -o "$dir/x.png" --area "x" 2>/dev/null && fail "area without interval"
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

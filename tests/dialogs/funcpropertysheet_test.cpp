@@ -7,6 +7,7 @@
 #include "dialogs/funcpropertysheet.h"
 #include "dialogs/functiondlg.h"
 #include "framework/commandids.h"
+#include "framework/programsettings.h"
 #include "framework/propertypage.h"
 #include "framework/qtstring.h"
 #include "tests/dialogs/modalanswer.h"
@@ -118,6 +119,7 @@ private slots:
     void cancelAfterApplyKeepsTheApply();
     void headerStopsAt80Characters();
     void documentRunsTheDialogs();
+    void spacingSwitchesAreTheProgramsNotTheCharts();
 };
 
 void FuncPropertySheetTest::opensOnTheCommandsPage_data()
@@ -517,3 +519,39 @@ void FuncPropertySheetTest::documentRunsTheDialogs()
 
 QTEST_MAIN(FuncPropertySheetTest)
 #include "funcpropertysheet_test.moc"
+
+void FuncPropertySheetTest::spacingSwitchesAreTheProgramsNotTheCharts()
+{
+    WriteSpacingRule({});
+    FunctionContainer chart;
+    AddFunctions(chart, {"sin(x)"});
+    chart.BeginEdit();
+    chart.SetRange(false, true, "0", "7.3", "", "");
+    chart.CommitEdit();
+    QCOMPARE(chart.GetSettings().m_scaleStepX, 1.0);
+    const ChartSettings before = chart.GetSettings();
+
+    Sheet s(chart, CFuncPropertySheet::kScale);
+    QVERIFY(!s.Find<QCheckBox>("piTicks")->isChecked());
+    QVERIFY(!s.Find<QCheckBox>("spacing20")->isChecked());
+    QCOMPARE(s.Find<QCheckBox>("spacing20")->text(), QString::fromUtf8("Odstępy jak w wersji 2.0"));
+    QCOMPARE(s.Find<QCheckBox>("piTicks")->text(),
+             QString::fromUtf8("Podziałka osi X w wielokrotnościach \u03C0"));
+    s.Tick("piTicks");
+    s.Tick("spacing20");
+    QVERIFY(s.sheet.GetActivePage()->IsModified());
+    QTest::mouseClick(s.Button("ok"), Qt::LeftButton);
+    // Kept with the program's settings; the chart follows the old rule.
+    QVERIFY(ReadSpacingRule() == (SpacingRule{true, true}));
+    QVERIFY(chart.GetSpacingRule() == (SpacingRule{true, true}));
+    QCOMPARE(chart.GetSettings().m_scaleStepX, 0.7);
+    // Nothing else of the chart changed.
+    QCOMPARE(chart.GetSettings().m_xMax, before.m_xMax);
+    QCOMPARE(chart.GetSettings().m_bAutoScaleX, before.m_bAutoScaleX);
+
+    Sheet again(chart, CFuncPropertySheet::kScale);
+    QVERIFY(again.Find<QCheckBox>("piTicks")->isChecked());
+    QVERIFY(again.Find<QCheckBox>("spacing20")->isChecked());
+    again.sheet.reject();
+    WriteSpacingRule({});
+}

@@ -91,8 +91,8 @@ void FunctionDlgTest::newFunctionDefaults_data()
     QTest::addColumn<int>("functions");
     QTest::addColumn<QColor>("color");
     QTest::newRow("empty chart: black") << 0 << QColor(0, 0, 0);
-    QTest::newRow("one: red") << 1 << QColor(255, 0, 0);
-    QTest::newRow("three: yellow") << 3 << QColor(255, 255, 0);
+    QTest::newRow("one: orange") << 1 << QColor(230, 159, 0);
+    QTest::newRow("three: bluish green") << 3 << QColor(0, 158, 115);
     QTest::newRow("seven: black again") << 7 << QColor(0, 0, 0);
 }
 

@@ -188,6 +188,61 @@ TEST_F(QtSurface, ControlCharactersAreDrawnAsSpaces)
     EXPECT_TRUE(texts.contains("c d "));
 }
 
+// Smoothing changes how a line is drawn, not where: straight lines are the
+// same pixels, and a slanted one touches every pixel the unsmoothed drawing
+// sets, about one pixel wide in each column, with grey at its edges.
+TEST_F(QtSurface, SmoothLinesKeepTheirPixels)
+{
+    struct Row
+    {
+        const char* name;
+        POINT from;
+        POINT to;
+        int32_t width;
+        bool straight;
+    } rows[] = {
+        {"horizontal", {3, 20}, {60, 20}, 1, true},
+        {"vertical", {30, 2}, {30, 38}, 1, true},
+        {"three wide, horizontal", {3, 20}, {60, 20}, 3, true},
+        {"two wide, vertical", {30, 2}, {30, 38}, 2, true},
+        {"shallow", {3, 5}, {60, 30}, 1, false},
+        {"falling", {3, 33}, {60, 12}, 1, false},
+    };
+    auto draw = [](const Row& row, bool smooth) {
+        QImage image = White(64, 40);
+        QPainter painter(&image);
+        QtDeviceContext dc(painter, smooth);
+        dc.SelectPen({Pen::kSolid, row.width, 0});
+        dc.Line(row.from, row.to);
+        painter.end();
+        return image;
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QImage aliased = draw(row, false);
+        const QImage smooth = draw(row, true);
+        if (row.straight) {
+            EXPECT_EQ(smooth, aliased);
+            continue;
+        }
+        int grey = 0;
+        for (int x = row.from.x + 1; x < row.to.x; ++x) {
+            double ink = 0;
+            for (int y = 0; y < smooth.height(); ++y) {
+                const int level = qGray(smooth.pixel(x, y));
+                ink += (255 - level) / 255.0;
+                grey += level > 0 && level < 255;
+                if (Black(aliased, x, y)) {
+                    EXPECT_LT(level, 255) << x << "," << y;
+                }
+            }
+            EXPECT_GT(ink, 0.7) << x;
+            EXPECT_LT(ink, 1.5) << x;
+        }
+        EXPECT_GT(grey, 10);
+    }
+}
+
 TEST_F(QtSurface, PrinterResolutionWidensLinesAndKeepsPoints)
 {
     QImage image = White(100, 100, 600);

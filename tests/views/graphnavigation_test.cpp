@@ -19,6 +19,7 @@ public:
     int GetMouseMode() const override { return m_nMode; }
     bool GetGuides() const override { return false; }
     bool GetPointsOfInterest() const override { return false; }
+    bool GetAntialiasing() const override { return true; }
     void ShowCoordinates(const QString&, const QString&) override {}
     void ShowContextMenu(const QPoint&) override {}
     void SendChartToClients() override { ++m_nSends; }

@@ -85,6 +85,8 @@ private slots:
     void colours();
     void contextMenu();
     void longTable();
+    void roundingLeftOfZeroReadsZero_data();
+    void roundingLeftOfZeroReadsZero();
 };
 
 void TableViewTest::columns_data()
@@ -366,6 +368,34 @@ void TableViewTest::longTable()
     for (int i = 0; i < rows - 1; ++i)
         x = x + doc.GetChart().GetSettings().m_tableStep;
     QCOMPARE(Cell(view, rows - 1, 0), G(x));
+}
+
+void TableViewTest::roundingLeftOfZeroReadsZero_data()
+{
+    QTest::addColumn<QString>("formula");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("tooltip");
+    // Rows at -2pi + k * pi/2.
+    QTest::newRow("sin(-2pi) is 0 up to rounding") << "sin(x)" << 0 << "0" << "2.4492935982947064e-16";
+    QTest::newRow("sin(-3pi/2) is 1") << "sin(x)" << 1 << "1" << "1";
+    QTest::newRow("a column of tiny values keeps them") << "1e-20*sin(x)" << 1 << "1e-20" << "1e-20";
+    QTest::newRow("tiny beside large is kept above the bound")
+        << "sin(x)/1e11" << 1 << "1e-11" << "1e-11";
+}
+
+void TableViewTest::roundingLeftOfZeroReadsZero()
+{
+    QFETCH(QString, formula);
+    QFETCH(int, row);
+    QFETCH(QString, shown);
+    QFETCH(QString, tooltip);
+    CZeltra20Doc doc;
+    BuildChart(doc, {formula}, "-2pi", "2pi", "pi/2");
+    CZeltra20TableView view(doc);
+    view.OnInitialUpdate();
+    QCOMPARE(Cell(view, row, 1), shown);
+    QCOMPARE(view.model()->index(row, 1).data(Qt::ToolTipRole).toString(), tooltip);
 }
 
 QTEST_MAIN(TableViewTest)
