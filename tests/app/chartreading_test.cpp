@@ -62,6 +62,9 @@ private:
         Chart().CommitEdit();
         Doc().UpdateAllViews(nullptr, 0);
         Doc().SetModifiedFlag(false);
+        // The rings come a moment after the chart: taken now, so that what
+        // a test compares does not change under it.
+        Overlay().FinishPoints();
         QCoreApplication::processEvents();
     }
 
@@ -284,6 +287,38 @@ private slots:
         QVERIFY(csv.starts_with("Rodzaj,Funkcja,x,y\n"));
         QVERIFY(csv.find("\nMiejsce zerowe,sin(x),-3.1415926535897931,0\n") != std::string::npos);
         QCOMPARE(static_cast<int>(std::count(csv.begin(), csv.end(), '\n')), 13);
+    }
+
+    void analysisTableSaysWhatItCouldNotSettle()
+    {
+        // The default range is -5 ... 5: the two parabolas are one over
+        // all of it, and sin(1/x) crowds its points about 0.
+        NewChart({"(x+1)^2", "x^2+2*x+1", "sin(1/x)"});
+        CAnalysisDlg dialog(Chart(), &Frame());
+        auto* table = dialog.findChild<QTableWidget*>();
+        QVERIFY(table != nullptr);
+        QStringList kinds;
+        int same = -1, unsettled = -1;
+        for (int r = 0; r < table->rowCount(); ++r) {
+            const QString kind = table->item(r, 0)->text();
+            if (kind == QString::fromUtf8("Wykresy pokrywają się"))
+                same = r;
+            if (kind.startsWith(QString::fromUtf8("Nie rozstrzygnięto w przedziale od -")))
+                unsettled = unsettled < 0 ? r : unsettled;
+        }
+        QVERIFY(same >= 0);
+        QCOMPARE(table->item(same, 1)->text(), QStringLiteral("(x+1)^2 i x^2+2*x+1"));
+        QCOMPARE(table->item(same, 2)->text(), QStringLiteral("od -5 do 5"));
+        QCOMPARE(table->item(same, 3)->text(), QString());
+        QVERIFY(unsettled >= 0);
+        QCOMPARE(table->item(unsettled, 1)->text(), QStringLiteral("sin(1/x)"));
+        QVERIFY(table->item(unsettled, 0)->text().contains(QStringLiteral(" do ")));
+        // No meetings of the two: they are one.
+        for (int r = 0; r < table->rowCount(); ++r)
+            QVERIFY(table->item(r, 1)->text() != QStringLiteral("(x+1)^2 i x^2+2*x+1") || r == same);
+        const std::string csv = dialog.CsvText();
+        QVERIFY(csv.find("\n" + std::string("Wykresy pokrywają się,(x+1)^2 i x^2+2*x+1,od -5 do 5,\n")) !=
+                std::string::npos);
     }
 
     void areaDialog_data()
