@@ -26,8 +26,9 @@ Interval operator/(Interval a, Interval b)
         const double q2 = quotient(a.lo, b.hi);
         const double q3 = quotient(a.hi, b.lo);
         const double q4 = quotient(a.hi, b.hi);
-        return Rounded(std::fmin(std::fmin(q1, q2), std::fmin(q3, q4)),
-                       std::fmax(std::fmax(q1, q2), std::fmax(q3, q4)));
+        // Never NaN here: the plain comparisons, which inline.
+        return Rounded(std::min(std::min(q1, q2), std::min(q3, q4)),
+                       std::max(std::max(q1, q2), std::max(q3, q4)));
     }
     // b holds 0. With 0 at one end, a of one sign gives a half-line.
     if (a.lo == 0 && a.hi == 0)

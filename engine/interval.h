@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -138,8 +139,9 @@ inline Interval operator*(Interval a, Interval b)
     const double p4 = BoundProduct(a.hi, b.hi);
     if (std::isnan(p1) || std::isnan(p2) || std::isnan(p3) || std::isnan(p4))
         return Interval::Empty();
-    return IntervalMath::Rounded(std::fmin(std::fmin(p1, p2), std::fmin(p3, p4)),
-                                 std::fmax(std::fmax(p1, p2), std::fmax(p3, p4)));
+    // No NaN left: the plain comparisons, which inline (fmin is a call).
+    return IntervalMath::Rounded(std::min(std::min(p1, p2), std::min(p3, p4)),
+                                 std::max(std::max(p1, p2), std::max(p3, p4)));
 }
 
 inline Interval operator*(Interval a, double c)
