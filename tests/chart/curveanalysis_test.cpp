@@ -109,6 +109,10 @@ INSTANTIATE_TEST_SUITE_P(
                 {{-kPi, true}, {0, true}, {kPi, true}}},
         ZeroRow{"PoleOfReciprocal", {"1/x"}, false, -1, 1.3, {}},
         ZeroRow{"Jump", {"x/abs(x)"}, false, -1, 1.3, {}},
+        // A piece boundary where the pieces disagree, and the steps of floor.
+        ZeroRow{"JumpOfPieces", {"if(x < 1, x - 2, x)"}, false, -1, 3, {}},
+        ZeroRow{"StepsOfFloor", {"floor(x) + 0.5"}, false, -2.3, 2.3, {}},
+        ZeroRow{"ZeroOfAPiece", {"if(x < 0, x + 1, x - 2)"}, false, -3, 3, {{-1, true}, {2, true}}},
         ZeroRow{"TouchingParabola", {"x^2"}, false, -1, 1.3, {{0, false}}},
         ZeroRow{"TouchingAndSimple", {"(x-1)^2*(x+2)"}, false, -3, 3, {{-2, true}, {1, false}}},
         ZeroRow{"TouchingSineSquared", {"sin(x)^2"}, false, 1, 5, {{kPi, false}}},
@@ -179,7 +183,19 @@ INSTANTIATE_TEST_SUITE_P(
                     {{1, kPi / 2}}},
         ExtremumRow{"EdgeOfRoot", {"sqrt(x)"}, false, -1, 1.3, {{0, 0}}, {}},
         // Regression: ln(x) runs off to -744 at its smallest double, no minimum.
-        ExtremumRow{"LogarithmHasNone", {"ln(x)"}, false, -1, 2, {}, {}}),
+        ExtremumRow{"LogarithmHasNone", {"ln(x)"}, false, -1, 2, {}, {}},
+        // Regression: beside a jump the curve approaches a value it never
+        // reaches (1 just left of 0); the piece x^2 has its minimum at 0.
+        ExtremumRow{"JumpIsNoMaximum", {"if(x < 0, x + 1, x^2)"}, false, -3, 3, {{0, 0}}, {}},
+        ExtremumRow{"JumpIsNoMinimum", {"if(x < 1, 3 - x, x - 1)"}, false, -2, 3, {}, {}},
+        ExtremumRow{"StepsHaveNone", {"floor(x) + x/10"}, false, -2.3, 2.3, {}, {}},
+        // Where the pieces meet continuously, a kink is an extremum.
+        ExtremumRow{"PiecesMeetAtAKink", {"if(x < 1, x, 2 - x)"}, false, -2, 3, {}, {{1, 1}},
+                    1e-7},
+        ExtremumRow{"PieceOfAParabola", {"if(-1 <= x <= 2, (x - 1)^2)"}, false, -3, 3,
+                    {{1, 0}}, {{-1, 4}, {2, 1}}},
+        ExtremumRow{"SmoothPieceAtAJump", {"if(x < 1, 5, (x - 1)^2 + 1)"}, false, -2, 3,
+                    {{1, 1}}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Meeting
@@ -242,6 +258,33 @@ INSTANTIATE_TEST_SUITE_P(
                    {{0, 1, 0, false}, {0, 1, 2, false}},
                    [](double x) { return x * x; }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Curves that coincide over a run of samples meet at the run's two ends,
+// however many stretches of the scan the run spans: a step of floor on a
+// constant, a piece of a formula equal to another formula.
+TEST(Intersections, CoincidingCurvesMeetAtTheEndsOfTheRun)
+{
+    struct Row
+    {
+        const char* name;
+        std::vector<Formula> formulas;
+        double from, to; ///< where the curves coincide
+    } rows[] = {
+        {"a step on a constant", {{"floor(x)"}, {"-2"}}, -2, -1},
+        {"a piece on a line", {{"if(x < 1, x, 2x)"}, {"x"}}, -3, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FunctionContainer chart;
+        Build(chart, row.formulas, -3, 3);
+        const ChartAnswers answers = CurveAnalysis(chart).Analyze(-3, 3);
+        ASSERT_EQ(answers.m_intersections.size(), 2u);
+        EXPECT_GE(answers.m_intersections[0].x, row.from);
+        EXPECT_LT(answers.m_intersections[0].x, row.from + 0.05);
+        EXPECT_GT(answers.m_intersections[1].x, row.to - 0.05);
+        EXPECT_LT(answers.m_intersections[1].x, row.to);
+    }
+}
 
 struct AreaRow
 {
