@@ -30,6 +30,27 @@ double Separation(double x)
     return std::ldexp(std::max(1.0, std::fabs(x)), -CellProver::kSeparationBits);
 }
 
+// The curve or its slope may jump over the enclosure's arguments, and the
+// curve is defined throughout: a piece boundary or a step (where the slope
+// itself may fail, at the boundary).
+bool MayJump(const Jet& jet)
+{
+    return !jet.Empty(0) && ((jet.flags[0] | jet.flags[1]) & Enclosure::kMayJump) != 0 &&
+           (jet.flags[0] & Enclosure::kMayFail) == 0;
+}
+
+// Where a cell is halved: at 0 across it, in the middle of the doubles over
+// many binades, else in the middle.
+double Halve(double a, double b)
+{
+    if (a < 0 && b > 0)
+        return 0;
+    if (std::fabs(a) > 0x1p16 * std::fabs(b) || std::fabs(b) > 0x1p16 * std::fabs(a))
+        return FromKey(MiddleKey(Key(a), Key(b)));
+    const double m = Middle(a, b);
+    return m > a && m < b ? m : FromKey(MiddleKey(Key(a), Key(b)));
+}
+
 } // namespace
 
 bool CellProver::IsAtom(double a, double b)
@@ -193,6 +214,8 @@ void CellProver::SettleDefined(const Cell& c, bool whole, const Jet* known, Prov
         return;
     }
     if (!jet.Clean(p + 1) && SplitAtSlopeChange(c, out))
+        return;
+    if (m_goal == Goal::kExtrema && MayJump(jet) && SplitAtJump(c, out))
         return;
     if (SplitTowardsSingularity(c, out))
         return;
@@ -741,13 +764,22 @@ void CellProver::Point(double x, const PointJet& jet, ProverFindings& out)
     if (Has(jet, 0) && !Has(jet, 1)) {
         // The curve is defined and its derivative not: a kink when the
         // derivative has other signs just beside and the curve is
-        // continuous across.
+        // continuous across (as its enclosure shows, or, where pieces meet,
+        // as their values agree); at a jump, the end of a piece may be its
+        // own extremum.
         const double l = Previous(x), r = Next(x);
         PointJet jl, jr;
         Jet around;
-        if (Evaluate(l, jl) && Evaluate(r, jr) && SignChange(jl, jr, 1) &&
-            Enclose(l, r, 2, around) && around.Clean(0))
-            AddExtremum(x, jet, Negative(jl.v[1]), out);
+        if (!Evaluate(l, jl) || !Evaluate(r, jr) || !Has(jl, 0) || !Has(jr, 0) ||
+            !Enclose(l, r, 2, around) || (around.flags[0] & Enclosure::kMayFail) != 0)
+            return;
+        const bool meetsLeft = Meet(jl, jet), meetsRight = Meet(jet, jr);
+        if (around.Clean(0) || (meetsLeft && meetsRight)) {
+            if (SignChange(jl, jr, 1))
+                AddExtremum(x, jet, Negative(jl.v[1]), out);
+        } else if (meetsLeft != meetsRight) {
+            PieceEnd(x, jet, meetsLeft ? -1 : 1, meetsLeft ? jl : jr, meetsLeft ? jr : jl, out);
+        }
     }
 }
 
@@ -884,15 +916,124 @@ CellProver::Cut CellProver::Cross(const Cell& c, const Refined& f, bool proven, 
             AddExtremum(f.x, f.jet, leftNegative, out);
         return {true, f.l, f.r, f.jl, f.jr};
     }
-    if (m_goal == Goal::kExtrema && around.Clean(0) && Has(f.jl, 0) && Has(f.jr, 0)) {
+    if (m_goal == Goal::kExtrema && Has(f.jl, 0) && Has(f.jr, 0) &&
+        (around.Clean(0) || (MayJump(around) && Meet(f.jl, f.jr)))) {
         // The derivative jumps between two doubles where the curve itself
         // is continuous: a kink, at the more extreme of the two.
         const bool left = leftNegative ? f.jl.v[0] <= f.jr.v[0] : f.jl.v[0] >= f.jr.v[0];
         AddExtremum(left ? f.l : f.r, left ? f.jl : f.jr, leftNegative, out);
         return {true, f.l, f.r, f.jl, f.jr};
     }
-    // A pole or a jump: its neighbourhood goes with it.
+    // A pole or a jump: its neighbourhood goes with it; beside a jump, a
+    // piece may have its own extremum at its end.
+    if (m_goal == Goal::kExtrema && MayJump(around))
+        BreakExtremum(f.l, f.jl, f.r, f.jr, out);
     return Beside(c, f.l, f.jl, f.r, f.jr);
+}
+
+bool CellProver::Meet(const PointJet& jl, const PointJet& jr)
+{
+    // Rounding leaves the values of one continuous curve at adjacent doubles
+    // a few units of their size apart; pieces that jump differ by more than
+    // points are told apart by.
+    const double scale = std::max({1.0, std::fabs(jl.v[0]), std::fabs(jr.v[0])});
+    return std::fabs(jr.v[0] - jl.v[0]) <= std::ldexp(scale, -kSeparationBits);
+}
+
+bool CellProver::SplitAtJump(const Cell& c, ProverFindings& out)
+{
+    // Halving towards a half whose enclosure still may jump; where neither
+    // half's does, the whole cell's flag was the enclosure's looseness.
+    double lo = c.a, hi = c.b;
+    while (Next(lo) < hi) {
+        const double m = Halve(lo, hi);
+        Jet half;
+        if (!Enclose(lo, m, 2, half)) {
+            Unresolved(c.a, c.b, out);
+            return true;
+        }
+        if (MayJump(half)) {
+            hi = m;
+            continue;
+        }
+        if (!Enclose(m, hi, 2, half)) {
+            Unresolved(c.a, c.b, out);
+            return true;
+        }
+        if (!MayJump(half))
+            return false;
+        lo = m;
+    }
+    PointJet jl = c.ja, jr = c.jb;
+    if ((lo != c.a && !Evaluate(lo, jl)) || (hi != c.b && !Evaluate(hi, jr))) {
+        Unresolved(c.a, c.b, out);
+        return true;
+    }
+    if (!Has(jl, 0) || !Has(jr, 0))
+        return false;
+    if (!Has(jl, 1) || !Has(jr, 1)) {
+        // The slope fails at the boundary itself: a point of its own.
+        if (!Has(jl, 1))
+            Point(lo, jl, out);
+        if (!Has(jr, 1))
+            Point(hi, jr, out);
+    } else if (Meet(jl, jr)) {
+        // A kink: the slope changes sign where the pieces meet.
+        if (SignChange(jl, jr, 1)) {
+            const bool minimum = Negative(jl.v[1]);
+            const bool left = minimum ? jl.v[0] <= jr.v[0] : jl.v[0] >= jr.v[0];
+            AddExtremum(left ? lo : hi, left ? jl : jr, minimum, out);
+        }
+    } else {
+        BreakExtremum(lo, jl, hi, jr, out);
+    }
+    const Cut cut = Beside(c, lo, jl, hi, jr);
+    Push(c.a, c.ja, cut.l, cut.jl);
+    Push(cut.r, cut.jr, c.b, c.jb);
+    return true;
+}
+
+void CellProver::BreakExtremum(double l, const PointJet& jl, double r, const PointJet& jr,
+                               ProverFindings& out)
+{
+    if (!Has(jl, 0) || !Has(jr, 0) || Meet(jl, jr))
+        return;
+    PointJet beyondL, beyondR;
+    if (Evaluate(Previous(l), beyondL))
+        PieceEnd(l, jl, -1, beyondL, jr, out);
+    if (Evaluate(Next(r), beyondR))
+        PieceEnd(r, jr, 1, beyondR, jl, out);
+}
+
+void CellProver::PieceEnd(double x, const PointJet& jx, int side, const PointJet& jn,
+                          const PointJet& other, ProverFindings& out)
+{
+    if (!Has(jx, 0) || !Has(jn, 1) || !Has(other, 0))
+        return;
+    const double xn = Step(x, side);
+    // The piece's slope vanishes at x: 0 there, changing sign beside it, or
+    // heading for 0 at x (by the Newton step from the double beside, where
+    // the slope is not known at x itself).
+    const bool vanishes =
+        (Has(jx, 1) && (jx.v[1] == 0 || SignChange(jx, jn, 1))) ||
+        jn.v[1] == 0 ||
+        (Has(jn, 2) && jn.v[2] != 0 &&
+         std::fabs(xn - jn.v[1] / jn.v[2] - x) <= Separation(x));
+    if (!vanishes)
+        return;
+    // How the piece goes on away from x: rising makes x a minimum.
+    int beyond = jn.v[1] == 0 ? 0 : (Negative(jn.v[1]) ? -1 : 1);
+    if (beyond == 0) {
+        const Run run = ZeroRun(xn);
+        beyond = side < 0 ? run.left : run.right;
+    }
+    if (std::abs(beyond) != 1)
+        return;
+    const bool minimum = beyond == side;
+    // The other piece beside x must lie beyond its value too: a value it
+    // only approaches is no extremum of x's.
+    if (minimum ? other.v[0] > jx.v[0] : other.v[0] < jx.v[0])
+        AddExtremum(x, jx, minimum, out);
 }
 
 CellProver::Cut CellProver::Beside(const Cell& c, double l, const PointJet& jl, double r,

@@ -49,7 +49,8 @@ struct ProverFindings
 /// A sign change across a pole or a jump (the enclosure of the two adjacent
 /// doubles says the curve may fail or jump) is no zero; with the extrema
 /// goal it is an extremum only where the curve itself is continuous (a kink
-/// such as abs at 0). Ends of the domain give zeros where the value's
+/// such as abs at 0, or pieces whose values meet), or at the end of a piece
+/// whose own slope vanishes there, with the other piece beyond its value. Ends of the domain give zeros where the value's
 /// enclosure holds 0, and extrema where the curve settles to its value.
 ///
 /// Bounds: each cell (one call of Settle) does at most kCellWork units of
@@ -156,6 +157,27 @@ private:
     bool SplitAtPole(const Cell& c);
     bool LocatePole(const Cell& c, double& pole);
     bool SplitTowardsSingularity(const Cell& c, ProverFindings& out);
+    /// Extrema: a piece boundary or a step inside the cell (the enclosure
+    /// says the curve or its slope may jump, and does not fail), located
+    /// between two adjacent doubles by halving; its extremum is recorded and
+    /// the pieces beside it are pushed. False where no such break is found.
+    bool SplitAtJump(const Cell& c, ProverFindings& out);
+    /// Extrema at a jump between the adjacent doubles l and r (their values
+    /// disagree): l or r is an extremum only as its own piece's (the slope
+    /// vanishing there on its own side), never for the value the other piece
+    /// only approaches.
+    void BreakExtremum(double l, const PointJet& jl, double r, const PointJet& jr,
+                       ProverFindings& out);
+    /// x as the end of a piece at a jump, its piece on `side` (-1 left, 1
+    /// right), jn its jet at the double beside x on that side, `other` the
+    /// other piece's at the double beyond x: an extremum where the piece's
+    /// slope vanishes at x, it rises (falls) away from x, and the other
+    /// piece lies above (below) it.
+    void PieceEnd(double x, const PointJet& jx, int side, const PointJet& jn,
+                  const PointJet& other, ProverFindings& out);
+    /// Whether the values at adjacent doubles l and r agree as the values of
+    /// one continuous curve would.
+    static bool Meet(const PointJet& jl, const PointJet& jr);
     void SplitInMiddle(const Cell& c, ProverFindings& out);
 
     Refined Refine(int row, double a, const PointJet& ja, double b, const PointJet& jb);

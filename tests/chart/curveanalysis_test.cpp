@@ -195,7 +195,17 @@ INSTANTIATE_TEST_SUITE_P(
         ExtremumRow{"PieceOfAParabola", {"if(-1 <= x <= 2, (x - 1)^2)"}, false, -3, 3,
                     {{1, 0}}, {{-1, 4}, {2, 1}}},
         ExtremumRow{"SmoothPieceAtAJump", {"if(x < 1, 5, (x - 1)^2 + 1)"}, false, -2, 3,
-                    {{1, 1}}, {}}),
+                    {{1, 1}}, {}},
+        // Boundaries between the samples, where the slope is known beside
+        // the boundary only.
+        ExtremumRow{"SmoothPieceBetweenSamples", {"if(x < 0.1, 5, (x - 0.1)^2 + 1)"}, false, -2, 3,
+                    {{0.1, 1}}, {}},
+        ExtremumRow{"KinkBetweenSamples", {"if(x < 0.2, -x, 2x^2 - 0.28)"}, false, -2, 3,
+                    {{0.2, -0.2}}, {}, 1e-7},
+        // A piece's own maximum below the other piece, and minima of pieces
+        // with the step below them: none is an extremum of the curve.
+        ExtremumRow{"PieceTopBelowAJump", {"if(x <= 0.7, -(x - 0.7)^2, 2)"}, false, -2, 3, {}, {}},
+        ExtremumRow{"StepsOfParabolas", {"floor(3x) + (x - floor(3x)/3)^2"}, false, -2, 3, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Meeting
