@@ -269,16 +269,17 @@ INSTANTIATE_TEST_SUITE_P(
                    [](double x) { return x * x; }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Curves that coincide over a run of samples meet at the run's two ends,
-// however many stretches of the scan the run spans: a step of floor on a
-// constant, a piece of a formula equal to another formula.
-TEST(Intersections, CoincidingCurvesMeetAtTheEndsOfTheRun)
+// Curves that coincide over a run of samples are one stretch, however many
+// stretches of the scan the run spans, ending where they part (the last
+// double before the jump); no meetings are listed inside it: a step of floor
+// on a constant, a piece of a formula equal to another formula.
+TEST(Intersections, CoincidingCurvesAreOneStretch)
 {
     struct Row
     {
         const char* name;
         std::vector<Formula> formulas;
-        double from, to; ///< where the curves coincide
+        double from, to; ///< where the curves coincide: from ... to, to itself not
     } rows[] = {
         {"a step on a constant", {{"floor(x)"}, {"-2"}}, -2, -1},
         {"a piece on a line", {{"if(x < 1, x, 2x)"}, {"x"}}, -3, 1},
@@ -288,11 +289,16 @@ TEST(Intersections, CoincidingCurvesMeetAtTheEndsOfTheRun)
         FunctionContainer chart;
         Build(chart, row.formulas, -3, 3);
         const ChartAnswers answers = CurveAnalysis(chart).Analyze(-3, 3);
-        ASSERT_EQ(answers.m_intersections.size(), 2u);
-        EXPECT_GE(answers.m_intersections[0].x, row.from);
-        EXPECT_LT(answers.m_intersections[0].x, row.from + 0.05);
-        EXPECT_GT(answers.m_intersections[1].x, row.to - 0.05);
-        EXPECT_LT(answers.m_intersections[1].x, row.to);
+        ASSERT_EQ(answers.m_coinciding.size(), 1u);
+        const CurveStretch& run = answers.m_coinciding[0];
+        EXPECT_EQ(run.m_nFirst, 0);
+        EXPECT_EQ(run.m_nSecond, 1);
+        EXPECT_NEAR(run.from, row.from, Resolution(row.from));
+        EXPECT_NEAR(run.to, row.to, Resolution(row.to));
+        EXPECT_LT(run.to, row.to);
+        // The curves meet nowhere else, and nothing is left unsettled.
+        EXPECT_TRUE(answers.m_intersections.empty());
+        EXPECT_TRUE(answers.m_unresolvedMeetings.empty());
     }
 }
 
