@@ -156,12 +156,18 @@ void CellProver::SettleDefined(const Cell& c, bool whole, const Jet* known, Prov
             out.flat.push_back({c.a, c.b});
         return;
     }
-    if (c.ja.v[p] == 0 && c.jb.v[p] == 0 && m_flatPoints.count(c.a) != 0 &&
-        m_flatPoints.count(c.b) != 0) {
-        // Computed as exactly 0 at and around both ends, and in the middle:
-        // a stretch where the curve is 0 (zeros) or constant (no strict
-        // extremum), which the enclosure cannot show where the formula
-        // repeats its argument (x/abs(x)).
+    // An end next to a jump may not have been looked at as a point yet.
+    for (const auto& [x, jx] : {std::pair{c.a, &c.ja}, std::pair{c.b, &c.jb}}) {
+        if (jx->v[p] == 0 && m_runs.count(x) == 0)
+            Point(x, *jx, out);
+    }
+    if (c.ja.v[p] == 0 && c.jb.v[p] == 0 && m_flatAfter.count(c.a) != 0 &&
+        m_flatBefore.count(c.b) != 0) {
+        // Computed as exactly 0 at both ends and beside them inwards, and in
+        // the middle: a stretch where the curve is 0 (zeros) or constant (no
+        // strict extremum), which the enclosure cannot show where the
+        // formula repeats its argument (x/abs(x)) or a step's enclosure
+        // reaches over its jump.
         const double m = Middle(c.a, c.b);
         PointJet jm;
         const bool between = m > c.a && m < c.b;
@@ -215,7 +221,7 @@ void CellProver::SettleDefined(const Cell& c, bool whole, const Jet* known, Prov
     }
     if (!jet.Clean(p + 1) && SplitAtSlopeChange(c, out))
         return;
-    if (m_goal == Goal::kExtrema && MayJump(jet) && SplitAtJump(c, out))
+    if (Jumps(jet) && SplitAtJump(c, out))
         return;
     if (SplitTowardsSingularity(c, out))
         return;
@@ -735,11 +741,16 @@ void CellProver::Point(double x, const PointJet& jet, ProverFindings& out)
     const int p = m_nRow;
     if (Has(jet, p) && jet.v[p] == 0) {
         const Run run = ZeroRun(x);
+        m_runs.insert(x);
         if (!run.narrow) {
             // 0 throughout around x (or on one side: the end of a stretch of
             // zeros), which cells between such points take as a whole.
             if (run.left == 0 && run.right == 0)
                 m_flatPoints.insert(x);
+            if (run.left == 0)
+                m_flatBefore.insert(x);
+            if (run.right == 0)
+                m_flatAfter.insert(x);
             if (m_goal == Goal::kZeros && run.left != 2 && run.right != 2)
                 AddZero(x, out);
             return;
@@ -931,6 +942,14 @@ CellProver::Cut CellProver::Cross(const Cell& c, const Refined& f, bool proven, 
     return Beside(c, f.l, f.jl, f.r, f.jr);
 }
 
+bool CellProver::Jumps(const Jet& jet) const
+{
+    // Zeros: only the curve's own jumps cut it.
+    return m_goal == Goal::kZeros ? !jet.Empty(0) && (jet.flags[0] & Enclosure::kMayJump) != 0 &&
+                                        (jet.flags[0] & Enclosure::kMayFail) == 0
+                                  : MayJump(jet);
+}
+
 bool CellProver::Meet(const PointJet& jl, const PointJet& jr)
 {
     // Rounding leaves the values of one continuous curve at adjacent doubles
@@ -952,7 +971,7 @@ bool CellProver::SplitAtJump(const Cell& c, ProverFindings& out)
             Unresolved(c.a, c.b, out);
             return true;
         }
-        if (MayJump(half)) {
+        if (Jumps(half)) {
             hi = m;
             continue;
         }
@@ -960,7 +979,7 @@ bool CellProver::SplitAtJump(const Cell& c, ProverFindings& out)
             Unresolved(c.a, c.b, out);
             return true;
         }
-        if (!MayJump(half))
+        if (!Jumps(half))
             return false;
         lo = m;
     }
@@ -971,7 +990,14 @@ bool CellProver::SplitAtJump(const Cell& c, ProverFindings& out)
     }
     if (!Has(jl, 0) || !Has(jr, 0))
         return false;
-    if (!Has(jl, 1) || !Has(jr, 1)) {
+    if (m_goal == Goal::kZeros) {
+        // A sign change across a jump is no zero; a value exactly 0 at
+        // either side of it is (the end of a step at 0).
+        if (lo != c.a)
+            Point(lo, jl, out);
+        if (hi != c.b)
+            Point(hi, jr, out);
+    } else if (!Has(jl, 1) || !Has(jr, 1)) {
         // The slope fails at the boundary itself: a point of its own.
         if (!Has(jl, 1))
             Point(lo, jl, out);
@@ -987,7 +1013,10 @@ bool CellProver::SplitAtJump(const Cell& c, ProverFindings& out)
     } else {
         BreakExtremum(lo, jl, hi, jr, out);
     }
-    const Cut cut = Beside(c, lo, jl, hi, jr);
+    // Zeros: each piece up to the jump itself, so that a step which is 0
+    // throughout is flat to its last double. Extrema: the neighbourhood of
+    // the jump goes with it, its ends seen above.
+    const Cut cut = m_goal == Goal::kZeros ? Cut{true, lo, hi, jl, jr} : Beside(c, lo, jl, hi, jr);
     Push(c.a, c.ja, cut.l, cut.jl);
     Push(cut.r, cut.jr, c.b, c.jb);
     return true;

@@ -157,11 +157,15 @@ private:
     bool SplitAtPole(const Cell& c);
     bool LocatePole(const Cell& c, double& pole);
     bool SplitTowardsSingularity(const Cell& c, ProverFindings& out);
-    /// Extrema: a piece boundary or a step inside the cell (the enclosure
-    /// says the curve or its slope may jump, and does not fail), located
-    /// between two adjacent doubles by halving; its extremum is recorded and
-    /// the pieces beside it are pushed. False where no such break is found.
+    /// A piece boundary or a step inside the cell (Jumps), located between
+    /// two adjacent doubles by halving; a zero or an extremum at it is
+    /// recorded and the pieces beside it are pushed, so that each piece's
+    /// enclosures settle it (a step that is 0 throughout is flat up to its
+    /// end). False where no such break is found.
     bool SplitAtJump(const Cell& c, ProverFindings& out);
+    /// Whether an enclosure says the curve (with the extrema goal, or its
+    /// slope) may jump where the curve is defined throughout.
+    bool Jumps(const Jet& jet) const;
     /// Extrema at a jump between the adjacent doubles l and r (their values
     /// disagree): l or r is an extremum only as its own piece's (the slope
     /// vanishing there on its own side), never for the value the other piece
@@ -223,6 +227,12 @@ private:
     /// Arguments where p is exactly 0 and so on both sides as far as
     /// SideSign looks.
     std::unordered_set<double> m_flatPoints;
+    /// Those where it is so on one side at least: before x, after x (a step
+    /// of floor 0 up to a jump at its end is flat towards the step).
+    std::unordered_set<double> m_flatBefore;
+    std::unordered_set<double> m_flatAfter;
+    /// Arguments whose run of zeros has been looked at.
+    std::unordered_set<double> m_runs;
     /// Every point reported so far.
     std::unordered_set<double> m_reported;
 };

@@ -124,6 +124,36 @@ INSTANTIATE_TEST_SUITE_P(
         ZeroRow{"NoZero", {"x^2+1e-6"}, false, -1, 1.3, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Steps are settled to their ends: a step that is 0 is one run of zeros
+// from its first double to its last, and nothing beside a jump is left
+// unsettled (neither where the jump falls on a sample nor between samples).
+TEST(Zeros, OfStepsAreRunsToTheJumps)
+{
+    struct Row
+    {
+        const char* formula;
+        std::vector<double> zeros; ///< the ends of the run of zeros
+    } rows[] = {
+        {"floor(x)", {0, 1}},
+        {"floor(7x)", {0, 1.0 / 7}},
+        {"round(x)", {-0.5, 0.5}},
+        {"if(x < 0.3, 0, x - 0.3)", {-2, 0.3}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.formula);
+        FunctionContainer chart;
+        Build(chart, {{row.formula}}, -2, 3);
+        const ChartAnswers answers = CurveAnalysis(chart).Analyze(-2, 3);
+        const PointLists& found = answers.m_functions.at(0).m_points;
+        ASSERT_EQ(found.zeros.size(), row.zeros.size()) << testing::PrintToString(found.zeros);
+        for (std::size_t i = 0; i < row.zeros.size(); ++i)
+            EXPECT_NEAR(found.zeros[i], row.zeros[i], Resolution(row.zeros[i]));
+        EXPECT_TRUE(found.minima.empty());
+        EXPECT_TRUE(found.maxima.empty());
+        EXPECT_TRUE(found.unresolved.empty());
+    }
+}
+
 struct ExtremumRow
 {
     const char* name;
