@@ -10,12 +10,18 @@
 
 namespace {
 
-/// What the help says about a name of the language; `arguments` -1 marks
-/// the variable and the constants, which take no parentheses.
+/// What the help says about a name of the language.
 struct NameHelp
 {
+    enum Kind
+    {
+        kValue,     ///< the variable and the constants, which take no parentheses
+        kFunction,
+        kCondition, ///< a word that joins or negates conditions
+    };
     const char* name;
-    int arguments;
+    Kind kind;
+    const char* arguments;
     const char* meaning;
     const char* domain;
 };
@@ -24,30 +30,42 @@ struct NameHelp
 // even before it is described here.
 // clang-format off
 constexpr NameHelp kNameHelp[] = {
-    {"x", -1, "zmienna: argument funkcji", ""},
-    {"pi", -1, "stała π = 3.141592653589793", ""},
-    {"e", -1, "stała e = 2.718281828459045 (liczba Eulera, exp(1))", ""},
-    {"sin", 1, "sinus", "każde x"},
-    {"asin", 1, "arcus sinus", "−1 ≤ x ≤ 1"},
-    {"sinh", 1, "sinus hiperboliczny", "każde x"},
-    {"cos", 1, "cosinus", "każde x"},
-    {"cosh", 1, "cosinus hiperboliczny", "każde x"},
-    {"acos", 1, "arcus cosinus", "−1 ≤ x ≤ 1"},
-    {"tan", 1, "tangens", "x ≠ π/2 + kπ (w stopniach x ≠ 90 + k·180)"},
-    {"tanh", 1, "tangens hiperboliczny", "każde x"},
-    {"atan", 1, "arcus tangens", "każde x"},
-    {"ctg", 1, "cotangens, 1/tg(x)", "x ≠ kπ (w stopniach x ≠ k·180)"},
-    {"ctgh", 1, "cotangens hiperboliczny, 1/tgh(x)", "x ≠ 0"},
-    {"arcctg", 1, "arcus cotangens, π/2 − arctg(x)", "każde x"},
-    {"pow", 2, "potęga: pow(a, b) = a^b", "a > 0; a ≤ 0 tylko dla całkowitego b, 0 nie do potęgi ujemnej"},
-    {"root", 2, "pierwiastek stopnia n: root(a, n) = a^(1/n)", "a ≥ 0, n ≠ 0"},
-    {"exp", 1, "funkcja wykładnicza e^x", "każde x"},
-    {"log", 2, "logarytm: log(a, b) to logarytm a przy podstawie b", "a > 0, b > 0, b ≠ 1"},
-    {"log10", 1, "logarytm dziesiętny", "x > 0"},
-    {"ln", 1, "logarytm naturalny", "x > 0"},
-    {"sqr", 1, "kwadrat, x^2", "każde x"},
-    {"sqrt", 1, "pierwiastek kwadratowy", "x ≥ 0"},
-    {"abs", 1, "wartość bezwzględna", "każde x"},
+    {"x", NameHelp::kValue, "", "zmienna: argument funkcji", ""},
+    {"pi", NameHelp::kValue, "", "stała π = 3.141592653589793", ""},
+    {"e", NameHelp::kValue, "", "stała e = 2.718281828459045 (liczba Eulera, exp(1))", ""},
+    {"sin", NameHelp::kFunction, "(x)", "sinus", "każde x"},
+    {"asin", NameHelp::kFunction, "(x)", "arcus sinus", "−1 ≤ x ≤ 1"},
+    {"sinh", NameHelp::kFunction, "(x)", "sinus hiperboliczny", "każde x"},
+    {"cos", NameHelp::kFunction, "(x)", "cosinus", "każde x"},
+    {"cosh", NameHelp::kFunction, "(x)", "cosinus hiperboliczny", "każde x"},
+    {"acos", NameHelp::kFunction, "(x)", "arcus cosinus", "−1 ≤ x ≤ 1"},
+    {"tan", NameHelp::kFunction, "(x)", "tangens", "x ≠ π/2 + kπ (w stopniach x ≠ 90 + k·180)"},
+    {"tanh", NameHelp::kFunction, "(x)", "tangens hiperboliczny", "każde x"},
+    {"atan", NameHelp::kFunction, "(x)", "arcus tangens", "każde x"},
+    {"ctg", NameHelp::kFunction, "(x)", "cotangens, 1/tg(x)", "x ≠ kπ (w stopniach x ≠ k·180)"},
+    {"ctgh", NameHelp::kFunction, "(x)", "cotangens hiperboliczny, 1/tgh(x)", "x ≠ 0"},
+    {"arcctg", NameHelp::kFunction, "(x)", "arcus cotangens, π/2 − arctg(x)", "każde x"},
+    {"pow", NameHelp::kFunction, "(a, b)", "potęga: pow(a, b) = a^b", "a &gt; 0; a ≤ 0 tylko dla całkowitego b, 0 nie do potęgi ujemnej"},
+    {"root", NameHelp::kFunction, "(a, n)", "pierwiastek stopnia n: root(a, n) = a^(1/n); dla a &lt; 0 i nieparzystego n równy −root(−a, n): root(−8, 3) = −2", "a ≥ 0, n ≠ 0; a &lt; 0 tylko dla nieparzystego całkowitego n"},
+    {"exp", NameHelp::kFunction, "(x)", "funkcja wykładnicza e^x", "każde x"},
+    {"log", NameHelp::kFunction, "(x) lub (a, b)", "logarytm: log(x) dziesiętny (jak log10, log(1000) = 3), log(a, b) przy podstawie b", "x &gt; 0; a &gt; 0, b &gt; 0, b ≠ 1"},
+    {"log10", NameHelp::kFunction, "(x)", "logarytm dziesiętny", "x &gt; 0"},
+    {"ln", NameHelp::kFunction, "(x)", "logarytm naturalny", "x &gt; 0"},
+    {"sqr", NameHelp::kFunction, "(x)", "kwadrat, x^2", "każde x"},
+    {"sqrt", NameHelp::kFunction, "(x)", "pierwiastek kwadratowy", "x ≥ 0"},
+    {"abs", NameHelp::kFunction, "(x)", "wartość bezwzględna", "każde x"},
+    {"sgn", NameHelp::kFunction, "(x)", "znak liczby: −1 dla x &lt; 0, 0 dla x = 0, 1 dla x &gt; 0", "każde x"},
+    {"floor", NameHelp::kFunction, "(x)", "część całkowita [x]: największa liczba całkowita nie większa niż x; [−1.5] = −2", "każde x"},
+    {"ceil", NameHelp::kFunction, "(x)", "najmniejsza liczba całkowita nie mniejsza niż x", "każde x"},
+    {"round", NameHelp::kFunction, "(x)", "zaokrąglenie do liczby całkowitej, połówki od zera: zaokr(2.5) = 3, zaokr(−2.5) = −3", "każde x"},
+    {"frac", NameHelp::kFunction, "(x)", "część ułamkowa x − [x], od 0 do 1: mantysa(−0.25) = 0.75", "każde x"},
+    {"min", NameHelp::kFunction, "(a, b)", "mniejsza z liczb a i b", "każde a, b"},
+    {"max", NameHelp::kFunction, "(a, b)", "większa z liczb a i b", "każde a, b"},
+    {"mod", NameHelp::kFunction, "(a, b)", "reszta z dzielenia: a − b·[a/b]; mod(7, 3) = 1, mod(−1, 3) = 2", "b ≠ 0"},
+    {"if", NameHelp::kFunction, "(warunek, a, b) lub (warunek, a)", "a tam, gdzie warunek jest spełniony, b w pozostałych punktach; bez b funkcja jest określona tylko tam, gdzie warunek jest spełniony", "według warunku"},
+    {"and", NameHelp::kCondition, "", "oba warunki: <tt>0 &lt; x i x &lt; 2</tt>", ""},
+    {"or", NameHelp::kCondition, "", "co najmniej jeden z warunków: <tt>x &lt; 0 lub x &gt; 2</tt>", ""},
+    {"not", NameHelp::kCondition, "", "zaprzeczenie warunku: <tt>nie (x &lt; 0)</tt>", ""},
 };
 // clang-format on
 
@@ -76,6 +94,7 @@ QString NameTables()
 
     QString constants;
     QString functions;
+    QString conditions;
     for (const auto& [token, names] : byToken) {
         const NameHelp* help = nullptr;
         QStringList shown;
@@ -85,16 +104,19 @@ QString NameTables()
             shown << QStringLiteral("<b>%1</b>").arg(FromCp1250(name).toHtmlEscaped());
         }
         const QString meaning = help ? Utf8(help->meaning) : QString();
-        if (help != nullptr && help->arguments < 0) {
+        if (help != nullptr && help->kind == NameHelp::kValue) {
             constants += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
                              .arg(shown.join(QStringLiteral(", ")), meaning);
             continue;
         }
-        const QString arguments = help == nullptr        ? QString()
-                                  : help->arguments == 1 ? Utf8("(x)")
-                                                         : Utf8("(a, b)");
+        if (help != nullptr && help->kind == NameHelp::kCondition) {
+            conditions += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
+                              .arg(shown.join(QStringLiteral(", ")), meaning);
+            continue;
+        }
         functions += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>")
-                         .arg(shown.join(QStringLiteral(", ")), arguments, meaning,
+                         .arg(shown.join(QStringLiteral(", ")),
+                              help ? Utf8(help->arguments) : QString(), meaning,
                               help ? Utf8(help->domain) : QString());
     }
     return Utf8("<h3>Zmienna i stałe</h3><table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">"
@@ -106,7 +128,13 @@ QString NameTables()
                 "<tt>log(x,2)</tt>, <tt>root(x,3)</tt>.</p>"
                 "<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">"
                 "<tr><th>nazwy</th><th>argumenty</th><th>wartość</th><th>dziedzina</th></tr>") +
-           functions + QStringLiteral("</table>");
+           functions +
+           Utf8("</table><h3>Słowa warunków</h3>"
+                "<p>Łączą porównania w warunku funkcji <tt>jeżeli</tt>; <b>nie</b> wiąże "
+                "najsilniej, potem <b>i</b>, na końcu <b>lub</b>.</p>"
+                "<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">"
+                "<tr><th>nazwy</th><th>znaczenie</th></tr>") +
+           conditions + QStringLiteral("</table>");
 }
 
 } // namespace
@@ -132,7 +160,9 @@ QString HelpHtml()
 albo opis błędu, a błędne miejsce jest zaznaczone na czerwono.
 Wielkość liter w nazwach nie ma znaczenia: <tt>SIN(X)</tt> to <tt>sin(x)</tt>.</p>
 <p><b>Liczby</b> piszemy z kropką dziesiętną, także w zapisie wykładniczym:
-<tt>2.5</tt>, <tt>1e-3</tt>, <tt>2e3</tt> (= 2000).</p>
+<tt>2.5</tt>, <tt>1e-3</tt>, <tt>2e3</tt> (= 2000). Przecinek oddziela argumenty funkcji,
+więc <tt>0,5</tt> poza nawiasem funkcji jest błędem z podpowiedzią „Ułamki dziesiętne pisz
+z kropką: 0.5 zamiast 0,5”.</p>
 <p><b>Działania</b>, od najsilniej wiążącego:</p>
 <ol>
 <li>nawiasy <tt>( )</tt> i wywołania funkcji, np. <tt>sin(x)</tt>;</li>
@@ -155,6 +185,26 @@ po <tt>^</tt> może stać znak: <tt>x^-2</tt> = x^(−2), <tt>2^-1</tt> = 0.5;</
 <p>Nazwa funkcji przed nawiasem to zawsze wywołanie. Liczba po nawiasie lub po nazwie jest
 błędem (<tt>(x+1)2</tt>), a nazwy czyta się w całości: <tt>xsin(x)</tt> to nieznany symbol
 „xsin” – trzeba napisać <tt>x sin(x)</tt> albo <tt>x*sin(x)</tt>.</p>
+<p><b>Funkcje określone przedziałami.</b> <tt>jeżeli(warunek, a, b)</tt> (lub
+<tt>if(warunek, a, b)</tt>) jest równa a tam, gdzie warunek jest spełniony, a b w pozostałych
+punktach; <tt>jeżeli(warunek, a)</tt> jest określona tylko tam, gdzie warunek jest spełniony
+(funkcja o zawężonej dziedzinie). Warunek porównuje wyrażenia znakami <tt>&lt;</tt>,
+<tt>&lt;=</tt>, <tt>&gt;</tt>, <tt>&gt;=</tt>, <tt>=</tt> i <tt>&lt;&gt;</tt> (różne);
+łańcuch <tt>0 &lt;= x &lt; 2</tt> oznacza oba porównania naraz. Porównania łączą słowa
+<b>i</b> (<b>and</b>), <b>lub</b> (<b>or</b>) i <b>nie</b> (<b>not</b>), także w nawiasach.
+Zagnieżdżając funkcje <tt>jeżeli</tt>, zapisuje się dowolnie wiele kawałków:</p>
+<ul>
+<li><tt>jeżeli(x &lt; 0, x + 1, x^2)</tt> – f(x) = x + 1 dla x &lt; 0 i x² dla x ≥ 0;</li>
+<li><tt>jeżeli(0 &lt;= x &lt;= 2, x^2)</tt> – x² tylko na przedziale ⟨0, 2⟩;</li>
+<li><tt>jeżeli(x &lt; -1, -1, jeżeli(x &lt;= 1, x, 1))</tt> – trzy kawałki;</li>
+<li><tt>jeżeli(x &lt; 0 lub x &gt; 3, 0, 1)</tt>, <tt>jeżeli(nie (x = 0), sin(x)/x, 1)</tt>.</li>
+</ul>
+<p>Warunek nie jest liczbą: <tt>x + (x &lt; 1)</tt> i <tt>jeżeli(x, 1, 2)</tt> są błędami.
+Tam, gdzie kawałki się nie stykają (skok), wykres ma przerwę bez pionowej kreski, a jego
+końce leżą dokładnie w miejscu skoku; tabela pokazuje wartość określoną w tym punkcie,
+a analiza wykresu nie uznaje skoku za miejsce zerowe ani za ekstremum. Tak samo rysowane są schodki funkcji
+<tt>floor</tt>, <tt>ceil</tt>, <tt>round</tt>, <tt>frac</tt>, <tt>sgn</tt> i <tt>mod</tt>;
+ich pochodna jest równa 0 poza skokami, a w skoku nie istnieje.</p>
 <p><b>Kąty</b> są w radianach, a w stopniach, gdy na stronie „Obliczenia” ustawień wykresu
 wybrano stopnie; dotyczy to funkcji trygonometrycznych i odwrotnych do nich.</p>
 <p><b>Pochodne.</b> W oknie „Funkcja” można wybrać, czy rysować samą funkcję, czy jej

@@ -8,7 +8,10 @@
 //   differences/N/K  the same by central differences on the sampling path,
 //                    as the engine computed them before (its step rule)
 //   enclosure/N      enclosures over the 10000 cells between the arguments
-// then the geometric means of the peers' times over ours.
+//   piecewise/N      the sampling path on a formula of pieces (jeżeli)
+//   pieces/N         the same pieces added up, with no condition
+// then the geometric means of the peers' times over ours, and of the pieces'
+// times over the piecewise formulas' (1: pieces cost what their sum costs).
 #include "bench/benchsupport.h"
 #include "bench/muparserformula.h"
 #include "bench/nativeformulas.h"
@@ -22,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -193,6 +197,40 @@ void RegisterDerivatives(std::size_t index, const std::string& formula)
     });
 }
 
+// Formulas of pieces over the arguments (0.5 to 5.5), each with its pieces
+// added up as a plain formula: every piece is computed somewhere, so the
+// piecewise formula costs its conditions and the choice on top of them.
+struct PiecewiseFormula
+{
+    const char* pieces; ///< code page 1250
+    const char* plain;
+};
+
+constexpr PiecewiseFormula kPiecewise[] = {
+    {"je\xBF" "eli(x < 2, x + 1, x^2)", "(x + 1) + x^2"},
+    {"je\xBF" "eli(1 <= x <= 4, x^2)", "x^2"},
+    {"je\xBF" "eli(x < 2, sin(x), je\xBF" "eli(x <= 4, x^3 - x, exp(-x)))",
+     "sin(x) + (x^3 - x) + exp(-x)"},
+    {"je\xBF" "eli(x < 1 lub x > 3, cos(x), sqrt(x))", "cos(x) + sqrt(x)"},
+    {"je\xBF" "eli(x < 3, floor(x), 2 - frac(x))", "floor(x) + (2 - frac(x))"},
+};
+
+void RegisterSampling(const std::string& name, const char* formula)
+{
+    auto function = std::make_shared<Function>();
+    function->m_bThrowSyntaxErrors = false;
+    function->SetFormula(formula);
+    benchmark::RegisterBenchmark(name.c_str(), [function](benchmark::State& state) {
+        std::vector<double> out(g_arguments.size());
+        std::vector<uint8_t> failed(g_arguments.size());
+        for (auto _ : state) {
+            function->EvaluateSeries(g_arguments.data(), g_arguments.size(), 0, out.data(),
+                                     failed.data());
+            benchmark::DoNotOptimize(out.data());
+        }
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -204,6 +242,11 @@ int main(int argc, char** argv)
         std::printf("formula %zu: %s\n", i, formulas[i].c_str());
         RegisterFormula(i, formulas[i], allNative);
         RegisterDerivatives(i, formulas[i]);
+    }
+    constexpr std::size_t kPiecewiseCount = std::size(kPiecewise);
+    for (std::size_t i = 0; i < kPiecewiseCount; ++i) {
+        RegisterSampling(Name("piecewise", i), kPiecewise[i].pieces);
+        RegisterSampling(Name("pieces", i), kPiecewise[i].plain);
     }
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
@@ -238,5 +281,11 @@ int main(int argc, char** argv)
                 GeometricMeanRatio(differences, derivatives));
     std::printf("interval evaluation vs plain: %.2f\n",
                 GeometricMeanRatio(sampling, times("enclosure")));
+    std::vector<double> piecewise, pieces;
+    for (std::size_t i = 0; i < kPiecewiseCount; ++i) {
+        piecewise.push_back(reporter.m_times[Name("piecewise", i)]);
+        pieces.push_back(reporter.m_times[Name("pieces", i)]);
+    }
+    std::printf("piecewise sampling vs plain: %.2f\n", GeometricMeanRatio(pieces, piecewise));
     return 0;
 }

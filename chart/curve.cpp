@@ -5,7 +5,7 @@
 
 bool EvaluationBudget::Take(std::size_t evaluations)
 {
-    if (m_bExhausted || evaluations > m_nLeft) {
+    if (m_bExhausted || evaluations > m_nLeft || cancelled()) {
         m_bExhausted = true;
         return false;
     }

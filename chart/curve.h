@@ -3,24 +3,34 @@
 #include "chart/curvepointfinder.h"
 #include "engine/function.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-/// Point evaluations that one analysis may still make. Each evaluation of the
-/// formula counts one, so a derivative of order n costs 2^n. Once empty it
-/// stays empty and every later evaluation fails, which the analysis reads
-/// from exhausted() and reports as a cut list.
+/// Work that one analysis may still do, in evaluations: each point evaluation
+/// of a formula counts one (a derivative of order n 2^n), an enclosure over
+/// an interval as CurveJet states. Once empty it stays empty and every later
+/// evaluation fails, which the analysis reads from exhausted() and reports as
+/// a cut list. A request that is no longer wanted (a newer one replaced it)
+/// sets the cancel flag, which empties the budget at its next use, from any
+/// thread.
 class EvaluationBudget
 {
 public:
-    explicit EvaluationBudget(std::size_t evaluations) : m_nLeft(evaluations) {}
+    explicit EvaluationBudget(std::size_t evaluations, const std::atomic<bool>* cancel = nullptr)
+        : m_nLeft(evaluations), m_pCancel(cancel)
+    {
+    }
     bool Take(std::size_t evaluations);
     bool exhausted() const { return m_bExhausted; }
+    std::size_t left() const { return m_nLeft; }
+    bool cancelled() const { return m_pCancel != nullptr && m_pCancel->load(std::memory_order_relaxed); }
 
 private:
     std::size_t m_nLeft;
+    const std::atomic<bool>* m_pCancel;
     bool m_bExhausted = false;
 };
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class EvaluationBudget;
 class FunctionContainer;
 
 /// The points of one visible function.
@@ -27,8 +28,19 @@ struct CurveIntersection
     double y;
 };
 
+/// A stretch of x where two visible curves are one (their difference holds 0
+/// wherever it is looked at), or where their meetings could not be settled.
+struct CurveStretch
+{
+    int32_t m_nFirst;
+    int32_t m_nSecond;
+    double from;
+    double to;
+};
+
 /// The answers for one range: one entry per visible function in list order,
 /// and the intersections of every pair of them sorted by x (then by pair).
+/// Intersections are never listed inside a coinciding stretch of their pair.
 struct ChartAnswers
 {
     double m_xMin;
@@ -36,35 +48,70 @@ struct ChartAnswers
     std::vector<FunctionAnswers> m_functions;
     std::vector<CurveIntersection> m_intersections;
     bool m_bIntersectionsTruncated = false;
+    std::vector<CurveStretch> m_coinciding;         ///< sorted by x, then by pair
+    std::vector<CurveStretch> m_unresolvedMeetings; ///< sorted by x, then by pair
+};
+
+/// How a list longer than its cap is cut.
+enum class ListCut {
+    kFirst,  ///< the first points by x
+    kSpread, ///< points spread evenly over the whole list, as rings over a view
+};
+
+/// What an analysis reads from a chart, copied: the visible curves (each
+/// function with its derivative order, in the chart's angle unit) and the
+/// sample grid over the range, so the analysis may run on another thread
+/// while the chart changes.
+struct CurveSet
+{
+    struct Entry
+    {
+        int32_t m_nIndex; ///< in the chart's function list
+        std::string m_strFormula;
+        int32_t m_nOrder;
+        std::string m_strLabel; ///< the legend label, code page 1250
+    };
+
+    double m_xMin = 0;
+    double m_xMax = 0;
+    bool m_bDegrees = false;
+    std::vector<double> m_xs; ///< the chart's sampling arguments over the range
+    std::vector<Entry> m_curves;
+
+    /// The visible functions of the committed chart over min ... max.
+    static CurveSet Take(const FunctionContainer& chart, double min, double max);
 };
 
 /// Answers from the committed chart's curves as drawn (each function with its
 /// derivative order, in the chart's angle unit): zeros, strict local extrema,
 /// intersections and areas. Reads the chart and never changes it.
 ///
-/// The grid that brackets every candidate is the chart's own samples: over
-/// the chart's x range the arguments and values of recalculation, over any
-/// other range the same number of steps over that range. Every point whose
-/// neighbours of the same kind lie more than two steps away is found; closer
-/// ones may merge. The rules for each kind are those of CurvePointFinder;
-/// intersections are the zeros of the difference of two curves.
+/// Every answer is proven with the engine's enclosures and exact derivatives
+/// (CellProver): the chart's sample grid (over any range other than the
+/// chart's own, as many steps over that range) is split into cells, a cell is
+/// dropped only when an enclosure shows it holds no point, and each point is
+/// found to the adjacent doubles where the computed curve (for extrema its
+/// derivative, for intersections the difference of two curves) changes
+/// sign, or where it touches 0 within its enclosure. Points closer than
+/// 2^-40 * max(1, |x|) are not told apart; a stretch that cannot be settled
+/// is listed as unresolved, never guessed. Two curves that are one over a
+/// stretch are listed once as coinciding there. Extrema lie strictly inside
+/// the range.
 ///
-/// Bounds, whatever the chart: a call makes at most `evaluations` point
-/// evaluations of a formula (kMaxEvaluations unless given; a derivative of
-/// order n counts 2^n) plus the samples of the visible functions, which
-/// recalculation bounds (FunctionContainer::kMaxChartSamples); the pairs'
-/// differences cost one subtraction per sample, at most about
-/// kMaxPairSamples in all (100 functions of 10001 samples take half of it).
-/// When either runs out, the lists not yet finished are marked truncated.
-/// Every evaluation runs a compiled formula once, so the time is the
-/// evaluations times the formula's length: about a second for 4 million
-/// evaluations of a short formula. Areas: see CurveArea.
+/// Bounds, whatever the chart: at most `evaluations` units of work
+/// (kMaxEvaluations unless given; a point evaluation is one unit, an
+/// enclosure CellProver::kEnclosureCost), each grid cell of a curve or a
+/// pair at most CellProver::kCellWork of them, and at most kMaxPairTests
+/// tests of a pair's enclosures over the tree of cells. When the work runs
+/// out, the lists not yet finished are marked truncated. A unit is about a
+/// microsecond for a short formula: some 4 s at most.
+/// Areas: see CurveArea.
 class CurveAnalysis
 {
 public:
     static constexpr std::size_t kDefaultCap = 1000;
     static constexpr std::size_t kMaxEvaluations = 4000000;
-    static constexpr std::size_t kMaxPairSamples = 100000000;
+    static constexpr std::size_t kMaxPairTests = 100000000;
 
     explicit CurveAnalysis(const FunctionContainer& chart,
                            std::size_t evaluations = kMaxEvaluations)
@@ -75,6 +122,12 @@ public:
     /// Zeros, extrema and intersections over min ... max (min < max, both
     /// finite), each list cut at `cap` points.
     ChartAnswers Analyze(double min, double max, std::size_t cap = kDefaultCap) const;
+
+    /// The same for a copy of a chart's curves, with the work taken from
+    /// `budget` (which a caller on another thread may cancel); each list
+    /// longer than `cap` is cut as `cut` says.
+    static ChartAnswers Analyze(const CurveSet& curves, std::size_t cap, ListCut cut,
+                                EvaluationBudget& budget);
 
     /// The area of `kind` of the function at `index` of the committed list
     /// (for AreaKind::kBetween, between it and the function at `second`) over

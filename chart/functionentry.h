@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chart/polylines.h"
 #include "platform/wintypes.h"
 
 #include <cstdint>
@@ -10,8 +11,9 @@
 /// never stored: m_samples holds the value at each sampling argument (or the
 /// error value), m_failed one flag per sample, set where the evaluation
 /// failed and the sample is the error value for that reason (a computed value
-/// may equal it), m_points the polylines in logical chart units one after
-/// another, m_counts the number of points of each polyline.
+/// may equal it), m_jumps where the curve jumps between samples, m_points
+/// the polylines in logical chart units one after another, m_counts the
+/// number of points of each polyline.
 struct FunctionEntry
 {
     std::string m_strFormula;   ///< as typed, code page 1250
@@ -22,6 +24,8 @@ struct FunctionEntry
     bool m_bVisible = true;
     std::vector<double> m_samples;
     std::vector<uint8_t> m_failed;
+    /// Where the curve jumps between samples, in the order of the samples.
+    std::vector<CurveJump> m_jumps;
 };
 
 /// The function as the legend and the value table name it: the formula, and

@@ -14,7 +14,7 @@ POINT ToLogical(const PlotFrame& frame, double x, double y)
 
 void BuildPolylines(const std::vector<double>& samples, const std::vector<uint8_t>& failed,
                     const PlotFrame& frame, std::vector<POINT>& points,
-                    std::vector<uint32_t>& counts)
+                    std::vector<uint32_t>& counts, const std::vector<CurveJump>& jumps)
 {
     points.clear();
     counts.clear();
@@ -22,20 +22,16 @@ void BuildPolylines(const std::vector<double>& samples, const std::vector<uint8_
     bool penUp = true;
     std::optional<POINT> pending; // logical point of the last outside sample
     bool pendingBelow = false;    // and the edge it lies beyond
-    // A failed sample holds the error value: the flags are read only for
-    // samples of that value, which a computed value may also be.
-    const double error = FunctionContainer::kErrorValue;
 
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        const double x = IndexedArgument(frame.xMin, frame.step, i);
-        const double y = samples[i];
-        if (std::isnan(y) || (y == error && failed[i])) {
-            // Where the function has no value there is nothing to leave the
-            // plot towards or come back from: the curve simply stops, so an
-            // end of the domain is never drawn as a line to the edge.
-            penUp = true;
-            pending.reset();
-        } else if (y < frame.yMin || y > frame.yMax) {
+    // Where the function has no value there is nothing to leave the plot
+    // towards or come back from: the curve simply stops, so an end of the
+    // domain is never drawn as a line to the edge.
+    auto lift = [&] {
+        penUp = true;
+        pending.reset();
+    };
+    auto visit = [&](double x, double y) {
+        if (y < frame.yMin || y > frame.yMax) {
             const POINT here = ToLogical(frame, x, y);
             // The edge is the one the value lies beyond: just below the
             // range, a sample can map to the same logical row as the last
@@ -59,35 +55,57 @@ void BuildPolylines(const std::vector<double>& samples, const std::vector<uint8_
             }
             pending = here;
             pendingBelow = below;
-        } else {
-            if (penUp) {
-                // A polyline never stays a single point once another starts.
-                if (!counts.empty() && counts.back() < 2) {
-                    points.push_back(points.back());
-                    ++counts.back();
-                }
-                counts.push_back(0);
-                penUp = false;
-            }
-            const POINT here = ToLogical(frame, x, y);
-            if (pending) {
-                // The curve comes back into the plot: start where the segment
-                // from the outside sample crosses the edge.
-                const POINT outside = *pending;
-                const int32_t edge = pendingBelow ? 0 : top;
-                POINT entry = {here.x, edge};
-                if (outside.x < here.x) {
-                    const double slope = (static_cast<double>(here.y) - outside.y) /
-                                         (static_cast<double>(here.x) - outside.x);
-                    if (slope != 0)
-                        entry.x = SaturateToInt32((edge - static_cast<double>(outside.y)) / slope + outside.x);
-                }
-                points.push_back(entry);
+            return;
+        }
+        if (penUp) {
+            // A polyline never stays a single point once another starts.
+            if (!counts.empty() && counts.back() < 2) {
+                points.push_back(points.back());
                 ++counts.back();
-                pending.reset();
             }
-            points.push_back(here);
+            counts.push_back(0);
+            penUp = false;
+        }
+        const POINT here = ToLogical(frame, x, y);
+        if (pending) {
+            // The curve comes back into the plot: start where the segment
+            // from the outside sample crosses the edge.
+            const POINT outside = *pending;
+            const int32_t edge = pendingBelow ? 0 : top;
+            POINT entry = {here.x, edge};
+            if (outside.x < here.x) {
+                const double slope = (static_cast<double>(here.y) - outside.y) /
+                                     (static_cast<double>(here.x) - outside.x);
+                if (slope != 0)
+                    entry.x = SaturateToInt32((edge - static_cast<double>(outside.y)) / slope + outside.x);
+            }
+            points.push_back(entry);
             ++counts.back();
+            pending.reset();
+        }
+        points.push_back(here);
+        ++counts.back();
+    };
+
+    // A failed sample holds the error value: the flags are read only for
+    // samples of that value, which a computed value may also be.
+    const double error = FunctionContainer::kErrorValue;
+    std::size_t nextJump = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const double y = samples[i];
+        if (std::isnan(y) || (y == error && failed[i]))
+            lift();
+        else
+            visit(IndexedArgument(frame.xMin, frame.step, i), y);
+        while (nextJump < jumps.size() && jumps[nextJump].cell <= i) {
+            const CurveJump& jump = jumps[nextJump++];
+            if (jump.cell != i)
+                continue;
+            if (jump.hasLeft)
+                visit(jump.xLeft, jump.yLeft);
+            lift();
+            if (jump.hasRight)
+                visit(jump.xRight, jump.yRight);
         }
     }
 }

@@ -1,4 +1,5 @@
 #include "chart/chartmath.h"
+#include "chart/curvejumps.h"
 #include "chart/functioncontainer.h"
 #include "chart/polylines.h"
 #include "chart/steepruns.h"
@@ -200,6 +201,9 @@ void FunctionContainer::SampleCurves(bool fitRangeY, int32_t points, double step
         if (!entry.m_bVisible)
             continue;
         SampleWithin(entry, xs, budget, entry.m_samples, entry.m_failed);
+        // Where pieces or steps disagree the curve gets a gap, not a line.
+        entry.m_jumps = CurveJumps::Find(m_evaluator, ClampedOrder(entry.m_nDerivative), s.m_xMin,
+                                         step, entry.m_samples, entry.m_failed);
         m_bTrigonometric = m_bTrigonometric || CallsTrigonometric(m_evaluator);
         if (!fitRangeY)
             continue;
@@ -254,8 +258,16 @@ void FunctionContainer::BuildCurves(double step)
     const ChartSettings& s = m_settings;
     const PlotFrame frame = {s.m_xMin, s.m_yMin, s.m_yMax, m_scaleX, m_scaleY, step};
     for (FunctionEntry& entry : m_functions) {
-        if (entry.m_bVisible)
-            BuildPolylines(entry.m_samples, entry.m_failed, frame, entry.m_points, entry.m_counts);
+        if (!entry.m_bVisible)
+            continue;
+        // A jump too small to see at this scale is drawn as a line.
+        std::vector<CurveJump> jumps;
+        for (const CurveJump& jump : entry.m_jumps) {
+            if (!jump.hasLeft || !jump.hasRight ||
+                std::fabs(jump.yRight - jump.yLeft) * m_scaleY >= 1)
+                jumps.push_back(jump);
+        }
+        BuildPolylines(entry.m_samples, entry.m_failed, frame, entry.m_points, entry.m_counts, jumps);
     }
 }
 

@@ -116,6 +116,35 @@ void ReadEnds(const FunctionContainer& chart, const std::string& text, double& a
 
 namespace {
 
+void WriteRanges(JsonWriter& json, std::string_view name, const std::vector<XRange>& ranges)
+{
+    json.Key(name);
+    json.BeginArray();
+    for (const XRange& r : ranges) {
+        json.BeginArray();
+        json.Double(r.from);
+        json.Double(r.to);
+        json.EndArray();
+    }
+    json.EndArray();
+}
+
+// [[A, B, I, J], ...]: from A to B, the functions I and J.
+void WriteStretches(JsonWriter& json, std::string_view name, const std::vector<CurveStretch>& list)
+{
+    json.Key(name);
+    json.BeginArray();
+    for (const CurveStretch& s : list) {
+        json.BeginArray();
+        json.Double(s.from);
+        json.Double(s.to);
+        json.Integer(s.m_nFirst);
+        json.Integer(s.m_nSecond);
+        json.EndArray();
+    }
+    json.EndArray();
+}
+
 void WritePoints(JsonWriter& json, std::string_view name, const std::vector<CurvePoint>& points)
 {
     json.Key(name);
@@ -151,6 +180,7 @@ std::string AnswersJson(const ChartAnswers& answers)
         json.EndArray();
         WritePoints(json, "minima", f.m_points.minima);
         WritePoints(json, "maxima", f.m_points.maxima);
+        WriteRanges(json, "unresolved", f.m_points.unresolved);
         json.Key("truncated"), json.Bool(f.m_points.truncated);
         json.EndObject();
     }
@@ -169,6 +199,9 @@ std::string AnswersJson(const ChartAnswers& answers)
         json.EndObject();
     }
     json.EndArray();
+    json.Key("intersections_truncated"), json.Bool(answers.m_bIntersectionsTruncated);
+    WriteStretches(json, "intersections_unresolved", answers.m_unresolvedMeetings);
+    WriteStretches(json, "coinciding", answers.m_coinciding);
     json.EndObject();
     return json.Text();
 }

@@ -2,6 +2,7 @@
 
 #include "chart/chartfile.h"
 #include "chart/chartmarks.h"
+#include "chart/curve.h"
 #include "chart/curveanalysis.h"
 #include "chart/functioncontainer.h"
 #include "chart/functioncontainerexception.h"
@@ -139,8 +140,11 @@ int RunRender(int argc, char** argv)
     }
     if (points) {
         const ChartSettings& s = chart.GetSettings();
-        picture.marks.rings =
-            RingsOf(chart, CurveAnalysis(chart, kRingEvaluations).Analyze(s.m_xMin, s.m_xMax, kRingCap));
+        // As the window rings them: spread over the range when cut.
+        EvaluationBudget budget(kRingEvaluations);
+        picture.marks.rings = RingsOf(
+            chart, CurveAnalysis::Analyze(CurveSet::Take(chart, s.m_xMin, s.m_xMax), kRingCap,
+                                          ListCut::kSpread, budget));
     }
     // Drawn into memory and written whole afterwards, so a failed write is
     // reported and leaves no cut-off file.

@@ -49,7 +49,7 @@ CAnalysisDlg::CAnalysisDlg(const FunctionContainer& chart, QWidget* parent) : QD
     m_wndTable->verticalHeader()->setVisible(false);
     for (int r = 0; r < static_cast<int>(m_rows.size()); ++r) {
         const Row& row = m_rows[static_cast<std::size_t>(r)];
-        const QString cells[] = {row.kind, row.function, ValueText(row.x), ValueText(row.y)};
+        const QString cells[] = {row.kind, row.function, row.xText, row.yText};
         for (int c = 0; c < 4; ++c)
             m_wndTable->setItem(r, c, new QTableWidgetItem(cells[c]));
     }
@@ -90,15 +90,25 @@ void CAnalysisDlg::Analyze(const FunctionContainer& chart)
         return;
     const ChartAnswers answers = CurveAnalysis(chart).Analyze(s.m_xMin, s.m_xMax);
     const QString zero = QString::fromUtf8("Miejsce zerowe");
+    auto point = [](const QString& kind, const QString& label, double x, double y) {
+        return Row{kind, label, x, ValueText(x), ValueText(y)};
+    };
+    auto unresolved = [](const QString& label, double from, double to) {
+        return Row{QString::fromUtf8("Nie rozstrzygnięto w przedziale od %1 do %2")
+                       .arg(ValueText(from), ValueText(to)),
+                   label, from, QString(), QString()};
+    };
     for (const FunctionAnswers& function : answers.m_functions) {
         const QString label = FromCp1250(function.m_strLabel);
         std::vector<Row> rows;
         for (double x : function.m_points.zeros)
-            rows.push_back({zero, label, x, 0.0});
+            rows.push_back(point(zero, label, x, 0.0));
         for (const CurvePoint& p : function.m_points.minima)
-            rows.push_back({QStringLiteral("Minimum"), label, p.x, p.y});
+            rows.push_back(point(QStringLiteral("Minimum"), label, p.x, p.y));
         for (const CurvePoint& p : function.m_points.maxima)
-            rows.push_back({QStringLiteral("Maksimum"), label, p.x, p.y});
+            rows.push_back(point(QStringLiteral("Maksimum"), label, p.x, p.y));
+        for (const XRange& r : function.m_points.unresolved)
+            rows.push_back(unresolved(label, r.from, r.to));
         std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.x < b.x; });
         m_rows.insert(m_rows.end(), rows.begin(), rows.end());
         m_bTruncated = m_bTruncated || function.m_points.truncated;
@@ -110,11 +120,24 @@ void CAnalysisDlg::Analyze(const FunctionContainer& chart)
         }
         return QString();
     };
+    auto pairOf = [&labelOf](int32_t first, int32_t second) {
+        return labelOf(first) + QStringLiteral(" i ") + labelOf(second);
+    };
+    std::vector<Row> rows;
     for (const CurveIntersection& meet : answers.m_intersections) {
-        m_rows.push_back({QString::fromUtf8("Punkt przecięcia"),
-                          labelOf(meet.m_nFirst) + QStringLiteral(" i ") + labelOf(meet.m_nSecond),
-                          meet.x, meet.y});
+        rows.push_back(point(QString::fromUtf8("Punkt przecięcia"),
+                             pairOf(meet.m_nFirst, meet.m_nSecond), meet.x, meet.y));
     }
+    for (const CurveStretch& s : answers.m_coinciding) {
+        rows.push_back({QString::fromUtf8("Wykresy pokrywają się"), pairOf(s.m_nFirst, s.m_nSecond),
+                        s.from,
+                        QString::fromUtf8("od %1 do %2").arg(ValueText(s.from), ValueText(s.to)),
+                        QString()});
+    }
+    for (const CurveStretch& s : answers.m_unresolvedMeetings)
+        rows.push_back(unresolved(pairOf(s.m_nFirst, s.m_nSecond), s.from, s.to));
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.x < b.x; });
+    m_rows.insert(m_rows.end(), rows.begin(), rows.end());
     m_bTruncated = m_bTruncated || answers.m_bIntersectionsTruncated;
 }
 
@@ -172,8 +195,8 @@ std::string CAnalysisDlg::CsvText() const
     for (const Row& row : m_rows) {
         text.append(CsvField(row.kind.toStdString())).append(",");
         text.append(CsvField(row.function.toStdString())).append(",");
-        text.append(ValueText(row.x).toStdString()).append(",");
-        text.append(ValueText(row.y).toStdString()).append("\n");
+        text.append(CsvField(row.xText.toStdString())).append(",");
+        text.append(CsvField(row.yText.toStdString())).append("\n");
     }
     return text;
 }

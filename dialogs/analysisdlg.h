@@ -11,7 +11,10 @@ class QTableWidget;
 
 /// The dialog "Analiza wykresu": the zeros, minima and maxima of every
 /// visible function and the intersections of every pair of them over the
-/// visible x range, one row each (kind, function, x, y at full precision).
+/// visible x range, one row each (kind, function, x, y at full precision);
+/// stretches where two curves coincide ("Wykresy pokrywają się", x "od A do
+/// B") and stretches the analysis could not settle ("Nie rozstrzygnięto w
+/// przedziale od A do B") have a row each too, without y.
 /// Ctrl+C copies the selected rows as tab-separated lines; "Zapisz CSV..."
 /// writes the whole list as a CSV file through the program's safe write.
 class CAnalysisDlg : public QDialog
@@ -38,8 +41,9 @@ private:
     {
         QString kind;
         QString function;
-        double x;
-        double y;
+        double x; ///< where the row is sorted
+        QString xText;
+        QString yText;
     };
 
     void Analyze(const FunctionContainer& chart);

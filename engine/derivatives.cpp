@@ -124,6 +124,30 @@ void Function::EncloseScaled(const Interval* xs, const double* scales, std::size
     }
 }
 
+bool Function::MayJump(int32_t order) const
+{
+    if (!m_bCompiled)
+        return false;
+    return std::any_of(m_fast.begin(), m_fast.end(), [order](const Instruction& in) {
+        switch (in.op) {
+        case Op::kThen:
+        case Op::kSgn:
+        case Op::kFloor:
+        case Op::kCeil:
+        case Op::kRound:
+        case Op::kFrac:
+        case Op::kMod:
+            return true;
+        case Op::kAbs:
+        case Op::kMin:
+        case Op::kMax:
+            return order > 0;
+        default:
+            return false;
+        }
+    });
+}
+
 Interval Function::Enclose(Interval x, uint8_t& flags)
 {
     Interval value;

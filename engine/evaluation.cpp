@@ -1,6 +1,7 @@
 #include "engine/function.h"
 
 #include "engine/angleunit.h"
+#include "engine/elementary.h"
 #include "engine/evaluationstack.h"
 #include "engine/functionexception.h"
 #include "engine/messages.h"
@@ -56,9 +57,27 @@ double Function::Evaluate(double x)
     // The top of the stack is kept in `top`; the values below it are in the
     // shared stack, `sp` one past the highest of them. The first push puts the
     // initial 0 there, so the stack holds one value more than the depth.
+    //
+    // A piece runs only the branch its condition chose: kThen jumps to the
+    // second branch where the condition fails, and the end of the first
+    // branch jumps past the piece.
     double top = 0;
     double* sp = g_evaluationStack.data();
-    for (const Instruction& in : m_fast) {
+    const Instruction* program = m_fast.data();
+    const std::size_t length = m_fast.size();
+    using Elementary::Relation;
+    auto compare = [&](const Instruction& in, Relation relation) {
+        const double result = Elementary::Compare(relation, sp[-1], top);
+        // In a chain the right operand stays for the next comparison.
+        if (in.chained) {
+            sp[-1] = result;
+        } else {
+            --sp;
+            top = result;
+        }
+    };
+    for (std::size_t pc = 0; pc < length; ++pc) {
+        const Instruction& in = program[pc];
         const double c = in.value;
         switch (in.op) {
         case Op::kConst: *sp++ = top; top = c; break;
@@ -145,8 +164,8 @@ double Function::Evaluate(double x)
                 return Fail(EngineMessage::kDomainError);
             top = top * x + c;
             break;
-        case Op::kRoot: top = WholePower::Pow(*--sp, 1 / top); break;
-        case Op::kLog: top = std::log(*--sp) / std::log(top); break;
+        case Op::kRoot: top = Elementary::Root(*--sp, top); break;
+        case Op::kLog: top = Elementary::Log(*--sp, top); break;
         case Op::kSin: top = std::sin(r(top)); break;
         case Op::kAsin: top = d(std::asin(top)); break;
         case Op::kSinh: top = std::sinh(top); break;
@@ -165,6 +184,38 @@ double Function::Evaluate(double x)
         case Op::kSqr: top = top * top; break;
         case Op::kSqrt: top = std::sqrt(top); break;
         case Op::kAbs: top = std::fabs(top); break;
+        case Op::kSgn: top = Elementary::Sign(top); break;
+        case Op::kFloor: top = Elementary::Floor(top); break;
+        case Op::kCeil: top = Elementary::Ceil(top); break;
+        case Op::kRound: top = Elementary::Round(top); break;
+        case Op::kFrac: top = Elementary::Frac(top); break;
+        case Op::kMin: top = Elementary::Min(*--sp, top); break;
+        case Op::kMax: top = Elementary::Max(*--sp, top); break;
+        case Op::kMod: top = Elementary::Mod(*--sp, top); break;
+        case Op::kLess: compare(in, Relation::kLess); break;
+        case Op::kLessEqual: compare(in, Relation::kLessEqual); break;
+        case Op::kGreater: compare(in, Relation::kGreater); break;
+        case Op::kGreaterEqual: compare(in, Relation::kGreaterEqual); break;
+        case Op::kEqual: compare(in, Relation::kEqual); break;
+        case Op::kNotEqual: compare(in, Relation::kNotEqual); break;
+        case Op::kAnd: top = *--sp != 0 && top != 0 ? 1.0 : 0.0; break;
+        case Op::kOr: top = *--sp != 0 || top != 0 ? 1.0 : 0.0; break;
+        case Op::kNot: top = top == 0 ? 1.0 : 0.0; break;
+        case Op::kThen: {
+            const bool holds = top != 0;
+            top = *--sp;
+            if (!holds) {
+                // A piece of one branch has no value where its condition
+                // fails: the function is defined on a part of the axis.
+                if (program[in.target].op == Op::kRestrict)
+                    return Fail(EngineMessage::kDomainError);
+                pc = static_cast<std::size_t>(in.target);
+            }
+            break;
+        }
+        case Op::kElse: pc = static_cast<std::size_t>(in.target); break;
+        case Op::kSelect:
+        case Op::kRestrict: break; // the branch's value is on top
         default: __builtin_unreachable();
         }
         if (in.check && !std::isfinite(top))

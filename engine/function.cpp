@@ -66,15 +66,18 @@ bool ImpliesProduct(int32_t previous, unsigned char c)
     }
 }
 
+// i, and, lub, or, nie, not.
+bool IsConditionWord(const std::map<std::string, int32_t>& names, const std::string& name)
+{
+    const auto found = names.find(name);
+    return found != names.end() &&
+           (found->second == Function::kAnd || found->second == Function::kOr ||
+            found->second == Function::kNot);
+}
+
 int32_t ToPosition(size_t index)
 {
     return index > static_cast<size_t>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(index);
-}
-
-// Number of arguments that a function code demands.
-int ArgumentCount(int32_t code)
-{
-    return code == Function::kPow || code == Function::kRoot || code == Function::kLog ? 2 : 1;
 }
 
 // The value of a literal that std::from_chars found out of range: infinity
@@ -107,9 +110,11 @@ Function::~Function() = default;
 
 void Function::BuildSymbolTables()
 {
+    // "<=", ">=" and "<>" are read as one token where the characters meet.
     m_operators = {
         {'(', kOpen}, {')', kClose}, {',', kComma}, {'+', kPlus},
         {'-', kMinus}, {'*', kMultiply}, {'/', kDivide}, {'^', kPower},
+        {'<', kLess}, {'>', kGreater}, {'=', kEqual},
     };
     m_functionNames = {
         {"pi", kPi},
@@ -136,6 +141,18 @@ void Function::BuildSymbolTables()
         {"sqr", kSqr}, {"kwadrat", kSqr},
         {"sqrt", kSqrt},
         {"abs", kAbs},
+        {"sgn", kSgn}, {"znak", kSgn},
+        {"floor", kFloor}, {"pod\xB3oga", kFloor}, // podłoga
+        {"ceil", kCeil}, {"sufit", kCeil},
+        {"round", kRound}, {"zaokr", kRound},
+        {"frac", kFrac}, {"mantysa", kFrac},
+        {"min", kMin},
+        {"max", kMax},
+        {"mod", kMod},
+        {"je\xBF" "eli", kIf}, {"if", kIf}, // jeżeli
+        {"i", kAnd}, {"and", kAnd},
+        {"lub", kOr}, {"or", kOr},
+        {"nie", kNot}, {"not", kNot},
     };
 }
 
@@ -157,14 +174,20 @@ void Function::Compile()
     m_pCursor = 0;
     // No previous token, so the implicit product cannot apply to the first one.
     m_nToken = kEnd;
+    m_nPreviousToken = kEnd;
+    m_nPreviousEnd = 0;
     m_nNesting = 0;
     m_nDepth = 0;
     m_nMaxDepth = 0;
     try {
         NextToken();
-        ParseExpression();
+        const Parsed formula = ParseExpression();
+        // A relation of the whole formula is not a function of x.
+        if (IsComparison(m_nToken))
+            SyntaxError(EngineMessage::kComparisonAsValue);
+        RequireValue(formula);
         if (m_nToken != kEnd)
-            SyntaxError(EngineMessage::kExpectedOperator);
+            UnexpectedToken(EngineMessage::kExpectedOperator);
     } catch (const FunctionException&) {
         if (m_bThrowSyntaxErrors)
             throw;
@@ -172,7 +195,18 @@ void Function::Compile()
     }
     Emit(kEnd);
     m_fast = FuseProgram(m_program, m_constants);
-    m_bUsesX = std::find(m_program.begin(), m_program.end(), kX) != m_program.end();
+    // Where x is read only inside branches of pieces, only the arguments
+    // that take those branches test it.
+    m_bUsesX = false;
+    int branches = 0;
+    for (const Instruction& in : m_fast) {
+        if (in.op == Op::kThen)
+            ++branches;
+        else if (in.op == Op::kSelect || in.op == Op::kRestrict)
+            --branches;
+        else if (branches == 0 && ReadsX(in.op))
+            m_bUsesX = true;
+    }
     m_bCompiled = true;
 }
 
@@ -181,16 +215,19 @@ void Function::NextToken()
     const size_t length = m_strText.size();
     auto at = [&](size_t i) -> unsigned char { return i < length ? m_strText[i] : 0; };
 
+    m_nPreviousEnd = m_pCursor;
     while (m_pCursor < length && IsWhitespace(at(m_pCursor)))
         ++m_pCursor;
     m_nTokenPos = ToPosition(m_pCursor);
     const int32_t previous = m_nToken;
+    m_nPreviousToken = previous;
     const unsigned char c = at(m_pCursor);
 
     // The only implicit operator is the product; the cursor stays so the
     // name or the parenthesis comes next. Being a "*" token, it binds as a
-    // written one does: 1/2x is (1/2)*x.
-    if (ImpliesProduct(previous, c)) {
+    // written one does: 1/2x is (1/2)*x. The words that join conditions
+    // are no factors: in `0 < x i x < 2` the i joins.
+    if (ImpliesProduct(previous, c) && !IsConditionWord(m_functionNames, PeekName(m_pCursor))) {
         m_nToken = kMultiply;
         return;
     }
@@ -202,25 +239,46 @@ void Function::NextToken()
         ReadNumber();
         m_nToken = kNumber;
     } else if (IsLetter(c) || c == '_') {
-        std::string name;
-        while (IsLetter(at(m_pCursor)) || IsDigit(at(m_pCursor)) || at(m_pCursor) == '_') {
-            unsigned char letter = at(m_pCursor++);
-            // Only ASCII letters fold: POTĘGA is not potęga.
-            if (letter >= 'A' && letter <= 'Z')
-                letter = static_cast<unsigned char>(letter - 'A' + 'a');
-            name.push_back(static_cast<char>(letter));
-        }
+        const std::string name = PeekName(m_pCursor);
+        m_pCursor += name.size();
         auto found = m_functionNames.find(name);
         if (found != m_functionNames.end())
             m_nToken = found->second;
     } else if (IsPunctuation(c)) {
         ++m_pCursor;
-        auto found = m_operators.find(static_cast<char>(c));
-        if (found != m_operators.end())
-            m_nToken = found->second;
+        const unsigned char next = at(m_pCursor);
+        if (c == '<' && (next == '=' || next == '>')) {
+            ++m_pCursor;
+            m_nToken = next == '=' ? kLessEqual : kNotEqual;
+        } else if (c == '>' && next == '=') {
+            ++m_pCursor;
+            m_nToken = kGreaterEqual;
+        } else {
+            auto found = m_operators.find(static_cast<char>(c));
+            if (found != m_operators.end())
+                m_nToken = found->second;
+        }
     }
     if (m_nToken == kUnknown)
         SyntaxError(EngineMessage::kUnknownSymbol);
+}
+
+// The name that starts at `at` (letters, digits and "_"), with its ASCII
+// letters folded to lower case; empty where no name starts there.
+std::string Function::PeekName(size_t at) const
+{
+    std::string name;
+    const size_t length = m_strText.size();
+    for (; at < length; ++at) {
+        unsigned char letter = static_cast<unsigned char>(m_strText[at]);
+        if (!IsLetter(letter) && !IsDigit(letter) && letter != '_')
+            break;
+        // Only ASCII letters fold: POTĘGA is not potęga.
+        if (letter >= 'A' && letter <= 'Z')
+            letter = static_cast<unsigned char>(letter - 'A' + 'a');
+        name.push_back(static_cast<char>(letter));
+    }
+    return name;
 }
 
 // number := digits [ "." { digit } ] [ ("e" | "E" | "d" | "D") [ "+" | "-" ] digits ]
@@ -271,137 +329,6 @@ void Function::ReadNumber()
     if (error == std::errc::result_out_of_range)
         value = OutOfRangeValue(mantissa, exponent);
     m_constants.push_back(value);
-}
-
-// expression := [ "+" | "-" ] term { ("+" | "-") term }
-// The leading sign applies to the whole first term: -x^2 is -(x^2).
-void Function::ParseExpression()
-{
-    if (m_nToken == kPlus || m_nToken == kMinus) {
-        const int32_t sign = m_nToken;
-        NextToken();
-        ParseTerm();
-        if (sign == kMinus)
-            Emit(kNegate);
-    } else {
-        ParseTerm();
-    }
-    while (m_nToken == kPlus || m_nToken == kMinus) {
-        const int32_t op = m_nToken;
-        NextToken();
-        ParseTerm();
-        Emit(op);
-    }
-}
-
-// term := power { ("*" | "/") sign power }
-// The "*" may be implied (2x, x(x+1), x sin(x)). A sign after "*" or "/"
-// applies to the whole power that follows, as a leading sign does to its
-// term: 2*-x^2 is 2*(-(x^2)).
-void Function::ParseTerm()
-{
-    ParsePower();
-    while (m_nToken == kMultiply || m_nToken == kDivide) {
-        const int32_t op = m_nToken;
-        NextToken();
-        const bool negate = ParseSign();
-        ParsePower();
-        if (negate)
-            Emit(kNegate);
-        Emit(op);
-    }
-}
-
-// power := factor { "^" sign factor }
-// Left-associative: 2^3^2 is 64. A sign after "^" applies to the next factor
-// only: x^-2 is x^(-2), 2^-1^2 is (2^(-1))^2.
-void Function::ParsePower()
-{
-    ParseFactor();
-    while (m_nToken == kPower) {
-        NextToken();
-        const bool negate = ParseSign();
-        ParseFactor();
-        if (negate)
-            Emit(kNegate);
-        Emit(kPower);
-    }
-}
-
-// sign := [ "+" | "-" ]
-// Returns whether it was "-". Two signs in a row are refused at the first
-// (2^--1 at 2), with the message and position such formulas have always had.
-bool Function::ParseSign()
-{
-    if (m_nToken != kPlus && m_nToken != kMinus)
-        return false;
-    const bool minus = m_nToken == kMinus;
-    const int32_t position = m_nTokenPos;
-    NextToken();
-    if (m_nToken == kPlus || m_nToken == kMinus)
-        SyntaxError(EngineMessage::kMissingOperand, position);
-    return minus;
-}
-
-// factor := "(" expression ")" | "pi" | "e" | "x" | number
-//         | name "(" expression { "," expression } ")"
-void Function::ParseFactor()
-{
-    const int32_t token = m_nToken;
-    if (token == kOpen || (token >= kSin && token <= kAbs)) {
-        // Bounds the recursion: a deeper formula is refused where the extra
-        // level opens, as no operand the parser can take.
-        if (m_nNesting >= kMaxNesting)
-            SyntaxError(EngineMessage::kMissingOperand);
-        ++m_nNesting;
-    }
-
-    if (token == kOpen) {
-        NextToken();
-        ParseExpression();
-        if (m_nToken != kClose)
-            SyntaxError(EngineMessage::kMissingClosing);
-        NextToken();
-        --m_nNesting;
-    } else if (token == kPi || token == kE || token == kX || token == kNumber) {
-        Emit(token);
-        NextToken();
-    } else if (token >= kSin && token <= kAbs) {
-        int remaining = ArgumentCount(token);
-        NextToken();
-        if (m_nToken != kOpen)
-            SyntaxError(EngineMessage::kMissingOpening);
-        for (;;) {
-            NextToken();
-            ParseExpression();
-            --remaining;
-            if (m_nToken == kComma) {
-                if (remaining > 0)
-                    continue;
-                SyntaxError(EngineMessage::kArgumentCount);
-            }
-            if (remaining > 0)
-                SyntaxError(EngineMessage::kArgumentCount);
-            break;
-        }
-        if (m_nToken != kClose)
-            SyntaxError(EngineMessage::kMissingClosing);
-        Emit(token);
-        NextToken();
-        --m_nNesting;
-    } else {
-        SyntaxError(EngineMessage::kMissingOperand);
-    }
-}
-
-void Function::Emit(int32_t code)
-{
-    m_program.push_back(code);
-    if (code == kPi || code == kE || code == kX || code == kNumber) {
-        m_nMaxDepth = std::max(m_nMaxDepth, ++m_nDepth);
-    } else if ((code >= kPlus && code <= kPower) || (code >= kSin && ArgumentCount(code) == 2)) {
-        --m_nDepth;
-    }
 }
 
 void Function::SyntaxError(const char* message)

@@ -61,7 +61,7 @@ public:
         kPow = 25,
         kRoot = 26,
         kExp = 27,
-        kLog = 28,      ///< two arguments: value and base
+        kLog = 28,      ///< two arguments: value and base; `log(x)` compiles to kLog10
         kLog10 = 29,
         kLn = 30,
         kSqr = 31,
@@ -69,6 +69,30 @@ public:
         kAbs = 33,
         kUnknown = 34,  ///< unrecognised symbol; never leaves the tokenizer
         kE = 35,        ///< the constant e; after kUnknown so that no other code moves
+        // Functions added after e, so that no earlier code moves.
+        kSgn = 36,      ///< sgn, znak: -1, 0 or 1
+        kFloor = 37,    ///< floor, podłoga: the integer part [x]
+        kCeil = 38,     ///< ceil, sufit
+        kRound = 39,    ///< round, zaokr: halves away from zero
+        kFrac = 40,     ///< frac, mantysa: x - floor(x)
+        kMin = 41,
+        kMax = 42,
+        kMod = 43,      ///< mod(a, b) = a - b floor(a / b); undefined for b = 0
+        // Pieces: `jeżeli(condition, a[, b])`. The program is the condition,
+        // kThen, a, then for two branches kElse and b, and kIf last.
+        kIf = 44,       ///< jeżeli, if; in the program it ends a piece: a where the condition holds, else b (or undefined)
+        kLess = 45,     ///< comparisons take two values and give a condition
+        kLessEqual = 46,
+        kGreater = 47,
+        kGreaterEqual = 48,
+        kEqual = 49,
+        kNotEqual = 50, ///< `<>`
+        kAnd = 51,      ///< i, and: two conditions
+        kOr = 52,       ///< lub, or
+        kNot = 53,      ///< nie, not: one condition
+        kThen = 54,     ///< program only: the condition is complete, the value where it holds follows
+        kElse = 55,     ///< program only: the value where the condition holds is complete, the other follows
+        kChain = 56,    ///< program only: the comparison after it keeps its right operand for the next one (a < b <= c)
     };
 
     /// The highest derivative order the engine computes.
@@ -137,6 +161,13 @@ public:
     /// The enclosure of the value over one interval of arguments.
     Interval Enclose(Interval x, uint8_t& flags);
 
+    /// Whether the compiled formula's derivative of the given order (0: the
+    /// value) may jump somewhere: it holds a piece or a function with jumps
+    /// (sgn, floor, ceil, round, frac, mod), or for a derivative a kink
+    /// (abs, min, max). Elsewhere the curves are continuous where defined;
+    /// where this is true, Enclose tells where a jump may lie.
+    bool MayJump(int32_t order) const;
+
     /// The names the language knows (code page 1250, lower case) with the
     /// token each stands for: functions, constants and x. The help lists the
     /// functions from it, so it cannot drift from the language.
@@ -159,13 +190,36 @@ private:
     void NextToken();
     void ReadNumber();
 
+    std::string PeekName(size_t at) const;
+    static bool IsComparison(int32_t token) { return token >= kLess && token <= kNotEqual; }
+
+    /// What a grammar rule parsed: a value, or a condition (which only the
+    /// first argument of jeżeli takes) with the position of its first
+    /// comparison, where using it as a value is reported.
+    struct Parsed
+    {
+        bool condition = false;
+        int32_t comparison = -1;
+    };
+
     // Grammar rules; each starts with its first token current and ends with
-    // the token after what it parsed current.
-    void ParseExpression();
-    void ParseTerm();
-    void ParsePower();
-    void ParseFactor();
+    // the token after what it parsed current. The condition rules emit the
+    // codes of conditions; definitions and relations of whole formulas parse
+    // theirs through them too.
+    Parsed ParseExpression();
+    Parsed ParseTerm();
+    Parsed ParsePower();
+    Parsed ParseFactor();
     bool ParseSign();
+    Parsed ParseCondition();
+    Parsed ParseConjunction();
+    Parsed ParseNegation();
+    Parsed ParseComparison();
+    void ParseCall(int32_t token);
+    void ParseArgument();
+    void RequireValue(const Parsed& parsed);
+    void RequireCondition(const Parsed& parsed);
+    [[noreturn]] void UnexpectedToken(const char* message);
     void Emit(int32_t code);
 
     [[noreturn]] void SyntaxError(const char* message);
@@ -186,11 +240,16 @@ private:
     /// needed after a compile.
     std::unique_ptr<Series::Block<double, Series::kDoubleLanes>> m_pDerivatives;
     std::unique_ptr<Series::Block<Interval, Series::kIntervalLanes>> m_pEnclosures;
+    /// x is read outside the branches of pieces.
     bool m_bUsesX = false;
     size_t m_pCursor = 0;
     std::string m_strText;
     int32_t m_nToken = kEnd;
     int32_t m_nTokenPos = 0;
+    /// The token before the current one and where it ended, for the hint on
+    /// a decimal comma.
+    int32_t m_nPreviousToken = kEnd;
+    size_t m_nPreviousEnd = 0;
     std::vector<std::pair<const char*, int32_t>> m_errors;
     bool m_bCompiled = false;
 

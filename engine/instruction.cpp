@@ -28,6 +28,23 @@ int32_t FunctionOp(int32_t code)
     case Function::kSqr: return Op::kSqr;
     case Function::kSqrt: return Op::kSqrt;
     case Function::kAbs: return Op::kAbs;
+    case Function::kSgn: return Op::kSgn;
+    case Function::kFloor: return Op::kFloor;
+    case Function::kCeil: return Op::kCeil;
+    case Function::kRound: return Op::kRound;
+    case Function::kFrac: return Op::kFrac;
+    case Function::kMin: return Op::kMin;
+    case Function::kMax: return Op::kMax;
+    case Function::kMod: return Op::kMod;
+    case Function::kLess: return Op::kLess;
+    case Function::kLessEqual: return Op::kLessEqual;
+    case Function::kGreater: return Op::kGreater;
+    case Function::kGreaterEqual: return Op::kGreaterEqual;
+    case Function::kEqual: return Op::kEqual;
+    case Function::kNotEqual: return Op::kNotEqual;
+    case Function::kAnd: return Op::kAnd;
+    case Function::kOr: return Op::kOr;
+    case Function::kNot: return Op::kNot;
     case Function::kRoot: return Op::kRoot;
     case Function::kLog: return Op::kLog;
     default: __builtin_unreachable(); // every other code is handled by the caller
@@ -62,8 +79,46 @@ std::vector<Instruction> FuseProgram(const std::vector<int32_t>& program,
     std::vector<Instruction> out;
     out.reserve(program.size());
     std::size_t next = 0;
+    // The open pieces: the index of their kThen and of their kElse (or -1).
+    std::vector<std::pair<int32_t, int32_t>> pieces;
+    bool chain = false;
+    auto here = [&out] { return static_cast<int32_t>(out.size()); };
     for (int32_t code : program) {
         switch (code) {
+        case Function::kChain:
+            chain = true;
+            break;
+        case Function::kThen:
+            pieces.emplace_back(here(), -1);
+            out.push_back({Op::kThen, 0});
+            break;
+        case Function::kElse:
+            out[pieces.back().first].target = here();
+            pieces.back().second = here();
+            out.push_back({Op::kElse, 0});
+            break;
+        case Function::kIf: {
+            const auto [then, otherwise] = pieces.back();
+            pieces.pop_back();
+            if (otherwise >= 0) {
+                out[otherwise].target = here();
+                out.push_back({Op::kSelect, 0});
+            } else {
+                out[then].target = here();
+                out.push_back({Op::kRestrict, 0});
+            }
+            break;
+        }
+        case Function::kLess:
+        case Function::kLessEqual:
+        case Function::kGreater:
+        case Function::kGreaterEqual:
+        case Function::kEqual:
+        case Function::kNotEqual:
+            out.push_back({FunctionOp(code), 0});
+            out.back().chained = chain;
+            chain = false;
+            break;
         case Function::kNumber:
             out.push_back({Op::kConst, constants[next++]});
             break;
@@ -145,5 +200,14 @@ std::vector<Instruction> FuseProgram(const std::vector<int32_t>& program,
     for (std::size_t i = 0; i + 1 < out.size(); ++i)
         out[i].check = !Propagates(out[i + 1].op);
     // The last value is the result and is always tested.
+
+    // Which branches read x, from the count of readers before each index.
+    std::vector<int32_t> readers(out.size() + 1, 0);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        readers[i + 1] = readers[i] + (ReadsX(out[i].op) ? 1 : 0);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (out[i].op == Op::kThen || out[i].op == Op::kElse)
+            out[i].value = readers[out[i].target] > readers[i + 1] ? 1 : 0;
+    }
     return out;
 }

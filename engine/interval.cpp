@@ -388,4 +388,47 @@ Interval Pow(Interval a, Interval b, uint8_t& flags)
     return r;
 }
 
+Interval Root(Interval a, Interval degree, uint8_t& flags)
+{
+    if (a.IsEmpty() || degree.IsEmpty()) {
+        flags |= Enclosure::kMustFail | Enclosure::kMayFail;
+        return Interval::Empty();
+    }
+    // A degree of 0 gives powers to an infinite exponent: left unbounded.
+    if (degree.Contains(0)) {
+        flags |= Enclosure::kMayFail;
+        return Interval::Whole();
+    }
+    const Interval exponent = Interval{1, 1} / degree;
+    Interval r = Interval::Empty();
+    uint8_t parts = 0;
+    if (a.hi >= 0)
+        r = Pow({std::fmax(a.lo, 0.0), a.hi}, exponent, parts);
+    if (a.lo < 0) {
+        const Interval negative = {a.lo, std::fmin(a.hi, 0.0)};
+        // The odd whole degrees inside: their real roots of -a, negated.
+        double odd = std::ceil(degree.lo);
+        if (std::fmod(odd, 2.0) == 0)
+            odd += 1;
+        const bool oddInside = odd <= degree.hi && std::fabs(odd) < 0x1p53;
+        if (oddInside)
+            r = Hull(r, -CornerPow(-negative, exponent));
+        // Other degrees as powers: defined where 1 / n is whole.
+        uint8_t power = 0;
+        const Interval p = Pow(negative, exponent, power);
+        if (!(power & Enclosure::kMustFail))
+            r = Hull(r, p);
+        if (!(oddInside && degree.IsPoint()))
+            parts |= Enclosure::kMayFail | (power & Enclosure::kMustFail);
+    }
+    // Fails everywhere only where every part does.
+    flags |= parts & Enclosure::kMayFail;
+    if (r.IsEmpty()) {
+        flags |= Enclosure::kMustFail | Enclosure::kMayFail;
+        return r;
+    }
+    Settle(r, flags);
+    return r;
+}
+
 } // namespace IntervalMath

@@ -1,6 +1,7 @@
 #include "engine/function.h"
 
 #include "engine/angleunit.h"
+#include "engine/elementary.h"
 #include "engine/evaluationstack.h"
 #include "engine/seriesblock.h"
 #include "engine/wholepower.h"

@@ -2,9 +2,7 @@
 
 #include "engine/angleunit.h"
 #include "engine/instruction.h"
-#include "engine/interval.h"
-#include "engine/intervalfunctions.h"
-#include "engine/wholepower.h"
+#include "engine/seriesrecurrences.h"
 
 #include <algorithm>
 #include <bit>
@@ -35,183 +33,11 @@
 // kink (abs of a value crossing 0); value failures are Evaluate's (order 0).
 // With intervals the flags of Enclosure say the same of every argument of
 // the interval, per order.
+//
+// Pieces run like the sampling path's: both branches for the block (each
+// skipped where no argument needs it), failures per branch, then a pick per
+// argument (seriespieces.h).
 namespace Series {
-
-constexpr int kMaxTerms = 9; ///< orders 0 to 8
-constexpr uint8_t kNone = 0xFF;
-
-/// Messages of a failing argument, as evaluation reports them.
-enum Message : uint8_t {
-    kNoMessage = 0,
-    kDomain = 1,   ///< "Błąd dziedziny"
-    kDivision = 2, ///< "Dzielenie przez zero"
-};
-
-/// The lowest orders at which an argument fails, per kind of failure; kNone
-/// where it does not. Doubles use only m_nFail (it fails for certain);
-/// intervals all three.
-struct LaneState
-{
-    uint8_t m_nFail = kNone;     ///< doubles: fails; intervals: may fail
-    uint8_t m_nMustFail = kNone; ///< intervals: fails at every argument
-    uint8_t m_nJump = kNone;     ///< intervals: may be discontinuous
-    uint8_t m_nMessage = kNoMessage; ///< doubles: the message of the failure at m_nFail
-};
-
-inline double Factorial(int k)
-{
-    double f = 1;
-    for (int i = 2; i <= k; ++i)
-        f *= i;
-    return f;
-}
-
-// The generalised binomial coefficient c (c - 1) ... (c - m + 1) / m!; 0
-// exactly when c is a whole number from 0 to m - 1.
-inline double Binomial(double c, int m)
-{
-    double b = 1;
-    for (int i = 0; i < m; ++i)
-        b = b * (c - i) / (i + 1);
-    return b;
-}
-
-/// The E-specific parts: values of the functions (evaluation's own
-/// formulas for doubles, enclosures for intervals) and the failure tests.
-template <class E>
-struct Numbers;
-
-template <>
-struct Numbers<double>
-{
-    static double Constant(double c) { return c; }
-    static bool IsZero(double v) { return v == 0; }
-    static double Exp(double v, LaneState&) { return std::exp(v); }
-    static double Log(double v, LaneState&) { return std::log(v); }
-    static double Log10(double v, LaneState&) { return std::log10(v); }
-    static double Sqrt(double v, LaneState&) { return std::sqrt(v); }
-    static double Sin(double v) { return std::sin(v); }
-    static double Cos(double v) { return std::cos(v); }
-    static double Tan(double v, LaneState&) { return std::tan(v); }
-    static double Asin(double v, LaneState&) { return std::asin(v); }
-    static double Acos(double v, LaneState&) { return std::acos(v); }
-    static double Atan(double v) { return std::atan(v); }
-    static double Sinh(double v, LaneState&) { return std::sinh(v); }
-    static double Cosh(double v, LaneState&) { return std::cosh(v); }
-    static double Tanh(double v) { return std::tanh(v); }
-    static double Sqr(double v) { return v * v; }
-    static double Pow(double a, double b, LaneState&) { return WholePower::Pow(a, b); }
-    static double Quotient(double a, double b, LaneState&) { return a / b; }
-    static bool AllFinite(const double* v, std::size_t n)
-    {
-        // NaN and the infinities have every exponent bit set.
-        uint64_t all = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            const uint64_t bits = std::bit_cast<uint64_t>(v[i]);
-            all |= ((bits & 0x7FF0000000000000u) + 0x0010000000000000u) & 0x8000000000000000u;
-        }
-        return all == 0;
-    }
-    /// Marks the argument failing from `order` on where v is not finite.
-    static void Check(double v, int order, LaneState& lane)
-    {
-        if (!std::isfinite(v))
-            Fail(lane, order, kDomain);
-    }
-    /// The message is that of the failure of the lowest order, the first
-    /// of them in the program: where the value fails, evaluation's own.
-    static void Fail(LaneState& lane, int order, Message message)
-    {
-        if (order < lane.m_nFail) {
-            lane.m_nFail = static_cast<uint8_t>(order);
-            lane.m_nMessage = message;
-        }
-    }
-};
-
-template <>
-struct Numbers<Interval>
-{
-    // Flags of one function's enclosure, turned into the lane's orders.
-    static void Mark(LaneState& lane, uint8_t flags, int order)
-    {
-        const auto k = static_cast<uint8_t>(order);
-        if (flags & Enclosure::kMayFail)
-            lane.m_nFail = std::min(lane.m_nFail, k);
-        if (flags & Enclosure::kMustFail)
-            lane.m_nMustFail = std::min(lane.m_nMustFail, k);
-        if (flags & Enclosure::kMayJump)
-            lane.m_nJump = std::min(lane.m_nJump, k);
-    }
-    template <class F>
-    static Interval Flagged(LaneState& lane, F f)
-    {
-        uint8_t flags = 0;
-        const Interval r = f(flags);
-        Mark(lane, flags, 0);
-        return r;
-    }
-
-    static Interval Constant(double c) { return Interval::Point(c); }
-    static bool IsZero(Interval v) { return v.lo == 0 && v.hi == 0; }
-    static Interval Exp(Interval v, LaneState& s)
-    {
-        return Flagged(s, [&](uint8_t& f) { return IntervalMath::Exp(v, f); });
-    }
-    static Interval Log(Interval v, LaneState& s)
-    {
-        return Flagged(s, [&](uint8_t& f) { return IntervalMath::Log(v, f); });
-    }
-    static Interval Log10(Interval v, LaneState& s)
-    {
-        return Flagged(s, [&](uint8_t& f) { return IntervalMath::Log10(v, f); });
-    }
-    static Interval Sqrt(Interval v, LaneState& s)
-    {
-        return Flagged(s, [&](uint8_t& f) { return IntervalMath::Sqrt(v, f); });
-    }
-    static Interval Sin(Interval v) { return IntervalMath::Sin(v); }
-    static Interval Cos(Interval v) { return IntervalMath::Cos(v); }
-    static Interval Tan(Interval v, LaneState& s)
-    {
-        return Flagged(s, [&](uint8_t& f) { return IntervalMath::Tan(v, f); });
-    }
-    static Interval Asin(Interval v, LaneState& s)
-    {
-        return Flagged(s, [&](uint8_t& f) { return IntervalMath::Asin(v, f); });
-    }
-    static Interval Acos(Interval v, LaneState& s)
-    {
-        return Flagged(s, [&](uint8_t& f) { return IntervalMath::Acos(v, f); });
-    }
-    static Interval Atan(Interval v) { return IntervalMath::Atan(v); }
-    static Interval Sinh(Interval v, LaneState& s)
-    {
-        return Flagged(s, [&](uint8_t& f) { return IntervalMath::Sinh(v, f); });
-    }
-    static Interval Cosh(Interval v, LaneState& s)
-    {
-        return Flagged(s, [&](uint8_t& f) { return IntervalMath::Cosh(v, f); });
-    }
-    static Interval Tanh(Interval v) { return IntervalMath::Tanh(v); }
-    static Interval Sqr(Interval v) { return IntervalMath::Sqr(v); }
-    static Interval Pow(Interval a, Interval b, LaneState& s)
-    {
-        return Flagged(s, [&](uint8_t& f) { return IntervalMath::Pow(a, b, f); });
-    }
-    static Interval Quotient(Interval a, Interval b, LaneState& s)
-    {
-        return Flagged(s, [&](uint8_t& f) { return IntervalMath::Divide(a, b, f); });
-    }
-    static bool AllFinite(const Interval*, std::size_t) { return false; }
-    static void Check(Interval v, int order, LaneState& lane)
-    {
-        if (v.IsEmpty() || v.lo == IntervalMath::kInfinity || v.hi == -IntervalMath::kInfinity)
-            Mark(lane, Enclosure::kMayFail | Enclosure::kMustFail, order);
-        else if (!v.IsFinite())
-            Mark(lane, Enclosure::kMayFail, order);
-    }
-};
 
 /// Runs a program over blocks of up to Lanes arguments, to a fixed order.
 /// Not thread-safe itself: one block per thread.
@@ -232,6 +58,15 @@ public:
             m_free.push_back(m_storage.data() + b * m_nTerms * Lanes);
         m_levels.reserve(static_cast<std::size_t>(depth) + 4);
         std::fill(std::begin(m_ones), std::end(m_ones), N::Constant(1));
+        std::size_t nesting = 0;
+        std::size_t open = 0;
+        for (const Instruction& in : program) {
+            if (in.op == Op::kThen)
+                nesting = std::max(nesting, ++open);
+            else if (in.op == Op::kSelect || in.op == Op::kRestrict)
+                --open;
+        }
+        m_pieceStates.resize(2 * Lanes * nesting);
     }
 
     Block(const Block&) = delete;
@@ -253,8 +88,18 @@ public:
             m_free.push_back(level.block);
         m_levels.clear();
         std::fill(m_state, m_state + n, LaneState{});
-        for (const Instruction& in : m_program)
-            Step(in);
+        m_nPiece = 0;
+        const std::size_t length = m_program.size();
+        for (std::size_t pc = 0; pc < length; ++pc) {
+            const Instruction& in = m_program[pc];
+            // A branch no argument needs is jumped over.
+            if (in.op == Op::kThen && !StartPiece())
+                pc = static_cast<std::size_t>(in.target) - 1;
+            else if (in.op == Op::kElse && !StartSecondBranch())
+                pc = static_cast<std::size_t>(in.target) - 1;
+            else if (in.op != Op::kThen && in.op != Op::kElse)
+                Step(in);
+        }
         Level& result = m_levels.back();
         Check(result);
         for (int k = 0; k < m_nTerms; ++k)
@@ -449,6 +294,13 @@ private:
 
     void MultiplyLevels()
     {
+        // A bound of an interval is unlimited, not infinite: 0 times an
+        // overflowed factor is 0 there, where the doubles give NaN (x*x*0 at
+        // 1e300). The factors' overflow is recorded before it can vanish.
+        if constexpr (!std::is_same_v<E, double>) {
+            Check(Top(0));
+            Check(Top(1));
+        }
         Level& b = Top(0);
         Level& a = Top(1);
         const int terms = std::min(m_nTerms, a.terms + b.terms - 1);
@@ -588,262 +440,6 @@ private:
             w[k] = factor * w[k];
     }
 
-    // w_k = (1/k) sum_(j=1..k) j u_j v_(k-j): the k-th coefficient of the
-    // integral of u' v.
-    static E Integral(const E* u, const E* v, int k)
-    {
-        E sum = N::Constant(1) * u[1] * v[k - 1];
-        for (int j = 2; j <= k; ++j)
-            sum += N::Constant(j) * u[j] * v[k - j];
-        return sum / N::Constant(k);
-    }
-
-    // sum_(j=lo..hi) a_j b_(k-j)
-    static E Convolution(const E* a, const E* b, int k, int lo, int hi)
-    {
-        E sum = a[lo] * b[k - lo];
-        for (int j = lo + 1; j <= hi; ++j)
-            sum += a[j] * b[k - j];
-        return sum;
-    }
-
-    // The series of the inverse trigonometric functions in radians from
-    // w' = u' / q: w_k = (k u_k - sum_(j=1..k-1) j w_j q_(k-j)) / (k q0).
-    static void QuotientIntegral(const E* u, const E* q, E* w, int terms)
-    {
-        for (int k = 1; k < terms; ++k) {
-            E sum = N::Constant(k) * u[k];
-            for (int j = 1; j < k; ++j)
-                sum -= N::Constant(j) * w[j] * q[k - j];
-            w[k] = sum / (N::Constant(k) * q[0]);
-        }
-    }
-
-    static void LogSeries(const E* u, E* w, int terms)
-    {
-        for (int k = 1; k < terms; ++k) {
-            E sum = u[k];
-            if (k > 1) {
-                E inner = N::Constant(1) * w[1] * u[k - 1];
-                for (int j = 2; j < k; ++j)
-                    inner += N::Constant(j) * w[j] * u[k - j];
-                sum -= inner / N::Constant(k);
-            }
-            w[k] = sum / u[0];
-        }
-    }
-
-    static void SqrtSeries(const E* u, E* w, int terms)
-    {
-        for (int k = 1; k < terms; ++k) {
-            E sum = u[k];
-            if (k > 1)
-                sum -= Convolution(w, w, k, 1, k - 1);
-            w[k] = sum / (N::Constant(2) * w[0]);
-        }
-    }
-
-    // sqrt(1 - u^2), for asin and acos.
-    static void Cathetus(const E* u, E* q, int terms, LaneState& state)
-    {
-        E r[kMaxTerms];
-        r[0] = N::Constant(1) - N::Sqr(u[0]);
-        for (int k = 1; k < terms; ++k)
-            r[k] = -Convolution(u, u, k, 0, k);
-        q[0] = N::Sqrt(r[0], state);
-        SqrtSeries(r, q, terms);
-    }
-
-    // w = exp(v) given w0: w_k = (1/k) sum j v_j w_(k-j).
-    static void ExpSeries(const E* v, E* w, int terms)
-    {
-        for (int k = 1; k < terms; ++k)
-            w[k] = Integral(v, w, k);
-    }
-
-    // The composition w_k = sum_(m=1..k) g_m (a - a0)^m_k of a function
-    // whose m-th derivative at a0 over m! is g_m (g[1 .. terms)); w0 is the
-    // caller's. A g_m of 0 adds nothing, even where the power is infinite.
-    static void Compose(const E* a, const E* g, const bool* zero, E* w, int terms)
-    {
-        E powers[kMaxTerms][kMaxTerms]; // powers[m][k]: (a - a0)^m, order k
-        for (int k = 0; k < terms; ++k)
-            powers[1][k] = k == 0 ? N::Constant(0) : a[k];
-        for (int m = 2; m < terms; ++m) {
-            for (int k = 0; k < terms; ++k)
-                powers[m][k] = k < m ? N::Constant(0)
-                                     : Convolution(powers[m - 1], powers[1], k, m - 1, k - 1);
-        }
-        for (int k = 1; k < terms; ++k)
-            w[k] = N::Constant(0);
-        for (int m = 1; m < terms; ++m) {
-            if (zero[m])
-                continue;
-            for (int k = m; k < terms; ++k) {
-                if (!N::IsZero(powers[m][k]))
-                    w[k] += g[m] * powers[m][k];
-            }
-        }
-    }
-
-    // a^c for a constant exponent, w0 as evaluation computes it. The
-    // derivatives of a^c are binom(c, m) a0^(c-m) m!; for a whole c they are
-    // taken by composition, with the powers of a0 made from one power and
-    // products (so the derivatives of x^2 are 2x and 2 to the last bit), and
-    // binom(c, m) = 0 beyond m = c; for another c by the recurrence
-    // a w' = c a' w, which needs a0 != 0.
-    static void PowerSeries(const E* a, double c, E* w, int terms, LaneState& state)
-    {
-        w[0] = N::Pow(a[0], N::Constant(c), state);
-        const bool whole = c == std::trunc(c);
-        E g[kMaxTerms];
-        bool zero[kMaxTerms] = {};
-        if constexpr (std::is_same_v<E, double>) {
-            if (whole) {
-                // Each g_m is made the same way whatever the number of
-                // terms, so a derivative does not depend on how many are
-                // taken: for c up to 16 the powers of a0 are products from
-                // a0 up, beyond that each is a library power.
-                const bool small = c >= 0 && c <= WholePower::kMaxExponent;
-                double powers[WholePower::kMaxExponent] = {1};
-                if (small) {
-                    for (int e = 1; e < c; ++e)
-                        powers[e] = e == 1 ? a[0] : powers[e - 1] * a[0];
-                }
-                for (int m = 1; m < terms; ++m) {
-                    zero[m] = c >= 0 && m > c;
-                    if (zero[m])
-                        continue;
-                    const double factor = small ? powers[static_cast<int>(c) - m]
-                                                : WholePower::Pow(a[0], c - m);
-                    g[m] = Binomial(c, m) * factor;
-                }
-                Compose(a, g, zero, w, terms);
-                return;
-            }
-            if (a[0] != 0 && w[0] != 0) {
-                // w_k = sum_(j=1..k) (c j - (k - j)) a_j w_(k-j) / (k a0)
-                for (int k = 1; k < terms; ++k) {
-                    double sum = (c - (k - 1)) * a[1] * w[k - 1];
-                    for (int j = 2; j <= k; ++j)
-                        sum += (c * j - (k - j)) * a[j] * w[k - j];
-                    w[k] = sum / (k * a[0]);
-                }
-                return;
-            }
-            // At a base of 0 a power that is not whole (sqrt, x^1.5) has no
-            // derivative, unless the base stays 0.
-            if (!ConstantBeyondValue(a, terms)) {
-                std::fill(w + 1, w + terms, 0.0);
-                N::Fail(state, 1, kDomain);
-                return;
-            }
-            std::fill(w + 1, w + terms, 0.0);
-        } else {
-            if (a[0].Contains(0) && !whole && terms > 1)
-                Numbers<Interval>::Mark(state, Enclosure::kMayFail, 1);
-            if (!a[0].Contains(0) && (c < 0 || !whole)) {
-                // a^c = a0^c (1 + (a - a0) / a0)^c: the terms come from a0^c
-                // and the relative change, never from a0^(c - m) alone, which
-                // overflows near 0 (x^-0.95 at 1e-300) where the terms of a
-                // series scaled by a narrow width are moderate.
-                E relative[kMaxTerms];
-                for (int k = 1; k < terms; ++k)
-                    relative[k] = a[k] / a[0];
-                for (int m = 1; m < terms; ++m) {
-                    const double binomial = Binomial(c, m);
-                    zero[m] = binomial == 0;
-                    g[m] = N::Constant(binomial) * w[0];
-                }
-                Compose(relative, g, zero, w, terms);
-                return;
-            }
-            for (int m = 1; m < terms; ++m) {
-                const double binomial = Binomial(c, m);
-                zero[m] = binomial == 0;
-                if (zero[m])
-                    continue;
-                // A power of a0 that may fail spoils the derivatives of
-                // order m on, not the value.
-                LaneState derivative;
-                g[m] = N::Constant(binomial) * N::Pow(a[0], N::Constant(c - m), derivative);
-                if (derivative.m_nFail != kNone)
-                    state.m_nFail = std::min(state.m_nFail, static_cast<uint8_t>(m));
-                if (derivative.m_nMustFail != kNone)
-                    state.m_nMustFail = std::min(state.m_nMustFail, static_cast<uint8_t>(m));
-            }
-            Compose(a, g, zero, w, terms);
-        }
-    }
-
-    // a^b with both series: exp(b ln a), w0 as evaluation computes it.
-    static void GeneralPower(const E* a, const E* b, E* w, int terms, LaneState& state)
-    {
-        E ln[kMaxTerms];
-        E v[kMaxTerms];
-        w[0] = N::Pow(a[0], b[0], state);
-        LaneState ignored;
-        ln[0] = N::Log(a[0], ignored);
-        if constexpr (std::is_same_v<E, double>) {
-            // A base of at most 0 has no power series in the exponent.
-            if (!(a[0] > 0))
-                ln[0] = std::numeric_limits<double>::quiet_NaN();
-        } else {
-            if (!(a[0].lo > 0))
-                Numbers<Interval>::Mark(state, Enclosure::kMayFail, 1);
-        }
-        LogSeries(a, ln, terms);
-        for (int k = 1; k < terms; ++k)
-            v[k] = Convolution(b, ln, k, 0, k);
-        ExpSeries(v, w, terms);
-    }
-
-    static bool ConstantBeyondValue(const E* u, int terms)
-    {
-        for (int k = 1; k < terms; ++k) {
-            if (!N::IsZero(u[k]))
-                return false;
-        }
-        return true;
-    }
-
-    // |u|: the series times the sign of u where u0 is not 0. Where it is 0,
-    // the first coefficient that is not 0 decides: of an even order, |u| is
-    // smooth (|x^2|); of an odd order, u crosses 0 and |u| has a kink, where
-    // no derivative exists.
-    static void AbsSeries(const E* u, E* w, int terms, LaneState& state)
-    {
-        if constexpr (std::is_same_v<E, double>) {
-            w[0] = std::fabs(u[0]);
-            int first = 0;
-            while (first < terms && u[first] == 0)
-                ++first;
-            if (first == terms) {
-                std::fill(w + 1, w + terms, 0.0);
-                return;
-            }
-            if (first % 2 == 1)
-                N::Fail(state, 1, kDomain);
-            const double sign = u[first] < 0 ? -1 : 1;
-            for (int k = 1; k < terms; ++k)
-                w[k] = sign * u[k];
-        } else {
-            w[0] = IntervalMath::Abs(u[0]);
-            if (u[0].lo >= 0 || u[0].hi <= 0) {
-                const bool negative = u[0].hi <= 0 && u[0].lo < 0;
-                for (int k = 1; k < terms; ++k)
-                    w[k] = negative ? -u[k] : u[k];
-                // Touching 0 at an end: a kink there unless u stays on one side.
-                if (u[0].Contains(0) && terms > 1)
-                    Numbers<Interval>::Mark(state, Enclosure::kMayFail | Enclosure::kMayJump, 1);
-                return;
-            }
-            for (int k = 1; k < terms; ++k)
-                w[k] = IntervalMath::Hull(u[k], -u[k]);
-            if (terms > 1)
-                Numbers<Interval>::Mark(state, Enclosure::kMayFail | Enclosure::kMayJump, 1);
-        }
-    }
 
     void UnaryStep(int32_t op)
     {
@@ -1067,6 +663,10 @@ private:
         case Op::kAdd: AddConstant(Top(), c, false); break;
         case Op::kSub: AddConstant(Top(), c, true); break;
         case Op::kMul: {
+            if constexpr (!std::is_same_v<E, double>) {
+                if (c == 0)
+                    Check(Top());
+            }
             const E constant = N::Constant(c);
             Map(Top(), [&](E v) { return v * constant; });
             break;
@@ -1151,11 +751,26 @@ private:
             WithConstant(Op::kMul, c);
             AddConstant(Top(), in.addend, false);
             break;
-        case Op::kRoot:
-            // a raised to 1 / b; 1 / 0 is infinite, and pow decides.
-            ConstantOverUnchecked(1);
-            PowerLevels();
-            break;
+        case Op::kRoot: RootLevels(); break;
+        case Op::kSgn:
+        case Op::kFloor:
+        case Op::kCeil:
+        case Op::kRound: StepFunction(in.op); break;
+        case Op::kFrac: FracLevel(); break;
+        case Op::kMin: MinMaxLevels(false); break;
+        case Op::kMax: MinMaxLevels(true); break;
+        case Op::kMod: ModLevels(); break;
+        case Op::kLess: CompareLevels(Elementary::Relation::kLess, in.chained); break;
+        case Op::kLessEqual: CompareLevels(Elementary::Relation::kLessEqual, in.chained); break;
+        case Op::kGreater: CompareLevels(Elementary::Relation::kGreater, in.chained); break;
+        case Op::kGreaterEqual: CompareLevels(Elementary::Relation::kGreaterEqual, in.chained); break;
+        case Op::kEqual: CompareLevels(Elementary::Relation::kEqual, in.chained); break;
+        case Op::kNotEqual: CompareLevels(Elementary::Relation::kNotEqual, in.chained); break;
+        case Op::kAnd: CombineConditions(false); break;
+        case Op::kOr: CombineConditions(true); break;
+        case Op::kNot: Map(Top(), [](E c) { return N::Not(c); }); break;
+        case Op::kSelect: SelectBranch(); break;
+        case Op::kRestrict: RestrictToCondition(); break;
         case Op::kLog:
             // ln a / ln b; ln 1 = 0 gives an infinite value, a domain error.
             ApplyFunction([](const E* u, E* w, int terms, LaneState& state) {
@@ -1226,6 +841,22 @@ private:
         b.checked = true; // an infinite 1 / 0 goes on to pow, as in evaluation
     }
 
+    // Conditions, pieces and the functions with jumps: seriespieces.h.
+    void CompareLevels(Elementary::Relation relation, bool chained);
+    void CombineConditions(bool either);
+    LaneState* PieceStates(std::size_t piece) { return m_pieceStates.data() + 2 * Lanes * piece; }
+    bool StartPiece();
+    bool StartSecondBranch();
+    int FirstDifference(const E* w, const E* other, const LaneState& otherState) const;
+    void SelectBranch();
+    void RestrictToCondition();
+    void StepFunction(int32_t op);
+    void FracLevel();
+    void MinMaxLevels(bool maximum);
+    void ModLevels();
+    void RootLevels();
+    void RootSeries(const E* u, const E* v, E degree, E* w, int terms, LaneState& state) const;
+
     const std::vector<Instruction>& m_program;
     bool m_bDegrees = false;
     bool m_bXChecked = false;
@@ -1239,6 +870,12 @@ private:
     std::size_t m_n = 0;
     LaneState m_state[Lanes];
     const E* m_result[kMaxTerms] = {};
+    /// Per open piece, the lanes' states before it and after its first
+    /// branch; m_nPiece pieces are open.
+    std::vector<LaneState> m_pieceStates;
+    std::size_t m_nPiece = 0;
 };
 
 } // namespace Series
+
+#include "engine/seriespieces.h"

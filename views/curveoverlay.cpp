@@ -69,7 +69,11 @@ QString KindText(CCurveOverlay::PointKind kind)
 
 } // namespace
 
-CCurveOverlay::CCurveOverlay(QWidget& view) : m_view(view) {}
+CCurveOverlay::CCurveOverlay(QWidget& view, std::function<void()> ringsFound)
+    : m_view(view), m_ringsFound(std::move(ringsFound)),
+      m_worker(view, [this](ChartAnswers answers) { TakePoints(answers); })
+{
+}
 
 CCurveOverlay::~CCurveOverlay() = default;
 
@@ -122,10 +126,18 @@ void CCurveOverlay::FindPoints(const FunctionContainer& chart)
     m_marks.drawnRings.clear();
     const ChartSettings& s = chart.GetSettings();
     if (!m_bPointsShown || m_curves.empty() || !std::isfinite(s.m_xMin) ||
-        !std::isfinite(s.m_xMax) || !(s.m_xMin < s.m_xMax))
+        !std::isfinite(s.m_xMax) || !(s.m_xMin < s.m_xMax)) {
+        m_worker.Cancel();
         return;
-    const ChartAnswers answers =
-        CurveAnalysis(chart, kRingEvaluations).Analyze(s.m_xMin, s.m_xMax, kRingCap);
+    }
+    m_worker.Request(CurveSet::Take(chart, s.m_xMin, s.m_xMax), kRingCap, kRingEvaluations);
+}
+
+void CCurveOverlay::TakePoints(const ChartAnswers& answers)
+{
+    m_points.clear();
+    m_marks.rings.clear();
+    m_marks.drawnRings.clear();
     auto curveOf = [this](int32_t index) -> const Traced* {
         for (const Traced& t : m_curves) {
             if (t.index == index)
@@ -158,6 +170,8 @@ void CCurveOverlay::FindPoints(const FunctionContainer& chart)
                                  RGB(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
                                      static_cast<uint8_t>(c.blue()))});
     }
+    if (m_ringsFound)
+        m_ringsFound();
 }
 
 const CCurveOverlay::PointOfInterest* CCurveOverlay::PointNear(QPoint p) const
@@ -378,6 +392,8 @@ void CCurveOverlay::ImageDrawn(const FunctionContainer& chart)
 
 ChartMarks CCurveOverlay::PictureMarks(bool rings) const
 {
+    if (rings && m_bPointsShown)
+        FinishPoints();
     ChartMarks marks;
     marks.area = m_marks.area;
     marks.outline = m_marks.outline;

@@ -2,6 +2,7 @@
 
 #include "chart/chartmarks.h"
 #include "chart/curve.h"
+#include "views/ringworker.h"
 
 #include <QColor>
 #include <QImage>
@@ -12,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -32,10 +34,14 @@ class QWidget;
 /// pointer repaints the readout's old and new rectangles only, never the
 /// chart.
 ///
-/// The rings are the analysis of the visible range, made when the chart
+/// The rings are the analysis of the visible range, asked for when the chart
 /// changes while they are shown, never while a pan is in progress (the rings
 /// found before stay where their points are), and bounded: at most
-/// kRingEvaluations point evaluations and kRingCap points of each list.
+/// kRingEvaluations units of work and kRingCap points of each list, spread
+/// over the range. They are worked out off the GUI thread (CRingWorker): the
+/// chart shows at once, the rings when they are found (`ringsFound` is
+/// called then, to draw the image again); until then the rings of the chart
+/// before are not shown.
 class CCurveOverlay
 {
 public:
@@ -55,7 +61,7 @@ public:
     static constexpr std::size_t kRingCap = 200;
     static constexpr std::size_t kRingEvaluations = 400000;
 
-    explicit CCurveOverlay(QWidget& view);
+    CCurveOverlay(QWidget& view, std::function<void()> ringsFound);
     ~CCurveOverlay();
     CCurveOverlay(const CCurveOverlay&) = delete;
     CCurveOverlay& operator=(const CCurveOverlay&) = delete;
@@ -65,6 +71,10 @@ public:
     void ChartChanged(const FunctionContainer& chart, int hint, bool pointsShown);
     void SetPointsShown(const FunctionContainer& chart, bool shown);
     const std::vector<PointOfInterest>& Points() const { return m_points; }
+    /// Whether rings asked for are still being worked out.
+    bool PointsPending() const { return m_worker.Pending(); }
+    /// Waits for the rings being worked out and takes them now.
+    void FinishPoints() const { m_worker.Finish(); }
 
     /// The pointer is at p (view pixels; the chart's plot rectangle is this
     /// view's). Over a ring: its kind and coordinates; otherwise the value of
@@ -85,7 +95,8 @@ public:
     ChartMarks& ImageMarks() { return m_marks; }
     void ImageDrawn(const FunctionContainer& chart);
     /// The shade, and the rings when `rings` and they are shown: what a copy,
-    /// an export or a printout of the view adds to the chart.
+    /// an export or a printout of the view adds to the chart (it waits for
+    /// rings being worked out).
     ChartMarks PictureMarks(bool rings) const;
     /// The readout, in the view's paint event.
     void Paint(QPainter& painter) const;
@@ -115,6 +126,7 @@ private:
     };
     void TraceCurves(const FunctionContainer& chart);
     void FindPoints(const FunctionContainer& chart);
+    void TakePoints(const ChartAnswers& answers);
     /// The ring within kReach of p, nearest first, as the image last drew them.
     const PointOfInterest* PointNear(QPoint p) const;
     /// The guides' readout at x: x first, then the curves' values, as many
@@ -141,4 +153,7 @@ private:
     QRect m_legend;
     Readout m_readout;
     std::unique_ptr<CTextStamp> m_pStamp;
+    std::function<void()> m_ringsFound;
+    /// Last: it is stopped before what it delivers to goes.
+    mutable CRingWorker m_worker;
 };

@@ -166,7 +166,7 @@ private:
     bool m_bResultPending = false; ///< a step went to no one else yet
     Ranges m_gestureRanges{};
     QTimer m_gestureEnd;
-    CCurveOverlay m_overlay{*this};
+    CCurveOverlay m_overlay{*this, [this] { InvalidateImage(); }};
 };
 
 /// Prints the chart on the printer's page within its printable area, without

@@ -64,6 +64,9 @@ private:
         Chart().CommitEdit();
         Doc().UpdateAllViews(nullptr, 0);
         Doc().SetModifiedFlag(false);
+        // The rings come a moment after the chart: taken now, so that what
+        // a test compares does not change under it.
+        Overlay().FinishPoints();
         QCoreApplication::processEvents();
     }
 
@@ -79,10 +82,20 @@ private:
                                                               (r.bottom - r.top))));
     }
 
+    // The rings, once the worker has found them and the view drawn them.
+    const std::vector<CCurveOverlay::PointOfInterest>& Rings()
+    {
+        const bool found = QTest::qWaitFor([this] { return !Overlay().PointsPending(); }, 10000);
+        if (!found)
+            qWarning("the rings were not found in time");
+        QCoreApplication::processEvents();
+        return Overlay().Points();
+    }
+
     std::vector<double> Zeros()
     {
         std::vector<double> zeros;
-        for (const CCurveOverlay::PointOfInterest& p : Overlay().Points()) {
+        for (const CCurveOverlay::PointOfInterest& p : Rings()) {
             if (p.kind == Kind::kZero)
                 zeros.push_back(p.x);
         }
@@ -194,16 +207,35 @@ private slots:
     {
         NewChart({"sin(x)", "x^2-2"});
         int meetings = 0;
-        for (const CCurveOverlay::PointOfInterest& p : Overlay().Points())
+        for (const CCurveOverlay::PointOfInterest& p : Rings())
             meetings += p.kind == Kind::kIntersection;
         QCOMPARE(meetings, 2);
         QVERIFY(!Zeros().empty());
         Frame().GetAction(Cmd::kPointsOfInterest)->trigger();
-        QVERIFY(Overlay().Points().empty());
+        QVERIFY(Rings().empty());
         // A click where a ring was is a plain click again.
         QApplication::clipboard()->setText("kept");
         QTest::mouseClick(View(), Qt::LeftButton, Qt::NoModifier, Pixel(std::sqrt(2.0), 0));
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("kept"));
+    }
+
+    void ringsFollowTheNewestChart()
+    {
+        // Each change asks for rings again; those of a chart already
+        // replaced never show, even when they were being worked out.
+        NewChart({"sin(300*x)"});
+        for (const char* formula : {"sin(x)", "x^3-x", "x^2-2"}) {
+            Chart().BeginEdit();
+            Chart().SetCurrent(0);
+            Chart().SetFunction(formula, 0, true, 0);
+            Chart().CommitEdit();
+            Doc().UpdateAllViews(nullptr, 0);
+        }
+        const std::vector<double> zeros = Zeros();
+        QCOMPARE(zeros.size(), std::size_t{2});
+        QCOMPARE(zeros[1], std::sqrt(2.0));
+        QCOMPARE(zeros[0], -std::sqrt(2.0));
+        QVERIFY(!Overlay().PointsPending());
     }
 
     void theSwitchIsRememberedAcrossARestart()
@@ -218,7 +250,7 @@ private slots:
             QVERIFY(!Frame().GetAction(command)->isEnabled());
         NewChart({"sin(x)"});
         QVERIFY(!Frame().GetAction(Cmd::kPointsOfInterest)->isChecked());
-        QVERIFY(Overlay().Points().empty());
+        QVERIFY(Rings().empty());
         // Not part of the chart: a saved chart has no say in it.
         QVERIFY(!Doc().IsModified());
         Frame().GetAction(Cmd::kPointsOfInterest)->trigger();
@@ -259,6 +291,38 @@ private slots:
         QVERIFY(csv.starts_with("Rodzaj,Funkcja,x,y\n"));
         QVERIFY(csv.find("\nMiejsce zerowe,sin(x),-3.1415926535897931,0\n") != std::string::npos);
         QCOMPARE(static_cast<int>(std::count(csv.begin(), csv.end(), '\n')), 13);
+    }
+
+    void analysisTableSaysWhatItCouldNotSettle()
+    {
+        // The default range is -5 ... 5: the two parabolas are one over
+        // all of it, and sin(1/x) crowds its points about 0.
+        NewChart({"(x+1)^2", "x^2+2*x+1", "sin(1/x)"});
+        CAnalysisDlg dialog(Chart(), &Frame());
+        auto* table = dialog.findChild<QTableWidget*>();
+        QVERIFY(table != nullptr);
+        QStringList kinds;
+        int same = -1, unsettled = -1;
+        for (int r = 0; r < table->rowCount(); ++r) {
+            const QString kind = table->item(r, 0)->text();
+            if (kind == QString::fromUtf8("Wykresy pokrywają się"))
+                same = r;
+            if (kind.startsWith(QString::fromUtf8("Nie rozstrzygnięto w przedziale od -")))
+                unsettled = unsettled < 0 ? r : unsettled;
+        }
+        QVERIFY(same >= 0);
+        QCOMPARE(table->item(same, 1)->text(), QStringLiteral("(x+1)^2 i x^2+2*x+1"));
+        QCOMPARE(table->item(same, 2)->text(), QStringLiteral("od -5 do 5"));
+        QCOMPARE(table->item(same, 3)->text(), QString());
+        QVERIFY(unsettled >= 0);
+        QCOMPARE(table->item(unsettled, 1)->text(), QStringLiteral("sin(1/x)"));
+        QVERIFY(table->item(unsettled, 0)->text().contains(QStringLiteral(" do ")));
+        // No meetings of the two: they are one.
+        for (int r = 0; r < table->rowCount(); ++r)
+            QVERIFY(table->item(r, 1)->text() != QStringLiteral("(x+1)^2 i x^2+2*x+1") || r == same);
+        const std::string csv = dialog.CsvText();
+        QVERIFY(csv.find("\n" + std::string("Wykresy pokrywają się,(x+1)^2 i x^2+2*x+1,od -5 do 5,\n")) !=
+                std::string::npos);
     }
 
     void areaDialog_data()

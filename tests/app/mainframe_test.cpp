@@ -134,6 +134,9 @@ private:
         Chart().CommitEdit();
         Doc().UpdateAllViews(nullptr, 0);
         Doc().SetModifiedFlag(false);
+        // The rings come a moment after the chart: taken now, so that what
+        // a test compares does not change under it.
+        View()->GetOverlay().FinishPoints();
     }
 
     // Answers the save question of each chart in turn and keeps the texts.

@@ -109,6 +109,10 @@ INSTANTIATE_TEST_SUITE_P(
                 {{-kPi, true}, {0, true}, {kPi, true}}},
         ZeroRow{"PoleOfReciprocal", {"1/x"}, false, -1, 1.3, {}},
         ZeroRow{"Jump", {"x/abs(x)"}, false, -1, 1.3, {}},
+        // A piece boundary where the pieces disagree, and the steps of floor.
+        ZeroRow{"JumpOfPieces", {"if(x < 1, x - 2, x)"}, false, -1, 3, {}},
+        ZeroRow{"StepsOfFloor", {"floor(x) + 0.5"}, false, -2.3, 2.3, {}},
+        ZeroRow{"ZeroOfAPiece", {"if(x < 0, x + 1, x - 2)"}, false, -3, 3, {{-1, true}, {2, true}}},
         ZeroRow{"TouchingParabola", {"x^2"}, false, -1, 1.3, {{0, false}}},
         ZeroRow{"TouchingAndSimple", {"(x-1)^2*(x+2)"}, false, -3, 3, {{-2, true}, {1, false}}},
         ZeroRow{"TouchingSineSquared", {"sin(x)^2"}, false, 1, 5, {{kPi, false}}},
@@ -119,6 +123,36 @@ INSTANTIATE_TEST_SUITE_P(
         ZeroRow{"LogarithmFromItsEdge", {"ln(x)"}, false, -1, 2, {{1, true}}},
         ZeroRow{"NoZero", {"x^2+1e-6"}, false, -1, 1.3, {}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Steps are settled to their ends: a step that is 0 is one run of zeros
+// from its first double to its last, and nothing beside a jump is left
+// unsettled (neither where the jump falls on a sample nor between samples).
+TEST(Zeros, OfStepsAreRunsToTheJumps)
+{
+    struct Row
+    {
+        const char* formula;
+        std::vector<double> zeros; ///< the ends of the run of zeros
+    } rows[] = {
+        {"floor(x)", {0, 1}},
+        {"floor(7x)", {0, 1.0 / 7}},
+        {"round(x)", {-0.5, 0.5}},
+        {"if(x < 0.3, 0, x - 0.3)", {-2, 0.3}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.formula);
+        FunctionContainer chart;
+        Build(chart, {{row.formula}}, -2, 3);
+        const ChartAnswers answers = CurveAnalysis(chart).Analyze(-2, 3);
+        const PointLists& found = answers.m_functions.at(0).m_points;
+        ASSERT_EQ(found.zeros.size(), row.zeros.size()) << testing::PrintToString(found.zeros);
+        for (std::size_t i = 0; i < row.zeros.size(); ++i)
+            EXPECT_NEAR(found.zeros[i], row.zeros[i], Resolution(row.zeros[i]));
+        EXPECT_TRUE(found.minima.empty());
+        EXPECT_TRUE(found.maxima.empty());
+        EXPECT_TRUE(found.unresolved.empty());
+    }
+}
 
 struct ExtremumRow
 {
@@ -179,7 +213,29 @@ INSTANTIATE_TEST_SUITE_P(
                     {{1, kPi / 2}}},
         ExtremumRow{"EdgeOfRoot", {"sqrt(x)"}, false, -1, 1.3, {{0, 0}}, {}},
         // Regression: ln(x) runs off to -744 at its smallest double, no minimum.
-        ExtremumRow{"LogarithmHasNone", {"ln(x)"}, false, -1, 2, {}, {}}),
+        ExtremumRow{"LogarithmHasNone", {"ln(x)"}, false, -1, 2, {}, {}},
+        // Regression: beside a jump the curve approaches a value it never
+        // reaches (1 just left of 0); the piece x^2 has its minimum at 0.
+        ExtremumRow{"JumpIsNoMaximum", {"if(x < 0, x + 1, x^2)"}, false, -3, 3, {{0, 0}}, {}},
+        ExtremumRow{"JumpIsNoMinimum", {"if(x < 1, 3 - x, x - 1)"}, false, -2, 3, {}, {}},
+        ExtremumRow{"StepsHaveNone", {"floor(x) + x/10"}, false, -2.3, 2.3, {}, {}},
+        // Where the pieces meet continuously, a kink is an extremum.
+        ExtremumRow{"PiecesMeetAtAKink", {"if(x < 1, x, 2 - x)"}, false, -2, 3, {}, {{1, 1}},
+                    1e-7},
+        ExtremumRow{"PieceOfAParabola", {"if(-1 <= x <= 2, (x - 1)^2)"}, false, -3, 3,
+                    {{1, 0}}, {{-1, 4}, {2, 1}}},
+        ExtremumRow{"SmoothPieceAtAJump", {"if(x < 1, 5, (x - 1)^2 + 1)"}, false, -2, 3,
+                    {{1, 1}}, {}},
+        // Boundaries between the samples, where the slope is known beside
+        // the boundary only.
+        ExtremumRow{"SmoothPieceBetweenSamples", {"if(x < 0.1, 5, (x - 0.1)^2 + 1)"}, false, -2, 3,
+                    {{0.1, 1}}, {}},
+        ExtremumRow{"KinkBetweenSamples", {"if(x < 0.2, -x, 2x^2 - 0.28)"}, false, -2, 3,
+                    {{0.2, -0.2}}, {}, 1e-7},
+        // A piece's own maximum below the other piece, and minima of pieces
+        // with the step below them: none is an extremum of the curve.
+        ExtremumRow{"PieceTopBelowAJump", {"if(x <= 0.7, -(x - 0.7)^2, 2)"}, false, -2, 3, {}, {}},
+        ExtremumRow{"StepsOfParabolas", {"floor(3x) + (x - floor(3x)/3)^2"}, false, -2, 3, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Meeting
@@ -242,6 +298,39 @@ INSTANTIATE_TEST_SUITE_P(
                    {{0, 1, 0, false}, {0, 1, 2, false}},
                    [](double x) { return x * x; }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Curves that coincide over a run of samples are one stretch, however many
+// stretches of the scan the run spans, ending where they part (the last
+// double before the jump); no meetings are listed inside it: a step of floor
+// on a constant, a piece of a formula equal to another formula.
+TEST(Intersections, CoincidingCurvesAreOneStretch)
+{
+    struct Row
+    {
+        const char* name;
+        std::vector<Formula> formulas;
+        double from, to; ///< where the curves coincide: from ... to, to itself not
+    } rows[] = {
+        {"a step on a constant", {{"floor(x)"}, {"-2"}}, -2, -1},
+        {"a piece on a line", {{"if(x < 1, x, 2x)"}, {"x"}}, -3, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FunctionContainer chart;
+        Build(chart, row.formulas, -3, 3);
+        const ChartAnswers answers = CurveAnalysis(chart).Analyze(-3, 3);
+        ASSERT_EQ(answers.m_coinciding.size(), 1u);
+        const CurveStretch& run = answers.m_coinciding[0];
+        EXPECT_EQ(run.m_nFirst, 0);
+        EXPECT_EQ(run.m_nSecond, 1);
+        EXPECT_NEAR(run.from, row.from, Resolution(row.from));
+        EXPECT_NEAR(run.to, row.to, Resolution(row.to));
+        EXPECT_LT(run.to, row.to);
+        // The curves meet nowhere else, and nothing is left unsettled.
+        EXPECT_TRUE(answers.m_intersections.empty());
+        EXPECT_TRUE(answers.m_unresolvedMeetings.empty());
+    }
+}
 
 struct AreaRow
 {

@@ -143,3 +143,49 @@ TEST(Polylines, FailedSamplesAreGapsWithoutEdgePoints)
 }
 
 } // namespace
+
+namespace {
+
+// At a jump the curve runs to the jump's left end, lifts the pen and goes on
+// from its right end; an end of a domain carries the curve to that end.
+TEST(Polylines, JumpsBreakTheCurveAtTheirEnds)
+{
+    struct Row
+    {
+        const char* name;
+        std::vector<double> samples;
+        std::vector<CurveJump> jumps;
+        std::vector<uint32_t> counts;
+        std::vector<POINT> points;
+    } rows[] = {
+        {"a jump between two samples", {1, 2, 7, 8}, {{1, true, true, 1.5, 2.5, 1.5, 6.5}}, {3, 3},
+         {{0, 100}, {100, 200}, {150, 250}, {150, 650}, {200, 700}, {300, 800}}},
+        {"a jump at the first cell", {1, 5}, {{0, true, true, 0.25, 1.5, 0.25, 4}}, {2, 2},
+         {{0, 100}, {25, 150}, {25, 400}, {100, 500}}},
+        {"a jump out of the plot", {5, 6, 3}, {{1, true, true, 1.5, 12, 1.5, 2.5}}, {3, 2},
+         {{0, 500}, {100, 600}, {133, 1000}, {150, 250}, {200, 300}}},
+        {"the end of a domain", {1, 2, kFailed, kFailed}, {{1, true, false, 1.75, 3, 0, 0}}, {3},
+         {{0, 100}, {100, 200}, {175, 300}}},
+        {"the start of a domain", {kFailed, 2, 3}, {{0, false, true, 0, 0, 0.5, 1.5}}, {3},
+         {{50, 150}, {100, 200}, {200, 300}}},
+        {"a point without a value", {1, 2, 3}, {{0, false, false, 0, 0, 0, 0}}, {2, 2},
+         {{0, 100}, {0, 100}, {100, 200}, {200, 300}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<double> samples = row.samples;
+        std::vector<uint8_t> failed(samples.size());
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            if (samples[i] == kFailed) {
+                samples[i] = FunctionContainer::kErrorValue;
+                failed[i] = 1;
+            }
+        }
+        Curve c;
+        BuildPolylines(samples, failed, kFrame, c.points, c.counts, row.jumps);
+        EXPECT_EQ(c.counts, row.counts);
+        EXPECT_EQ(c.points, row.points);
+    }
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 #include "chart/functioncontainer.h"
 
 #include "chart/chartmath.h"
+#include "platform/cp1250.h"
 #include "tests/platform/recordingdevicecontext.h"
 
 #include <gtest/gtest.h>
@@ -677,6 +678,81 @@ TEST(Robustness, RandomRecordsRecalculate)
             chart.UndoZoom();
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// Where pieces or steps disagree the curve has a gap with its ends at the
+// jump, never a line across; where they agree (or the jump cannot be seen)
+// it runs on. A piece on part of the axis reaches the ends of its domain.
+TEST(Curves, PiecesAndStepsHaveGapsNotLines)
+{
+    struct Row
+    {
+        const char* formula;
+        int32_t order;
+        std::size_t polylines;
+        std::vector<POINT> ends; ///< the first and last point of each polyline
+    } rows[] = {
+        // -5 ... 5 on 32000 units, -4 ... 6 on 24000: x 0 is 16000, y 0 9600.
+        {"jeżeli(x < 0, x + 1, x^2)", 0, 2, {{0, 0}, {16000, 12000}, {16000, 9600}, {23838, 24000}}},
+        {"if(x < 0, -x, x)", 0, 1, {{0, 21600}, {32000, 21600}}},
+        {"if(x < 0, x, x + 1e-12)", 0, 1, {{3200, 0}, {32000, 21600}}},
+        {"jeżeli(-1.234 <= x <= 1.99, x^2)", 0, 1, {{12051, 13254}, {22368, 19104}}},
+        // Steps, each with its left end; the one at x = 5 is a point.
+        {"floor(x)", 0, 10, {}},
+        {"mod(x, 2.5)", 0, 5, {}},
+        {"sgn(x)", 0, 3, {{0, 7200}, {16000, 7200}, {16000, 9600}, {16000, 9600}, {16000, 12000}, {32000, 12000}}},
+        {"abs(x)", 1, 2, {}},
+        {"min(x, 1)", 0, 1, {}},
+        {"min(x, 1)", 1, 2, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.formula) + " order " + std::to_string(row.order));
+        FunctionContainer chart;
+        chart.BeginEdit();
+        chart.SetRange(false, false, "-5", "5", "-4", "6");
+        chart.CommitEdit();
+        AddFunctions(chart, {Cp1250::FromUtf8(row.formula)}, row.order);
+        const FunctionEntry& f = chart.GetFunctions()[0];
+        ASSERT_EQ(f.m_counts.size(), row.polylines);
+        std::vector<POINT> ends;
+        std::size_t start = 0;
+        for (uint32_t count : f.m_counts) {
+            ends.push_back(f.m_points[start]);
+            ends.push_back(f.m_points[start + count - 1]);
+            start += count;
+        }
+        if (!row.ends.empty()) {
+            EXPECT_EQ(ends, row.ends);
+        }
+        // No segment of the curve is steeper than the function ever is.
+        start = 0;
+        for (uint32_t count : f.m_counts) {
+            for (std::size_t k = start + 1; k < start + count; ++k) {
+                const POINT a = f.m_points[k - 1];
+                const POINT b = f.m_points[k];
+                EXPECT_LT(std::abs(b.y - a.y), 200 + 20 * std::abs(b.x - a.x)) << "at " << a.x;
+            }
+            start += count;
+        }
+    }
+}
+
+// At a piece boundary the table shows the value of the piece that holds
+// there.
+TEST(Table, PieceBoundariesShowTheDefinedValue)
+{
+    FunctionContainer chart;
+    AddFunctions(chart, {Cp1250::FromUtf8("jeżeli(x < 0, x + 1, x^2)"), "floor(x)"});
+    chart.BeginEdit();
+    chart.SetTable(false, false, "-0.5", "1", "0.5", 0, 0);
+    chart.CommitEdit();
+    chart.UpdateTable();
+    EXPECT_EQ(chart.GetTableValues(0), (std::vector<double>{0.5, 0, 0.25, 1}));
+    EXPECT_EQ(chart.GetTableValues(1), (std::vector<double>{-1, 0, 0, 1}));
 }
 
 } // namespace

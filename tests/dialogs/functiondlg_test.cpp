@@ -192,6 +192,24 @@ void FunctionDlgTest::studentForms_data()
     QTest::newRow("x before a call") << QStringLiteral("x sin(x)") << QString() << -1;
     QTest::newRow("two signs after a power") << QStringLiteral("2^--1") << operand << 2;
     QTest::newRow("number after a group") << QStringLiteral("(x+1)2") << expected << 5;
+    // School maths: pieces, steps, odd roots and log x; the hint on a
+    // decimal comma and malformed conditions marked from their place (typed
+    // with the English words: the keyboard of the test types ASCII only).
+    QTest::newRow("piece") << QStringLiteral("if(x < 0, x + 1, x^2)") << QString() << -1;
+    QTest::newRow("restricted domain") << QStringLiteral("if(0 <= x <= 2, x^2)") << QString() << -1;
+    QTest::newRow("integer part") << QStringLiteral("floor(x) + zaokr(x)") << QString() << -1;
+    QTest::newRow("odd root and log x") << QStringLiteral("root(x, 3) + log(x)") << QString() << -1;
+    QTest::newRow("decimal comma") << QStringLiteral("2x+0,5")
+                                   << QStringLiteral("Ułamki dziesiętne pisz z kropką: 0.5 zamiast 0,5")
+                                   << 4;
+    QTest::newRow("value as condition")
+        << QStringLiteral("if(x, 1, 2)")
+        << QStringLiteral("Oczekiwane porównanie: <, <=, >, >=, = lub <>") << 4;
+    QTest::newRow("condition as value")
+        << QStringLiteral("x + (x < 1)")
+        << QStringLiteral("Porównanie może stać tylko w warunku funkcji jeżeli") << 7;
+    QTest::newRow("missing branch") << QStringLiteral("if(x<0)")
+                                    << QStringLiteral("Nieprawidłowa liczba argumentów") << 6;
 }
 
 // The live status and the red marking on OK follow the language as it is now.

@@ -356,6 +356,14 @@ TEST(Enclosures, PeriodsPolesAndDomains)
         {"x^-2 around 0", "x^-2", {-1, 2}, 0.25 - 1e-15, kInf, 1, Enclosure::kMayFail},
         {"(-8)^x", "(-8)^x", {1, 2}, -64 - 1e-12, 64 + 1e-12, -8, Enclosure::kMayFail},
         {"a point", "x-1", {1, 1}, -1e-300, 1e-300, 0, 0},
+        // Regression: an overflowed factor times 0 is 0 for the bounds but
+        // NaN for the doubles; the overflow is recorded before it vanishes.
+        {"an overflow times 0", "x*x*0", {1e300, 2e300}, NAN, NAN, NAN,
+         Enclosure::kMayFail | Enclosure::kMustFail},
+        {"an overflow times a difference", "x*x*(x-x)", {1e300, 2e300}, NAN, NAN, NAN,
+         Enclosure::kMayFail | Enclosure::kMustFail},
+        {"an overflow possible, times 0", "x*x*0", {1e100, 1e200}, -1e-300, 1e-300, 0,
+         Enclosure::kMayFail},
     };
     Function f;
     for (const Row& row : rows) {

@@ -99,7 +99,8 @@ TEST(Evaluation, ErrorsAreRecordedWithoutPosition)
         {"asin(2)", 0, kDomain},
         {"acos(-1.5)", 0, kDomain},
         {"pow(-8, 1/3)", 0, kDomain},
-        {"root(-8, 3)", 0, kDomain},
+        {"root(-8, 2)", 0, kDomain}, // an odd degree has a root of a negative number now
+        {"root(-8, 3.5)", 0, kDomain},
         {"0^(-1)", 0, kDomain},
         {"log(x, 1)", 5, kDomain},
         {"ctg(0)", 0, kDomain},

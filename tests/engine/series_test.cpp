@@ -34,22 +34,62 @@ const std::vector<std::string> kBenchmarkFormulas = {
 
 // The evaluation of the postfix codes exactly as they are defined, one code
 // at a time with the test after each: the reference for the faster forms.
+// A piece runs the branch its condition chooses: after the condition (54)
+// a false one skips to its piece's 55, or for one branch fails at its 44;
+// the end of the first branch (55) skips past its 44.
 struct Reference
 {
     double value;
     const char* error; // nullptr when none
 };
 
+// The index of the code that ends the piece opened before `from` (44), or
+// its second branch's start (55) when `orElse`; the constants the skipped
+// codes would have taken are passed over in `constant`.
+std::size_t SkipBranch(const std::vector<int32_t>& program, std::size_t from, bool orElse,
+                       std::size_t& constant)
+{
+    int open = 0;
+    for (std::size_t i = from; i < program.size(); ++i) {
+        const int32_t code = program[i];
+        if (open == 0 && (code == 44 || (orElse && code == 55)))
+            return i;
+        if (code == 54)
+            ++open;
+        else if (code == 44)
+            --open;
+        else if (code == 11)
+            ++constant;
+    }
+    return program.size();
+}
+
 Reference RunCodes(const Function& f, double x, bool degrees)
 {
     const double pi = 3.141592653589793;
     auto r = [&](double v) { return degrees ? v * pi * 0.005555555555555556 : v; };
     auto d = [&](double w) { return degrees ? (180.0 / pi) * w : w; };
+    auto truth = [](bool holds) { return holds ? 1.0 : 0.0; };
+    const std::vector<int32_t>& program = f.GetProgram();
     std::vector<double> s;
     std::size_t constant = 0;
-    for (int32_t code : f.GetProgram()) {
+    bool chained = false;
+    for (std::size_t at = 0; at < program.size(); ++at) {
+        const int32_t code = program[at];
         double v = 0;
         auto pop = [&] { double t = s.back(); s.pop_back(); return t; };
+        // Comparisons: 1 or 0; in a chain the right operand stays on top.
+        auto compare = [&](auto relation) {
+            const double b = pop();
+            const double a = pop();
+            const bool keep = chained;
+            chained = false;
+            if (keep) {
+                s.push_back(truth(relation(a, b)));
+                return b;
+            }
+            return truth(relation(a, b));
+        };
         switch (code) {
         case 3: v = -pop(); break;
         case 4: { double b = pop(); v = pop() + b; break; }
@@ -79,15 +119,66 @@ Reference RunCodes(const Function& f, double x, bool degrees)
         case 22: v = 1 / std::tan(r(pop())); break;
         case 23: v = 1 / std::tanh(pop()); break;
         case 24: v = d(pi * 0.5 - std::atan(pop())); break;
-        case 26: { double b = pop(); v = std::pow(pop(), 1 / b); break; }
+        case 26: {
+            const double b = pop();
+            const double a = pop();
+            const bool odd = std::fabs(std::fmod(b, 2.0)) == 1;
+            v = a < 0 && odd ? -std::pow(-a, 1 / b) : std::pow(a, 1 / b);
+            break;
+        }
         case 27: v = std::exp(pop()); break;
-        case 28: { double b = pop(); v = std::log(pop()) / std::log(b); break; }
+        case 28: { // no base is 0
+            double b = pop();
+            v = b == 0 ? NAN : std::log(pop()) / std::log(b);
+            break;
+        }
         case 29: v = std::log10(pop()); break;
         case 30: v = std::log(pop()); break;
         case 31: { double a = pop(); v = a * a; break; }
         case 32: v = std::sqrt(pop()); break;
         case 33: v = std::fabs(pop()); break;
         case 35: v = 2.718281828459045; break;
+        case 36: { const double a = pop(); v = a > 0 ? 1 : a < 0 ? -1 : a == 0 ? 0 : NAN; break; }
+        case 37: v = std::floor(pop()) + 0.0; break;
+        case 38: v = std::ceil(pop()) + 0.0; break;
+        case 39: v = std::round(pop()) + 0.0; break;
+        case 40: { const double a = pop(); v = a - std::floor(a); break; }
+        case 41: { double b = pop(); double a = pop(); v = b < a ? b : a; break; }
+        case 42: { double b = pop(); double a = pop(); v = a < b ? b : a; break; }
+        case 43: {
+            const double b = pop();
+            const double a = pop();
+            // The floored remainder, exact before its one rounding.
+            double m = b == 0 ? NAN : std::fmod(a, b);
+            if (m != 0 && (m < 0) != (b < 0))
+                m += b;
+            v = m + 0.0;
+            break;
+        }
+        case 45: v = compare([](double a, double b) { return a < b; }); break;
+        case 46: v = compare([](double a, double b) { return a <= b; }); break;
+        case 47: v = compare([](double a, double b) { return a > b; }); break;
+        case 48: v = compare([](double a, double b) { return a >= b; }); break;
+        case 49: v = compare([](double a, double b) { return a == b; }); break;
+        case 50: v = compare([](double a, double b) { return a != b; }); break;
+        case 51: { double b = pop(); v = truth(pop() != 0 && b != 0); break; }
+        case 52: { double b = pop(); v = truth(pop() != 0 || b != 0); break; }
+        case 53: v = truth(pop() == 0); break;
+        case 54:
+            if (pop() == 0) {
+                at = SkipBranch(program, at + 1, true, constant);
+                if (program[at] == 44)
+                    return {0, EngineMessage::kDomainError};
+            }
+            continue;
+        case 55:
+            at = SkipBranch(program, at + 1, false, constant);
+            continue;
+        case 44:
+            continue;
+        case 56:
+            chained = true;
+            continue;
         }
         s.push_back(v);
         if (!std::isfinite(v))
@@ -197,6 +288,31 @@ TEST(FastPaths, SeriesEqualsPointByPointOnStudentForms)
                                 "e x+e", "x e^-x", "2(x+1)", "(x+1)(x-1)", "x(x+1)", "pi(x+1)",
                                 "sin(x)(x+1)", "(x+1)x", "x sin(x)", "pi x", "1/2(x+1)",
                                 "-x(x+1)^-2", "(x-1)(x+1)/-(x-2)x"}) {
+        SCOPED_TRACE(formula);
+        f.SetFormula(formula);
+        for (bool degrees : {false, true}) {
+            f.m_bDegrees = degrees;
+            for (int order = 0; order <= 2; ++order)
+                ExpectSeriesEqualsPointByPoint(f, xs, order);
+        }
+    }
+}
+
+// Pieces and the functions with jumps: branches that fail where they are
+// not taken, x read only in a branch, boundaries on the arguments.
+TEST(FastPaths, SeriesEqualsPointByPointOnPieces)
+{
+    std::mt19937 random(8);
+    const std::vector<double> xs = Arguments(random);
+    Function f;
+    for (const char* formula :
+         {"je\xBF" "eli(x < 0, x + 1, x^2)", "if(0 <= x <= 2, x^2)", "if(x >= 0, sqrt(x), 1/x)",
+          "if(x < 0, -1, if(x = 0, 0, 1))", "if(1 < 2, 5, x)", "if(x < 1, x^2, 2x - 1)",
+          "if(x <> 1 i nie x > 2 lub x = 5, ln(x), exp(x))", "2if(x < 0, 1, 2) + x",
+          "if(x < 0, if(x < -1, x, 1/x), if(x > 1, sqrt(x - 1), ln(x)))", "if(x < 0, x)",
+          "floor(x) + ceil(x) - round(x) + frac(x) + sgn(x)", "mod(x, 0.5) + mod(3, x)",
+          "min(x, x^2) * max(x, 1/x)", "root(x, 3) + root(x, -5) + root(x, x)", "log(x)",
+          "if(-1e308 < x*1e300 < 1e308, x)", "if(x^2 < 1, x, 1e400)", "floor(1e308*x)"}) {
         SCOPED_TRACE(formula);
         f.SetFormula(formula);
         for (bool degrees : {false, true}) {

@@ -193,13 +193,35 @@ TEST(StudentForms, NeighboursStayRefused)
     }
 }
 
+// Names the language learnt later: the words of conditions and pieces, the
+// functions with jumps, and log, which now also takes one argument.
+bool IsLaterName(const std::string& name)
+{
+    for (const char* later : {"i", "and", "lub", "or", "nie", "not", "if", "sgn", "znak", "floor",
+                              "ceil", "sufit", "round", "zaokr", "frac", "mantysa", "min", "max",
+                              "mod", "log", "logarytm"}) {
+        if (name == later)
+            return true;
+    }
+    return false;
+}
+
 // Whether the text holds a place where one of the new rules may apply, so
 // that a formula refused before may now mean something else or fail
 // elsewhere: a sign after "^", "*" or "/", the name e, "(" after a number,
-// ")", x or pi, or a name after ")", x or pi. Reads tokens roughly as the
-// engine does; it only picks the refused formulas that must keep their error.
+// ")", x or pi, a name after ")", x or pi, a name learnt later (also the
+// Polish jeżeli and podłoga), a comparison character, or a comma between a
+// number and a digit (now a hint on decimal commas). Reads tokens roughly as
+// the engine does; it only picks the refused formulas that must keep their
+// error.
 bool MayUseNewForms(const std::string& text)
 {
+    std::string folded = text;
+    for (char& c : folded)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (folded.find("je\xBF" "eli") != std::string::npos ||
+        folded.find("pod\xB3oga") != std::string::npos)
+        return true;
     enum class Kind
     {
         Other,
@@ -228,17 +250,21 @@ bool MayUseNewForms(const std::string& text)
                     i = j;
                 }
             }
+            if (i < text.size() && text[i] == ',' && digit(i + 1))
+                return true;
             previous = Kind::Number;
         } else if (std::isalpha(c) || c == '_') {
             std::string name;
             while (i < text.size() &&
                    (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '_'))
                 name += static_cast<char>(std::tolower(static_cast<unsigned char>(text[i++])));
-            if (name == "e" || previous == Kind::Operand)
+            if (name == "e" || previous == Kind::Operand || IsLaterName(name))
                 return true;
             previous = name == "x" || name == "pi" ? Kind::Operand : Kind::Other;
         } else {
             if (c == '(' && (previous == Kind::Number || previous == Kind::Operand))
+                return true;
+            if (c == '<' || c == '>' || c == '=')
                 return true;
             if ((c == '-' || c == '+') && previous == Kind::Operator)
                 return true;

@@ -56,10 +56,12 @@ TEST(Syntax, ErrorsCarryMessageAndPosition)
         {"number after parenthesis", "(x+1)2", kOperator, 5},
         {"too many arguments", "sin(x,1)", kArguments, 5},
         {"too few arguments", "pow(2)", kArguments, 5},
-        {"log needs a base", "log(x)", kArguments, 5},
+        // log(x) is now the decimal logarithm; three arguments stay refused.
+        {"log takes at most a base", "log(x,2,3)", kArguments, 7},
         {"three arguments", "pow(1,2,3)", kArguments, 7},
         {"unknown name after x", "x y", kUnknown, 2},
-        {"decimal comma", "1,5", kOperator, 1},
+        // Was "Oczekiwany operator lub koniec wyrażenia"; now says why.
+        {"decimal comma", "1,5", "Ułamki dziesiętne pisz z kropką: 0.5 zamiast 0,5", 1},
         {"decimal comma in call", "sin(1,5)", kArguments, 5},
         {"trailing operator", "  x + ", kOperand, 6},
         {"y is no variable", "y", kUnknown, 0},
