@@ -460,7 +460,9 @@ private slots:
         for (QWidget* pane : {static_cast<QWidget*>(View()),
                               static_cast<QWidget*>(Frame().GetActiveFrame()->GetTableView())}) {
             // A shortcut acts in the active window only, which the menu
-            // just closed may not have given back yet.
+            // just closed may not have given back yet: asked back, as a
+            // window manager gives it.
+            Frame().activateWindow();
             QApplication::setActiveWindow(&Frame());
             QVERIFY(QTest::qWaitForWindowActive(&Frame()));
             pane->setFocus();
